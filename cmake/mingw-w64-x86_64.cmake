@@ -1,0 +1,19 @@
+# Cross-compiles for 64-bit Windows with Debian's mingw-w64 (posix threads).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+
+set(BRENWICK_MINGW_PREFIX x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER ${BRENWICK_MINGW_PREFIX}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${BRENWICK_MINGW_PREFIX}-g++-posix)
+set(CMAKE_RC_COMPILER ${BRENWICK_MINGW_PREFIX}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${BRENWICK_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# Static runtime: the exe and the tests need no DLL besides the system's.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+
+set(CMAKE_CROSSCOMPILING_EMULATOR wine)

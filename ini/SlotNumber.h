@@ -1,0 +1,16 @@
+#pragma once
+// Slot numbers and the keys that stand for them ("01", "000007").
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// The leading decimal number of a text, as atoi reads it (blanks, a sign, digits; 0 when
+// there is none), but saturated instead of overflowing on any text a file can hold.
+std::int64_t LeadingNumber(std::string_view text);
+
+// `number` plus one, held at the largest value instead of overflowing.
+std::int64_t NextNumber(std::int64_t number);
+
+// `number` in decimal, zero-padded to `width` characters as "%0*d" pads it.
+std::string FormatSlotKey(std::int64_t number, int width);

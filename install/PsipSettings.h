@@ -1,0 +1,11 @@
+#pragma once
+// Installs the passbook profile into the PaperStream IP driver: copies the profile set,
+// registers the profile in "SettingInfo.ini", names the profile file after its slot and
+// raises the slot's flag in "Id.bin".
+
+#include <string>
+
+// 0 success; -1 failure. Nothing is undone on failure, but no driver file is ever lost:
+// the installed profile file is replaced only by the shipped one, and the list file and the
+// flag file are each fully old or fully new.
+int InstallPsipSettings(const std::string& sourceFolder);

@@ -1,0 +1,66 @@
+#include "platform/TestSeam.h"
+
+#include <array>
+#include <cstddef>
+#include <utility>
+
+namespace platform {
+
+namespace {
+
+struct PlannedFailure {
+    int callsUntilFailure = 0;  // 0: none planned
+    bool fromThenOn = false;
+    bool failing = false;
+};
+
+std::array<PlannedFailure, static_cast<std::size_t>(Call::Count)> plannedFailures;
+bool recordingMessageBoxes = false;
+std::vector<std::string> recordedMessageBoxes;
+
+PlannedFailure& PlanFor(Call call) {
+    return plannedFailures[static_cast<std::size_t>(call)];
+}
+
+}  // namespace
+
+void FailCall(Call call, int nth, bool fromThenOn) {
+    PlanFor(call) = PlannedFailure{nth, fromThenOn, false};
+}
+
+void ClearFailures() {
+    plannedFailures.fill(PlannedFailure{});
+}
+
+bool ShouldFail(Call call) {
+    PlannedFailure& plan = PlanFor(call);
+    if (plan.failing) {
+        return true;
+    }
+    if (plan.callsUntilFailure <= 0) {
+        return false;
+    }
+    if (--plan.callsUntilFailure > 0) {
+        return false;
+    }
+    plan.failing = plan.fromThenOn;
+    return true;
+}
+
+void RecordMessageBoxes(bool record) {
+    recordingMessageBoxes = record;
+}
+
+bool IsRecordingMessageBoxes() {
+    return recordingMessageBoxes;
+}
+
+void RecordMessageBox(const std::string& text) {
+    recordedMessageBoxes.push_back(text);
+}
+
+std::vector<std::string> TakeRecordedMessageBoxes() {
+    return std::exchange(recordedMessageBoxes, {});
+}
+
+}  // namespace platform

@@ -1,0 +1,35 @@
+#pragma once
+// What a test can make the platform layer do instead of the real thing: fail a chosen call,
+// or record message boxes rather than show them.
+
+#include <string>
+#include <vector>
+
+namespace platform {
+
+enum class Call {
+    ReadFileForUpdate,
+    WriteTemporaryFile,
+    ReplaceWithTemporaryFile,
+    ListFolder,
+    CopyFileOver,
+    RemoveFile,
+    MoveFileReplacing,
+    GetCommonAppDataFolder,
+    Count
+};
+
+// Makes the `nth` next call (1 = the very next) of `call` fail; with `fromThenOn`, every
+// call after it fails as well.
+void FailCall(Call call, int nth, bool fromThenOn = false);
+void ClearFailures();
+
+// Consumed by the system files at the start of each call that can fail.
+bool ShouldFail(Call call);
+
+void RecordMessageBoxes(bool record);
+bool IsRecordingMessageBoxes();
+void RecordMessageBox(const std::string& text);
+std::vector<std::string> TakeRecordedMessageBoxes();
+
+}  // namespace platform

@@ -1,0 +1,74 @@
+// Arbitrary bytes as a list file: the installers' operations run on them, and the saved
+// text, read again, differs from the original only in the lines those operations edited.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "ini/INIRead.h"
+#include "ini/IniTextMode.h"
+
+namespace {
+
+// Lines without their line feed: an appended entry may give the last line one.
+std::vector<std::string> LinesOf(const std::string& bytes) {
+    std::vector<std::string> lines = SplitTextLines(bytes);
+    for (std::string& line : lines) {
+        if (!line.empty() && line.back() == '\n') {
+            line.pop_back();
+        }
+    }
+    return lines;
+}
+
+void Check(bool condition) {
+    if (!condition) {
+        std::abort();
+    }
+}
+
+// `after` is `before` with at most one line replaced and at most one line inserted.
+void CheckOnlyEditedLinesChanged(const std::vector<std::string>& before,
+                                 const std::vector<std::string>& after, bool inserted) {
+    Check(after.size() == before.size() + (inserted ? 1 : 0));
+    std::size_t differences = 0;
+    for (std::size_t b = 0, a = 0; b < before.size(); ++b, ++a) {
+        if (before[b] == after[a]) {
+            continue;
+        }
+        if (inserted && a + 1 < after.size() && before[b] == after[a + 1] &&
+            after[a].find('=') != std::string::npos) {
+            inserted = false;
+            ++a;
+            continue;
+        }
+        ++differences;
+    }
+    Check(differences <= 1);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string original(reinterpret_cast<const char*>(data), size);
+    CINIRead store;
+    store.LoadBytes(original);
+    std::string line;
+    std::string key;
+    store.FindValueLine("[Informations]", "\x92\xCA\x92\xA0\x83}\x83\x8B\x83`", line);
+    bool filled = false;
+    for (int slot = 1; slot <= 99 && !filled; ++slot) {
+        std::string slotKey = std::to_string(slot);
+        slotKey.insert(0, slotKey.size() < 6 ? 6 - slotKey.size() : 0, '0');
+        filled = store.FillEmptyKey("[Informations]", slotKey, "v") > 0;
+    }
+    const bool appended = store.AppendInformationsKey("v", key) != 0;
+
+    CINIRead reloaded;
+    reloaded.LoadBytes(store.SaveBytes());
+    Check(reloaded.SaveBytes() == store.SaveBytes());
+    CheckOnlyEditedLinesChanged(LinesOf(original), LinesOf(store.SaveBytes()), appended);
+    return 0;
+}

@@ -1,0 +1,168 @@
+// The line store's operations on texts held in memory.
+
+#include <gtest/gtest.h>
+
+#include "ini/INIRead.h"
+
+namespace {
+
+const char kTemplates[] = "[TemplateLists]";
+const char kInformations[] = "[Informations]";
+
+CINIRead StoreOf(const std::string& text) {
+    CINIRead store;
+    store.LoadBytes(text);
+    return store;
+}
+
+// The saved text with CR LF turned back into LF, for readable expectations.
+std::string SavedText(const CINIRead& store) {
+    std::string text;
+    for (const char byte : store.SaveBytes()) {
+        if (byte != '\r') {
+            text += byte;
+        }
+    }
+    return text;
+}
+
+}  // namespace
+
+TEST(INIReadTest, EmptyTextHasNothingToFindFillOrAppend) {
+    CINIRead store = StoreOf("");
+    std::string line = "stale", key = "untouched";
+    EXPECT_EQ(store.FindValueLine(kTemplates, "x", line), 0);
+    EXPECT_EQ(line, "");
+    EXPECT_EQ(store.FillEmptyKey(kTemplates, "01", "x"), 0);
+    EXPECT_EQ(store.AppendInformationsKey("x", key), 0);
+    EXPECT_EQ(key, "untouched");
+    EXPECT_EQ(store.SaveBytes(), "");
+}
+
+TEST(INIReadTest, TextModeKeepsCrLfAndTurnsBareLfIntoCrLf) {
+    const std::string crlf = "[A]\r\nk=v\r\n\r\nlast\x1A line";
+    EXPECT_EQ(StoreOf(crlf).SaveBytes(), crlf);
+    EXPECT_EQ(StoreOf("a\nb\n").SaveBytes(), "a\r\nb\r\n");
+    EXPECT_EQ(StoreOf("lone\rcr\r\r\n").SaveBytes(), "lone\rcr\r\r\n");
+}
+
+TEST(INIReadTest, FindValueLineIgnoresCaseAndBlanksAroundTheValue) {
+    CINIRead store = StoreOf("[TemplateLists]\n  03 =  bkbook_multi.fts  \n");
+    std::string line;
+    EXPECT_EQ(store.FindValueLine(kTemplates, "BKBOOK_MULTI.FTS", line), 1);
+    EXPECT_EQ(line, "03 =  bkbook_multi.fts");
+    EXPECT_EQ(store.FindValueLine(kTemplates, "bkbook", line), 0);
+    EXPECT_EQ(line, "");
+}
+
+TEST(INIReadTest, SectionsAreComparedExactlyAndKeysAboveTheFirstHeaderBelongToAll) {
+    CINIRead store =
+        StoreOf("01=\n[TemplateLists]\n02=\n[templatelists]\n03=\n[TemplateLists] ;list\n04=\n");
+    EXPECT_EQ(store.FillEmptyKey(kTemplates, "03", "x"), 0);
+    EXPECT_EQ(store.FillEmptyKey(kTemplates, "04", "x"), 0);
+    EXPECT_EQ(store.FillEmptyKey(kTemplates, "01", "x"), 1);
+    EXPECT_EQ(store.FillEmptyKey(nullptr, "03", "y"), 1);
+    EXPECT_EQ(SavedText(store),
+              "01=x\n[TemplateLists]\n02=\n[templatelists]\n03=y\n[TemplateLists] ;list\n04=\n");
+}
+
+TEST(INIReadTest, AValueWithBracketsMakesAHeaderButTrailBytesDoNot) {
+    // "ー" is 0x81 0x5B and "・" 0x81 0x45: a trail byte 0x5B is no '['.
+    CINIRead store = StoreOf("[TemplateLists]\n05=a[1]\n06=\n07=\x81\x5B\x81]\n08=\n");
+    EXPECT_EQ(store.FillEmptyKey(kTemplates, "06", "x"), 0);  // out of scope after "05=a[1]"
+    CINIRead kana = StoreOf("[TemplateLists]\n07=\x81\x5B\x81\x5D\n08=\n");
+    EXPECT_EQ(kana.FillEmptyKey(kTemplates, "08", "x"), 1);
+}
+
+TEST(INIReadTest, FillEmptyKeyMatchesTheKeyAsWrittenAndRewritesTheLine) {
+    CINIRead store = StoreOf("[S]\n05 =\n   06=  \n07\nAb=\n");
+    EXPECT_EQ(store.FillEmptyKey("[S]", "05", "x"), 0);  // its key is "05 "
+    EXPECT_EQ(store.FillEmptyKey("[S]", "07", "x"), 0);  // no '='
+    EXPECT_EQ(store.FillEmptyKey("[S]", "06", "x"), 1);
+    EXPECT_EQ(store.FillEmptyKey("[S]", "aB", "y"), 1);
+    EXPECT_EQ(store.FillEmptyKey("[S]", "5", "z"), 0);
+    EXPECT_EQ(SavedText(store), "[S]\n05 =\n06=x\n07\nAb=y\n");
+}
+
+TEST(INIReadTest, FillEmptyKeyStopsAtTheFirstLineWithTheKey) {
+    CINIRead store = StoreOf("[S]\n05=x\n05=\n");
+    EXPECT_EQ(store.FillEmptyKey("[S]", "05", "y"), 0);
+    EXPECT_EQ(SavedText(store), "[S]\n05=x\n05=\n");
+}
+
+TEST(INIReadTest, RepeatedFillsSeeEarlierEdits) {
+    CINIRead store = StoreOf("[S]\n01=\n02=\n");
+    EXPECT_EQ(store.FillEmptyKey("[S]", "01", "a"), 1);
+    EXPECT_EQ(store.FillEmptyKey("[S]", "01", "b"), 0);
+    EXPECT_EQ(store.FillEmptyKey("[S]", "02", "b"), 1);
+    EXPECT_EQ(SavedText(store), "[S]\n01=a\n02=b\n");
+}
+
+TEST(INIReadTest, AppendGoesAfterTheLastInformationsLineBeforeTheNextSection) {
+    CINIRead store = StoreOf("[Informations]\n000001=a\n000002=b\n\n[Other]\na=\n");
+    std::string key;
+    EXPECT_EQ(store.AppendInformationsKey("new", key), 1);
+    EXPECT_EQ(key, "000003");
+    EXPECT_EQ(SavedText(store), "[Informations]\n000001=a\n000002=b\n\n000003=new\n[Other]\na=\n");
+    // Later lines moved down by one: a fill still rewrites the right line.
+    EXPECT_EQ(store.FillEmptyKey("[Other]", "a", "z"), 1);
+    EXPECT_EQ(SavedText(store), "[Informations]\n000001=a\n000002=b\n\n000003=new\n[Other]\na=z\n");
+}
+
+TEST(INIReadTest, AppendStaysInsideInformationsWhateverFollowsItsClosingHeader) {
+    CINIRead comment = StoreOf("[Informations]\n000004=a\n[Other]\n; note\nb=1\n");
+    CINIRead emptySection = StoreOf("[Informations]\n000004=a\n[Empty]\n[Other]\nb=1\n");
+    std::string key;
+    ASSERT_EQ(comment.AppendInformationsKey("n", key), 1);
+    ASSERT_EQ(emptySection.AppendInformationsKey("n", key), 1);
+    EXPECT_EQ(SavedText(comment), "[Informations]\n000004=a\n000005=n\n[Other]\n; note\nb=1\n");
+    EXPECT_EQ(SavedText(emptySection),
+              "[Informations]\n000004=a\n000005=n\n[Empty]\n[Other]\nb=1\n");
+}
+
+TEST(INIReadTest, AppendAtTheEndTakesTheLastKeyInLineOrder) {
+    CINIRead store = StoreOf("[A]\nx=1\n[Informations]\n000012=a\n000009=b\n\n");
+    std::string key;
+    EXPECT_EQ(store.AppendInformationsKey("c", key), 1);
+    EXPECT_EQ(key, "000010");
+    EXPECT_EQ(SavedText(store), "[A]\nx=1\n[Informations]\n000012=a\n000009=b\n\n000010=c\n");
+}
+
+TEST(INIReadTest, AppendedEntryStartsOnALineOfItsOwn) {
+    CINIRead store = StoreOf("[Informations]\r\n000001=a");
+    std::string key;
+    EXPECT_EQ(store.AppendInformationsKey("b", key), 1);
+    EXPECT_EQ(store.SaveBytes(), "[Informations]\r\n000001=a\r\n000002=b\r\n");
+}
+
+TEST(INIReadTest, AppendNeedsAKeyInScope) {
+    std::string key = "untouched";
+    CINIRead noKeys = StoreOf("[Other]\na=1\n[Informations]\n\n");
+    EXPECT_EQ(noKeys.AppendInformationsKey("x", key), 0);
+    EXPECT_EQ(key, "untouched");
+    EXPECT_EQ(SavedText(noKeys), "[Other]\na=1\n[Informations]\n\n");
+    CINIRead keyAboveHeaders = StoreOf("7=a\n[Other]\nb=1\n");
+    EXPECT_EQ(keyAboveHeaders.AppendInformationsKey("x", key), 1);
+    EXPECT_EQ(SavedText(keyAboveHeaders), "7=a\n000008=x\n[Other]\nb=1\n");
+}
+
+TEST(INIReadTest, HugeAndNegativeKeysNeverOverflow) {
+    std::string key;
+    CINIRead huge = StoreOf("[Informations]\n99999999999999999999999=a\n");
+    EXPECT_EQ(huge.AppendInformationsKey("x", key), 1);
+    EXPECT_EQ(key, "9223372036854775807");
+    CINIRead negative = StoreOf("[Informations]\n-5=a\n");
+    EXPECT_EQ(negative.AppendInformationsKey("x", key), 1);
+    EXPECT_EQ(key, "-00004");
+}
+
+TEST(INIReadTest, LongLinesAreHeldWhole) {
+    // A 1500-byte value: no piece of it is judged a line of its own.
+    const std::string longValue(1500, 'v');
+    CINIRead store = StoreOf("[S]\n01=" + longValue + "[x]\n02=\n");
+    EXPECT_EQ(store.FillEmptyKey("[S]", "02", "y"), 0);  // "01=...[x]" is a header
+    const std::string padding(3000, ' ');
+    CINIRead padded = StoreOf("[S]\n" + padding + "01=" + padding + "\n");
+    EXPECT_EQ(padded.FillEmptyKey("[S]", "01", "y"), 1);
+    EXPECT_EQ(SavedText(padded), "[S]\n01=y\n");
+}

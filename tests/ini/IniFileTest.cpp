@@ -1,0 +1,81 @@
+// The line store against real files: what Load and Save leave on disk.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "ini/INIRead.h"
+#include "platform/TestSeam.h"
+#include "support/FileBytes.h"
+#include "support/TempFolder.h"
+
+namespace {
+
+class IniFileTest : public ::testing::Test {
+protected:
+    void TearDown() override { platform::ClearFailures(); }
+
+    TempFolder folder;
+    const std::string path = folder.Join({"SettingInfo.ini"});
+    const std::string original = "[Informations]\r\n000001=\r\n";
+};
+
+}  // namespace
+
+TEST_F(IniFileTest, LoadsEditsAndSavesInPlace) {
+    WriteBytes(path, original);
+    CINIRead store;
+    ASSERT_EQ(store.Load(path), 0);
+    ASSERT_EQ(store.FillEmptyKey("[Informations]", "000001", "p"), 1);
+    ASSERT_EQ(store.Save(path), 0);
+    EXPECT_EQ(ReadBytes(path), "[Informations]\r\n000001=p\r\n");
+    EXPECT_EQ(FolderNames(folder.Path()), std::vector<std::string>{"SettingInfo.ini"});
+}
+
+TEST_F(IniFileTest, MissingOrReadOnlyFilesDoNotLoad) {
+    CINIRead store;
+    store.LoadBytes("kept\n");
+    EXPECT_EQ(store.Load(path), -1);
+    WriteBytes(path, original);
+    SetReadOnly(path, true);
+    EXPECT_EQ(store.Load(path), -1);
+    EXPECT_EQ(store.SaveBytes(), "kept\r\n");
+}
+
+TEST_F(IniFileTest, SaveCreatesAMissingFileButNeverWritesAReadOnlyOne) {
+    CINIRead store;
+    store.LoadBytes("a\n");
+    ASSERT_EQ(store.Save(path), 0);
+    EXPECT_EQ(ReadBytes(path), "a\r\n");
+    WriteBytes(path, original);
+    SetReadOnly(path, true);
+    EXPECT_EQ(store.Save(path), -1);
+    EXPECT_EQ(ReadBytes(path), original);
+    EXPECT_TRUE(IsReadOnlyFile(path));
+}
+
+TEST_F(IniFileTest, AFailedSaveLeavesTheOldFileAndNoTemporaryFile) {
+    WriteBytes(path, original);
+    CINIRead store;
+    store.LoadBytes("new\n");
+    for (const platform::Call step :
+         {platform::Call::WriteTemporaryFile, platform::Call::ReplaceWithTemporaryFile}) {
+        platform::FailCall(step, 1);
+        EXPECT_EQ(store.Save(path), -1);
+        EXPECT_EQ(ReadBytes(path), original);
+        EXPECT_EQ(FolderNames(folder.Path()), std::vector<std::string>{"SettingInfo.ini"});
+    }
+    EXPECT_EQ(store.Save(path), 0);
+    EXPECT_EQ(ReadBytes(path), "new\r\n");
+}
+
+TEST_F(IniFileTest, SaveKeepsTheFilePermissions) {
+    namespace fs = std::filesystem;
+    WriteBytes(path, original);
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    const fs::perms before = fs::status(path).permissions();
+    CINIRead store;
+    ASSERT_EQ(store.Load(path), 0);
+    ASSERT_EQ(store.Save(path), 0);
+    EXPECT_EQ(fs::status(path).permissions(), before);
+}

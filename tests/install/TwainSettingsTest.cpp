@@ -1,0 +1,115 @@
+// The fi-series TWAIN installer end to end on disk.
+
+#include "install/TwainSettings.h"
+
+#include "install/InstallFixture.h"
+#include "platform/Platform.h"
+#include "platform/TestSeam.h"
+#include "support/FileBytes.h"
+
+namespace {
+
+const std::string kFreeSlot05 =
+    "[TemplateLists]\r\n01=a.fts\r\n02=b.fts\r\n03=c.fts\r\n04=d.fts\r\n05=\r\n06=\r\n";
+
+class TwainSettingsTest : public InstallFixture {
+protected:
+    void SetUp() override {
+        InstallFixture::SetUp();
+        ShipKit();
+    }
+    static std::string ListIn(const std::string& folder) {
+        return platform::JoinPath(folder, "FTSLISTS.INI");
+    }
+    static std::string TemplateIn(const std::string& folder) {
+        return platform::JoinPath(folder, "bkbook_multi.fts");
+    }
+    void Prepare(const std::string& folder, const std::string& list) {
+        MakeFolder(folder);
+        WriteBytes(ListIn(folder), list);
+    }
+};
+
+}  // namespace
+
+TEST_F(TwainSettingsTest, FillsTheFirstFreeSlotOfTheFirstCandidate) {
+    Prepare(TwainFolder(), kFreeSlot05);
+    Prepare(FallbackTwainFolder(), kFreeSlot05);
+    EXPECT_EQ(InstallTwainSettings(twainSource), 0);
+    EXPECT_EQ(ReadBytes(ListIn(TwainFolder())),
+              "[TemplateLists]\r\n01=a.fts\r\n02=b.fts\r\n03=c.fts\r\n04=d.fts\r\n"
+              "05=bkbook_multi.fts\r\n06=\r\n");
+    EXPECT_EQ(ReadBytes(TemplateIn(TwainFolder())), "template");
+    EXPECT_EQ(ReadBytes(ListIn(FallbackTwainFolder())), kFreeSlot05);
+    EXPECT_TRUE(TakeBoxes().empty());
+}
+
+TEST_F(TwainSettingsTest, FallsBackToTheWindowsFolderWhenTheFirstIsNoFolder) {
+    MakeFolder(platform::JoinPath(platform::JoinPath(commonAppData, "Fujitsu"), "Fjtwain"));
+    WriteBytes(TwainFolder(), "a file, not a folder");
+    Prepare(FallbackTwainFolder(), "[TemplateLists]\r\n02=\r\n");
+    EXPECT_EQ(InstallTwainSettings(twainSource), 0);
+    EXPECT_EQ(ReadBytes(ListIn(FallbackTwainFolder())),
+              "[TemplateLists]\r\n02=bkbook_multi.fts\r\n");
+    EXPECT_TRUE(Exists(TemplateIn(FallbackTwainFolder())));
+    EXPECT_TRUE(TakeBoxes().empty());
+}
+
+TEST_F(TwainSettingsTest, ARegisteredOrFullListIsSavedUnchanged) {
+    const std::string registered = "[TemplateLists]\r\n01=\r\n07=BKBOOK_MULTI.FTS\r\n";
+    Prepare(TwainFolder(), registered);
+    EXPECT_EQ(InstallTwainSettings(twainSource), 0);
+    EXPECT_EQ(ReadBytes(ListIn(TwainFolder())), registered);
+
+    std::string full = "[TemplateLists]\r\n";
+    for (int slot = 1; slot <= 99; ++slot) {
+        full += (slot < 10 ? "0" : "") + std::to_string(slot) + "=x.fts\r\n";
+    }
+    Prepare(TwainFolder(), full);
+    EXPECT_EQ(InstallTwainSettings(twainSource), 0);
+    EXPECT_EQ(ReadBytes(ListIn(TwainFolder())), full);
+}
+
+TEST_F(TwainSettingsTest, AMissingKitStillRegistersTheTemplate) {
+    RemoveTree(twainSource);
+    Prepare(TwainFolder(), "[TemplateLists]\r\n01=\r\n");
+    EXPECT_EQ(InstallTwainSettings(twainSource), 0);
+    EXPECT_EQ(ReadBytes(ListIn(TwainFolder())), "[TemplateLists]\r\n01=bkbook_multi.fts\r\n");
+    EXPECT_FALSE(Exists(TemplateIn(TwainFolder())));
+}
+
+TEST_F(TwainSettingsTest, AListFileThatCannotBeLoadedFailsAfterTheCopy) {
+    MakeFolder(TwainFolder());
+    EXPECT_EQ(InstallTwainSettings(twainSource), -1);
+    EXPECT_FALSE(Exists(ListIn(TwainFolder())));
+    EXPECT_TRUE(Exists(TemplateIn(TwainFolder())));
+
+    WriteBytes(ListIn(TwainFolder()), "[TemplateLists]\r\n01=\r\n");
+    SetReadOnly(ListIn(TwainFolder()), true);
+    EXPECT_EQ(InstallTwainSettings(twainSource), -1);
+    EXPECT_EQ(ReadBytes(ListIn(TwainFolder())), "[TemplateLists]\r\n01=\r\n");
+}
+
+TEST_F(TwainSettingsTest, AFailedSaveReportsFailure) {
+    Prepare(TwainFolder(), "[TemplateLists]\r\n01=\r\n");
+    platform::FailCall(platform::Call::ReplaceWithTemporaryFile, 1);
+    EXPECT_EQ(InstallTwainSettings(twainSource), -1);
+    EXPECT_EQ(ReadBytes(ListIn(TwainFolder())), "[TemplateLists]\r\n01=\r\n");
+}
+
+TEST_F(TwainSettingsTest, NoFolderWarnsOnceAndFails) {
+    EXPECT_EQ(InstallTwainSettings(twainSource), -1);
+    EXPECT_EQ(TakeBoxes(), std::vector<std::string>{kTwainFolderMissing});
+
+    // Without "windir" there is no fallback: nothing is copied anywhere.
+    for (const char* windir : std::vector<const char*>{"", nullptr}) {
+        windir ? SetEnvironment("windir", windir) : UnsetEnvironment("windir");
+        EXPECT_EQ(InstallTwainSettings(twainSource), -1);
+        EXPECT_EQ(TakeBoxes(), std::vector<std::string>{kTwainFolderMissing});
+    }
+    EXPECT_FALSE(Exists(platform::JoinPath("", "twain_32")));
+
+    platform::FailCall(platform::Call::GetCommonAppDataFolder, 1);
+    EXPECT_EQ(InstallTwainSettings(twainSource), -1);
+    EXPECT_TRUE(TakeBoxes().empty());
+}

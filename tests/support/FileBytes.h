@@ -1,0 +1,19 @@
+#pragma once
+// Small file helpers for tests: whole-file bytes, folders, read-only state and times.
+
+#include <string>
+#include <vector>
+
+std::string ReadBytes(const std::string& path);
+void WriteBytes(const std::string& path, const std::string& bytes);
+bool Exists(const std::string& path);
+void MakeFolder(const std::string& path);
+void SetReadOnly(const std::string& path, bool readOnly);
+bool IsReadOnlyFile(const std::string& path);
+// Moves the file's last-write time by `seconds` (negative: into the past).
+void ShiftWriteTime(const std::string& path, long long seconds);
+long long WriteTimeDifference(const std::string& left, const std::string& right);
+// Names in a folder, sorted.
+std::vector<std::string> FolderNames(const std::string& path);
+void SetEnvironment(const std::string& name, const std::string& value);
+void UnsetEnvironment(const std::string& name);

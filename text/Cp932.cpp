@@ -1,0 +1,92 @@
+#include "text/Cp932.h"
+
+namespace cp932 {
+
+namespace {
+
+char LowerAscii(char ch) {
+    return (ch >= 'A' && ch <= 'Z') ? static_cast<char>(ch - 'A' + 'a') : ch;
+}
+
+}  // namespace
+
+std::size_t FindChar(std::string_view text, char ch) {
+    for (std::size_t pos = 0; pos < text.size(); pos += CharLength(text, pos)) {
+        if (text[pos] == ch) {
+            return pos;
+        }
+    }
+    return std::string_view::npos;
+}
+
+std::size_t FindLastOf(std::string_view text, char first, char second) {
+    std::size_t found = std::string_view::npos;
+    for (std::size_t pos = 0; pos < text.size(); pos += CharLength(text, pos)) {
+        if (text[pos] == first || text[pos] == second) {
+            found = pos;
+        }
+    }
+    return found;
+}
+
+bool IsSpace(char ch) {
+    return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\v' || ch == '\f' || ch == '\r';
+}
+
+std::string_view Trim(std::string_view text) {
+    std::size_t begin = 0;
+    while (begin < text.size() && IsSpace(text[begin])) {
+        ++begin;
+    }
+    std::size_t end = text.size();
+    while (end > begin && IsSpace(text[end - 1])) {
+        --end;
+    }
+    return text.substr(begin, end - begin);
+}
+
+bool EqualsNoCase(std::string_view left, std::string_view right) {
+    if (left.size() != right.size()) {
+        return false;
+    }
+    for (std::size_t pos = 0; pos < left.size();) {
+        const std::size_t length = CharLength(left, pos);
+        if (length == 2) {
+            if (left[pos] != right[pos] || left[pos + 1] != right[pos + 1]) {
+                return false;
+            }
+        } else if (LowerAscii(left[pos]) != LowerAscii(right[pos])) {
+            return false;
+        }
+        pos += length;
+    }
+    return true;
+}
+
+std::string FoldCase(std::string_view text) {
+    std::string folded(text);
+    for (std::size_t pos = 0; pos < folded.size();) {
+        const std::size_t length = CharLength(folded, pos);
+        if (length == 1) {
+            folded[pos] = LowerAscii(folded[pos]);
+        }
+        pos += length;
+    }
+    return folded;
+}
+
+std::size_t HashNoCase(std::string_view text) {
+    // FNV-1a over the folded bytes.
+    std::size_t hash = 1469598103934665603ull & static_cast<std::size_t>(-1);
+    for (std::size_t pos = 0; pos < text.size();) {
+        const std::size_t length = CharLength(text, pos);
+        for (std::size_t byte = 0; byte < length; ++byte) {
+            const char ch = length == 1 ? LowerAscii(text[pos]) : text[pos + byte];
+            hash = (hash ^ static_cast<unsigned char>(ch)) * 1099511628211ull;
+        }
+        pos += length;
+    }
+    return hash;
+}
+
+}  // namespace cp932
