@@ -8,14 +8,10 @@
 // of the first '='. Key lines above the first header belong to every section. Texts are code
 // page 932 bytes.
 
-#include <cstddef>
 #include <string>
-#include <string_view>
-#include <unordered_map>
-#include <vector>
 
-#include "ini/IniLine.h"
-#include "text/Cp932.h"
+#include "ini/IniLines.h"
+#include "ini/KeyIndex.h"
 
 class CINIRead {
 public:
@@ -44,28 +40,11 @@ public:
     std::string SaveBytes() const;
 
 private:
-    struct NoCaseHash {
-        std::size_t operator()(std::string_view text) const { return cp932::HashNoCase(text); }
-    };
-    struct NoCaseEqual {
-        bool operator()(std::string_view left, std::string_view right) const {
-            return cp932::EqualsNoCase(left, right);
-        }
-    };
-    // Keys view the lines' texts, so the index is dropped whenever a line changes.
-    using KeyIndex = std::unordered_map<std::string_view, std::size_t, NoCaseHash, NoCaseEqual>;
-
-    void ForgetKeyIndex();
-    const KeyIndex& KeyIndexFor(const std::string& section);
-    void ReplaceLine(std::size_t index, std::string text);
-    void InsertLine(std::size_t index, std::string text);
+    void ReplaceLine(std::size_t index, const std::string& text);
+    void InsertLine(std::size_t index, const std::string& text);
 
     std::string m_strPath;
-    std::vector<IniLine> m_arrLines;
-
-    // First key line of each case-folded key within one section, so that a run of
-    // FillEmptyKey calls scans the lines once. Dropped whenever a line changes.
-    bool m_keyIndexValid = false;
-    std::string m_keyIndexSection;
+    IniLines m_arrLines;
+    // Dropped whenever a line changes.
     KeyIndex m_keyIndex;
 };

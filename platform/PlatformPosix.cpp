@@ -7,6 +7,7 @@
 #include <sys/time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -63,10 +64,15 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
     return true;
 }
 
+constexpr std::size_t kReadChunk = 1 << 16;
+
 bool ReadAll(int fd, std::string& bytes) {
-    std::vector<char> chunk(1 << 16);
     for (;;) {
-        const ssize_t count = ::read(fd, chunk.data(), chunk.size());
+        const std::size_t size = bytes.size();
+        const std::size_t chunk = std::max(kReadChunk, bytes.capacity() - size);
+        bytes.resize(size + chunk);
+        const ssize_t count = ::read(fd, &bytes[size], chunk);
+        bytes.resize(size + static_cast<std::size_t>(count > 0 ? count : 0));
         if (count < 0 && errno == EINTR) {
             continue;
         }
@@ -76,7 +82,6 @@ bool ReadAll(int fd, std::string& bytes) {
         if (count == 0) {
             return true;
         }
-        bytes.append(chunk.data(), static_cast<std::size_t>(count));
     }
 }
 
@@ -148,6 +153,8 @@ bool ReadFileForUpdate(const std::string& path, std::string& bytes) {
         return false;
     }
     std::string read;
+    // Room for the whole file and the last, empty read: no reallocation on the way.
+    read.reserve(static_cast<std::size_t>(status.st_size) + kReadChunk);
     if (!ReadAll(fd.get(), read)) {
         return false;
     }

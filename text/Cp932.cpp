@@ -11,6 +11,19 @@ char LowerAscii(char ch) {
 }  // namespace
 
 std::size_t FindChar(std::string_view text, char ch) {
+    // The first byte of that value is the character itself unless a double-byte character
+    // stands before it; only then are the characters walked one by one.
+    const std::size_t candidate = text.find(ch);
+    if (candidate == std::string_view::npos) {
+        return candidate;
+    }
+    bool singleBytesOnly = true;
+    for (std::size_t pos = 0; pos < candidate; ++pos) {
+        singleBytesOnly = singleBytesOnly && static_cast<unsigned char>(text[pos]) < 0x81;
+    }
+    if (singleBytesOnly) {
+        return candidate;
+    }
     for (std::size_t pos = 0; pos < text.size(); pos += CharLength(text, pos)) {
         if (text[pos] == ch) {
             return pos;

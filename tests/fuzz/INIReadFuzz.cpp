@@ -8,17 +8,26 @@
 #include <vector>
 
 #include "ini/INIRead.h"
-#include "ini/IniTextMode.h"
 
 namespace {
 
-// Lines without their line feed: an appended entry may give the last line one.
+// Lines as the store reads them, without their line feed: an appended entry may give the
+// last line one.
 std::vector<std::string> LinesOf(const std::string& bytes) {
-    std::vector<std::string> lines = SplitTextLines(bytes);
-    for (std::string& line : lines) {
-        if (!line.empty() && line.back() == '\n') {
-            line.pop_back();
+    std::vector<std::string> lines;
+    std::string line;
+    for (std::size_t pos = 0; pos < bytes.size(); ++pos) {
+        if (bytes[pos] == '\n' ||
+            (bytes[pos] == '\r' && pos + 1 < bytes.size() && bytes[pos + 1] == '\n')) {
+            pos += bytes[pos] == '\r' ? 1 : 0;
+            lines.push_back(std::move(line));
+            line.clear();
+        } else {
+            line += bytes[pos];
         }
+    }
+    if (!line.empty()) {
+        lines.push_back(std::move(line));
     }
     return lines;
 }
