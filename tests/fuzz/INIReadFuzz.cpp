@@ -38,24 +38,42 @@ void Check(bool condition) {
     }
 }
 
-// `after` is `before` with at most one line replaced and at most one line inserted.
-void CheckOnlyEditedLinesChanged(const std::vector<std::string>& before,
-                                 const std::vector<std::string>& after, bool inserted) {
-    Check(after.size() == before.size() + (inserted ? 1 : 0));
-    std::size_t differences = 0;
-    for (std::size_t b = 0, a = 0; b < before.size(); ++b, ++a) {
-        if (before[b] == after[a]) {
-            continue;
-        }
-        if (inserted && a + 1 < after.size() && before[b] == after[a + 1] &&
-            after[a].find('=') != std::string::npos) {
-            inserted = false;
-            ++a;
-            continue;
-        }
-        ++differences;
+// `after` is `before` with at most one line rewritten to end in "=v".
+bool DiffersByOneFill(const std::vector<std::string>& before,
+                      const std::vector<std::string>& after) {
+    if (after.size() != before.size()) {
+        return false;
     }
-    Check(differences <= 1);
+    std::size_t differences = 0;
+    for (std::size_t index = 0; index < before.size(); ++index) {
+        if (before[index] != after[index]) {
+            const std::string& line = after[index];
+            const bool filled = line.size() >= 2 && line.compare(line.size() - 2, 2, "=v") == 0;
+            differences += filled ? 1 : 2;
+        }
+    }
+    return differences <= 1;
+}
+
+// The same with, when a key was appended, its line "key=v" inserted somewhere.
+void CheckOnlyEditedLinesChanged(const std::vector<std::string>& before,
+                                 const std::vector<std::string>& after, const std::string* newKey) {
+    if (newKey == nullptr) {
+        Check(DiffersByOneFill(before, after));
+        return;
+    }
+    const std::string appended = *newKey + "=v";
+    for (std::size_t index = 0; index < after.size(); ++index) {
+        if (after[index] != appended) {
+            continue;
+        }
+        std::vector<std::string> withoutAppended = after;
+        withoutAppended.erase(withoutAppended.begin() + static_cast<std::ptrdiff_t>(index));
+        if (DiffersByOneFill(before, withoutAppended)) {
+            return;
+        }
+    }
+    Check(false);
 }
 
 }  // namespace
@@ -78,6 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CINIRead reloaded;
     reloaded.LoadBytes(store.SaveBytes());
     Check(reloaded.SaveBytes() == store.SaveBytes());
-    CheckOnlyEditedLinesChanged(LinesOf(original), LinesOf(store.SaveBytes()), appended);
+    CheckOnlyEditedLinesChanged(LinesOf(original), LinesOf(store.SaveBytes()),
+                                appended ? &key : nullptr);
     return 0;
 }

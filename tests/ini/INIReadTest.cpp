@@ -7,7 +7,6 @@
 namespace {
 
 const char kTemplates[] = "[TemplateLists]";
-const char kInformations[] = "[Informations]";
 
 CINIRead StoreOf(const std::string& text) {
     CINIRead store;

@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Builds both builds and runs every test: the native unit suite (gcc), the same under
+# AddressSanitizer and UndefinedBehaviorSanitizer (clang), a bounded fuzz run, the list-file
+# benchmark, and the Windows build's unit suite under Wine. Installs what is missing first.
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${BRENWICK_BUILD_DIR:-$root/build}"
+jobs="$(nproc)"
+fuzz_seconds="${BRENWICK_FUZZ_SECONDS:-60}"
+
+step() { printf '\n=== %s ===\n' "$*"; }
+
+step "Installing what is missing"
+bash "$root/scripts/install-deps.sh"
+
+step "Checking the formatting"
+(cd "$root" && git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror)
+
+step "Native build (gcc) and unit tests"
+cmake -S "$root" -B "$build/native" -DCMAKE_BUILD_TYPE=Release -DBRENWICK_WERROR=ON \
+    -DBRENWICK_BENCHMARK=ON >/dev/null
+cmake --build "$build/native" -j "$jobs"
+ctest --test-dir "$build/native" --output-on-failure -j "$jobs"
+
+step "Sanitizer build (clang, ASan + UBSan) and unit tests"
+CC=clang CXX=clang++ cmake -S "$root" -B "$build/sanitize" -DCMAKE_BUILD_TYPE=Debug \
+    -DBRENWICK_WERROR=ON -DBRENWICK_SANITIZE=ON >/dev/null
+cmake --build "$build/sanitize" -j "$jobs"
+ctest --test-dir "$build/sanitize" --output-on-failure -j "$jobs"
+
+step "Fuzzing the line store for ${fuzz_seconds}s"
+CC=clang CXX=clang++ cmake -S "$root" -B "$build/fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DBRENWICK_WERROR=ON -DBRENWICK_FUZZ=ON -DBRENWICK_BUILD_TESTS=ON >/dev/null
+cmake --build "$build/fuzz" -j "$jobs" --target ini_fuzz
+fuzz_work="$(mktemp -d)"
+(cd "$fuzz_work" && "$build/fuzz/tests/ini_fuzz" -max_total_time="$fuzz_seconds" -max_len=4096 \
+    -print_final_stats=1 "$fuzz_work" "$root/tests/fuzz/corpus" 2>&1 | tail -n 12)
+rm -rf "$fuzz_work"
+
+step "List-file benchmark (ratio: the installer's sequence over one plain read and write)"
+"$build/native/tests/ini_benchmark" --benchmark_min_time=0.2
+
+step "Windows build (mingw-w64) and unit tests under Wine"
+cmake -S "$root" -B "$build/windows" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DBRENWICK_WERROR=ON >/dev/null
+cmake --build "$build/windows" -j "$jobs"
+source "$root/scripts/wine-env.sh"
+start_wine_prefix
+ctest --test-dir "$build/windows" --output-on-failure
+stop_wine_prefix
+
+step "All tests passed"
