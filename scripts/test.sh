@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds both builds and runs every test: the native unit suite (gcc), the same under
 # AddressSanitizer and UndefinedBehaviorSanitizer (clang), a bounded fuzz run, the list-file
-# benchmark, and the Windows build's unit suite under Wine. Installs what is missing first.
+# benchmark, the Windows build's unit suite under Wine, and the end-to-end test of the real
+# Brenwick.exe under Wine and Xvfb. Installs what is missing first.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -46,8 +47,14 @@ cmake -S "$root" -B "$build/windows" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w
     -DCMAKE_BUILD_TYPE=Release -DBRENWICK_WERROR=ON >/dev/null
 cmake --build "$build/windows" -j "$jobs"
 source "$root/scripts/wine-env.sh"
+trap 'stop_wine_prefix; stop_display' EXIT
+# The display comes first: the prefix's desktop process binds to it when the prefix starts.
+start_display
 start_wine_prefix
+set_unmanaged_windows
 ctest --test-dir "$build/windows" --output-on-failure
-stop_wine_prefix
+
+step "End-to-end: the real Brenwick.exe under Wine, driven from outside"
+bash "$root/tests/e2e/run-e2e.sh" "$build/windows"
 
 step "All tests passed"

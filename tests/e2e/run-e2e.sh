@@ -1,0 +1,158 @@
+#!/usr/bin/env bash
+# End-to-end test: the real Brenwick.exe under Wine, driven from outside by brenwick_driver,
+# against driver folders seeded in the prefix. Needs WINEPREFIX and DISPLAY (scripts/wine-env.sh).
+# Usage: run-e2e.sh WINDOWS_BUILD_DIR
+set -uo pipefail
+
+build="$1"
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+source "$root/scripts/driver-folders.sh"
+
+KIT="$DRIVE_C/kit"
+DONE_TEXT=$'\x83h\x83\x89\x83C\x83o\x90\xDD\x92\xE8\x82\xCC\x83C\x83\x93\x83X\x83g\x81[\x83\x8B\x82\xAA\x8A\xAE\x97\xB9\x82\xB5\x82\xDC\x82\xB5\x82\xBD\x81B'
+passed=0
+failed=0
+
+utf8() { iconv -f CP932 -t UTF-8; }
+driver() { wine "$build/tests/brenwick_driver.exe" "$@" 2>/dev/null | tr -d '\r'; }
+
+check() {  # check NAME COMMAND...
+    local name="$1"
+    shift
+    if "$@"; then
+        passed=$((passed + 1))
+        echo "  ok      $name"
+    else
+        failed=$((failed + 1))
+        echo "  FAILED  $name"
+    fi
+}
+same() { [ "$1" = "$2" ] || { printf '    expected: %s\n    actual:   %s\n' "$2" "$1"; false; }; }
+contains() { grep -qxF -- "$2" <<<"$1" || { printf '    no line %s in:\n%s\n' "$2" "$1"; false; }; }
+
+fresh_folders() {
+    rm -rf "$DRIVE_C/ProgramData/Fujitsu" "$DRIVE_C/windows/twain_32"
+    seed_psip_folder
+    seed_twain_folder "$TWAIN_FOLDER"
+    snapshot="$(mktemp -d)"
+    cp -r "$DRIVE_C/ProgramData/Fujitsu" "$snapshot/"
+}
+unchanged() { diff -r "$snapshot/Fujitsu" "$DRIVE_C/ProgramData/Fujitsu" >/dev/null; }
+
+start_app() {
+    (cd "$KIT" && exec wine 'C:\kit\Brenwick.exe' </dev/null >/dev/null 2>&1) &
+    app=$!
+    driver wait-dialog >/dev/null
+}
+exited() {
+    for _ in $(seq 100); do
+        kill -0 "$app" 2>/dev/null || return 0
+        sleep 0.2
+    done
+    kill "$app" 2>/dev/null
+    false
+}
+box_text() { driver box | sed -n 's/^text=//p'; }
+expected_box() { printf '%s' "$1" | utf8; }
+
+rm -rf "$KIT" && cp -r "$build/package/Brenwick" "$KIT"
+
+echo "The dialog as it opens, the system menu and the About box"
+fresh_folders
+start_app
+check "PaperStream IP checked, fi-series not, focus on OK" same "$(driver state)" "psip=1 twain=0 focus=1"
+driver menu-last
+about="$(driver about)"
+check "the last item of the system menu opens the About box" contains "$about" "caption=バージョン情報 Brenwick"
+check "the About box is owned by the settings dialog" contains "$about" "owner=settings"
+check "the About box names the version" contains "$about" "text=Brenwick Version 1.0"
+driver dismiss escape
+for command in 0x0010 0x001F; do
+    driver syscommand "$command"
+    check "system command $command opens the About box" contains "$(driver about)" "owner=settings"
+    driver dismiss ok
+done
+driver syscommand 0x0020
+check "system command 0x0020 does not" same "$(BRENWICK_DRIVER_WAIT_MS=1500 driver about)" ""
+check "the choice is the same after the About box" same "$(driver state | cut -d' ' -f1-2)" "psip=1 twain=0"
+driver click 2
+check "Cancel ends the tool without a message" exited
+check "Cancel installs nothing" unchanged
+
+echo "Escape and the close box"
+start_app
+driver key escape
+check "Escape ends the tool" exited
+start_app
+driver syscommand 0xF060
+check "the close box ends the tool" exited
+check "neither installs anything" unchanged
+
+echo "PaperStream IP installation"
+fresh_folders
+start_app
+driver click 1
+box="$(driver box)"
+check "the result box is owned by the settings dialog" contains "$box" "owner=settings"
+check "its caption is the executable's name" contains "$box" "caption=Brenwick"
+check "it reports completion" contains "$box" "text=$(expected_box "$DONE_TEXT")"
+driver dismiss ok
+check "the tool ends after the message" exited
+check "the free slot 000002 carries the profile" \
+    same "$(sed -n 3p "$PSIP_FOLDER/SettingInfo.ini" | od -An -tx1 | tr -d ' \n')" \
+    "$(printf '000002=%s\r\n' "$PROFILE_NAME" | od -An -tx1 | tr -d ' \n')"
+check "every other line is as it was" \
+    same "$(sed 3d "$PSIP_FOLDER/SettingInfo.ini" | md5sum)" "$(sed 3d "$snapshot/Fujitsu/iCube/FTS/SettingInfo.ini" | md5sum)"
+check "the profile file is named after the slot" cmp -s "$PSIP_FOLDER/FTS_EX000002.xml" "$KIT/PSIP/FTS_EX_BKBOOK.xml"
+check "the shipped name is gone" test ! -e "$PSIP_FOLDER/FTS_EX_BKBOOK.xml"
+check "the flag of slot 2 is raised" same "$(flag_byte 2)" "ff"
+check "the flag of slot 1 stays" same "$(flag_byte 1)" "ff"
+check "Id.bin keeps its length" same "$(stat -c %s "$PSIP_FOLDER/Id.bin")" "1008"
+
+echo "fi-series TWAIN installation, first folder, chosen with the keyboard"
+fresh_folders
+start_app
+driver click 1001
+check "the fi-series button is checked" same "$(driver state | cut -d' ' -f1-2)" "psip=0 twain=1"
+driver key return
+check "Enter installs and reports completion" contains "$(driver box)" "text=$(expected_box "$DONE_TEXT")"
+driver dismiss ok
+check "the tool ends" exited
+check "slot 02 carries the template" same "$(sed -n 3p "$TWAIN_FOLDER/FTSLISTS.INI")" $'02=bkbook_multi.fts\r'
+check "the template set is copied" cmp -s "$TWAIN_FOLDER/bkbook_multi.fts" "$KIT/Twain/bkbook_multi.fts"
+check "PaperStream IP is untouched" diff -r "$snapshot/Fujitsu/iCube" "$DRIVE_C/ProgramData/Fujitsu/iCube"
+
+echo "fi-series TWAIN installation, the Windows folder"
+fresh_folders
+rm -rf "$DRIVE_C/ProgramData/Fujitsu/Fjtwain"
+seed_twain_folder "$FALLBACK_TWAIN_FOLDER"
+start_app
+driver click 1001
+driver click 1
+check "it reports completion" contains "$(driver box)" "text=$(expected_box "$DONE_TEXT")"
+driver dismiss ok
+check "the tool ends" exited
+check "slot 02 there carries the template" same "$(sed -n 3p "$FALLBACK_TWAIN_FOLDER/FTSLISTS.INI")" $'02=bkbook_multi.fts\r'
+
+echo "A missing settings folder"
+fresh_folders
+rm -rf "$PSIP_FOLDER"
+start_app
+driver click 1
+warning="$(driver box)"
+check "the warning is owned by the settings dialog" contains "$warning" "owner=settings"
+check "the warning names the missing folder" \
+    same "$(sed -n 's/^text=//p' <<<"$warning")" "$(expected_box $'PFU\x90\xDD\x92\xE8\x83f\x83B\x83\x8C\x83N\x83g\x83\x8A(7X)\x82\xAA\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1\x81I')"
+driver dismiss ok
+sleep 0.5
+check "then the error text ends in (-1)" \
+    same "$(box_text)" "$(expected_box $'\x83h\x83\x89\x83C\x83o\x90\xDD\x92\xE8\x82\xCC\x83C\x83\x93\x83X\x83g\x81[\x83\x8B\x82\xC5\x83G\x83\x89\x81[\x82\xAA\x94\xAD\x90\xB6\x82\xB5\x82\xDC\x82\xB5\x82\xBD\x81B(-1)')"
+driver dismiss ok
+check "the tool ends" exited
+
+echo "The executable imports only system DLLs"
+imports="$(x86_64-w64-mingw32-objdump -p "$KIT/Brenwick.exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z' | sort | tr '\n' ' ')"
+check "kernel32, msvcrt, shell32 and user32 only" same "$imports" "kernel32.dll msvcrt.dll shell32.dll user32.dll "
+
+echo "end-to-end: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
