@@ -21,7 +21,7 @@ trap 'stop_wine_prefix; stop_display' EXIT
 interactive=${DISPLAY:+yes}
 start_display
 start_wine_prefix
-set_unmanaged_windows
+[ -n "$interactive" ] || set_unmanaged_windows
 source "$root/scripts/driver-folders.sh"
 
 seed_psip_folder

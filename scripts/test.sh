@@ -48,7 +48,9 @@ cmake -S "$root" -B "$build/windows" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w
 cmake --build "$build/windows" -j "$jobs"
 source "$root/scripts/wine-env.sh"
 trap 'stop_wine_prefix; stop_display' EXIT
-# The display comes first: the prefix's desktop process binds to it when the prefix starts.
+# A display of its own, even under a desktop session; it comes first, as the prefix's desktop
+# process binds to the display when the prefix starts.
+unset DISPLAY
 start_display
 start_wine_prefix
 set_unmanaged_windows

@@ -135,15 +135,21 @@ void PrintOwnedWindow(HWND window) {
     }
 }
 
+// The window with the keyboard focus on the dialog's thread, or null.
+HWND FocusedWindow(HWND dialog) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    ::GetGUIThreadInfo(::GetWindowThreadProcessId(dialog, nullptr), &info);
+    return info.hwndFocus;
+}
+
 int State() {
     const HWND dialog = Settings();
     if (dialog == nullptr) {
         return 1;
     }
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    ::GetGUIThreadInfo(::GetWindowThreadProcessId(dialog, nullptr), &info);
-    const int focus = info.hwndFocus ? ::GetDlgCtrlID(info.hwndFocus) : 0;
+    const HWND focused = FocusedWindow(dialog);
+    const int focus = focused ? ::GetDlgCtrlID(focused) : 0;
     char line[96];
     std::snprintf(line, sizeof line, "psip=%d twain=%d focus=%d",
                   static_cast<int>(::SendMessageW(::GetDlgItem(dialog, 1000), BM_GETCHECK, 0, 0)),
@@ -174,10 +180,8 @@ int Key(const std::string& name) {
     if (dialog == nullptr) {
         return 1;
     }
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    ::GetGUIThreadInfo(::GetWindowThreadProcessId(dialog, nullptr), &info);
-    const HWND target = info.hwndFocus ? info.hwndFocus : dialog;
+    const HWND focused = FocusedWindow(dialog);
+    const HWND target = focused ? focused : dialog;
     const WPARAM key = name == "escape" ? VK_ESCAPE : VK_RETURN;
     ::PostMessageW(target, WM_KEYDOWN, key, 1);
     ::PostMessageW(target, WM_KEYUP, key, 0xC0000001);
