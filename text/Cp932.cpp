@@ -1,5 +1,7 @@
 #include "text/Cp932.h"
 
+#include <cstdint>
+
 namespace cp932 {
 
 namespace {
@@ -89,17 +91,19 @@ std::string FoldCase(std::string_view text) {
 }
 
 std::size_t HashNoCase(std::string_view text) {
-    // FNV-1a over the folded bytes.
-    std::size_t hash = 1469598103934665603ull & static_cast<std::size_t>(-1);
+    // FNV-1a over the bytes with single-byte letters lowered.
+    std::uint64_t hash = 14695981039346656037ull;
     for (std::size_t pos = 0; pos < text.size();) {
-        const std::size_t length = CharLength(text, pos);
-        for (std::size_t byte = 0; byte < length; ++byte) {
-            const char ch = length == 1 ? LowerAscii(text[pos]) : text[pos + byte];
-            hash = (hash ^ static_cast<unsigned char>(ch)) * 1099511628211ull;
+        const std::size_t length =
+            static_cast<unsigned char>(text[pos]) < 0x81 ? 1 : CharLength(text, pos);
+        const char first = length == 1 ? LowerAscii(text[pos]) : text[pos];
+        hash = (hash ^ static_cast<unsigned char>(first)) * 1099511628211ull;
+        if (length == 2) {
+            hash = (hash ^ static_cast<unsigned char>(text[pos + 1])) * 1099511628211ull;
         }
         pos += length;
     }
-    return hash;
+    return static_cast<std::size_t>(hash);
 }
 
 }  // namespace cp932
