@@ -129,7 +129,8 @@ bool ReplaceThroughTemporaryFile(const std::string& target, bool seamSteps, Fill
     return true;
 }
 
-// Fails for an existing target that is a folder or read-only; gives the mode to keep.
+// Fails for an existing target that is a folder, read-only or held by another program, as an
+// exclusive open for writing would; gives the mode to keep.
 bool TargetModeToKeep(const std::string& target, mode_t& mode) {
     struct stat status {};
     if (::stat(target.c_str(), &status) != 0) {
@@ -137,7 +138,11 @@ bool TargetModeToKeep(const std::string& target, mode_t& mode) {
         return errno == ENOENT;
     }
     mode = status.st_mode & 07777;
-    return S_ISREG(status.st_mode) && !IsReadOnly(status);
+    if (!S_ISREG(status.st_mode) || IsReadOnly(status)) {
+        return false;
+    }
+    Descriptor probe(::open(target.c_str(), O_RDWR | O_CLOEXEC));
+    return probe.get() >= 0 && ::flock(probe.get(), LOCK_EX | LOCK_NB) == 0;
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "ini/INIRead.h"
 #include "platform/TestSeam.h"
 #include "support/FileBytes.h"
+#include "support/FileLock.h"
 #include "support/TempFolder.h"
 
 namespace {
@@ -67,6 +68,20 @@ TEST_F(IniFileTest, AFailedSaveLeavesTheOldFileAndNoTemporaryFile) {
     }
     EXPECT_EQ(store.Save(path), 0);
     EXPECT_EQ(ReadBytes(path), "new\r\n");
+}
+
+TEST_F(IniFileTest, AFileHeldByAnotherProgramIsNeitherLoadedNorSaved) {
+    WriteBytes(path, original);
+    CINIRead store;
+    store.LoadBytes("new\n");
+    {
+        ExclusiveFileHold driver(path);
+        ASSERT_TRUE(driver.IsHeld());
+        EXPECT_EQ(store.Load(path), -1);
+        EXPECT_EQ(store.Save(path), -1);
+    }
+    EXPECT_EQ(ReadBytes(path), original);
+    EXPECT_EQ(store.Load(path), 0);
 }
 
 TEST_F(IniFileTest, SaveKeepsTheFilePermissions) {

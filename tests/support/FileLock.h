@@ -1,0 +1,18 @@
+#pragma once
+// Holds a file open with exclusive use, as another program (a driver) may.
+
+#include <string>
+
+class ExclusiveFileHold {
+public:
+    explicit ExclusiveFileHold(const std::string& path);
+    ~ExclusiveFileHold();
+    ExclusiveFileHold(const ExclusiveFileHold&) = delete;
+    ExclusiveFileHold& operator=(const ExclusiveFileHold&) = delete;
+    bool IsHeld() const { return m_held; }
+
+private:
+    bool m_held = false;
+    void* m_handle = nullptr;
+    int m_descriptor = -1;
+};
