@@ -10,23 +10,25 @@
 
 ExclusiveFileHold::ExclusiveFileHold(const std::string& path) {
 #ifdef _WIN32
-    m_handle = ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
-    m_held = m_handle != INVALID_HANDLE_VALUE;
+    const HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    m_held = file != INVALID_HANDLE_VALUE;
+    m_file = reinterpret_cast<std::intptr_t>(file);
 #else
-    m_descriptor = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-    m_held = m_descriptor >= 0 && ::flock(m_descriptor, LOCK_EX | LOCK_NB) == 0;
+    const int descriptor = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    m_file = descriptor;
+    m_held = descriptor >= 0 && ::flock(descriptor, LOCK_EX | LOCK_NB) == 0;
 #endif
 }
 
 ExclusiveFileHold::~ExclusiveFileHold() {
 #ifdef _WIN32
     if (m_held) {
-        ::CloseHandle(m_handle);
+        ::CloseHandle(reinterpret_cast<HANDLE>(m_file));
     }
 #else
-    if (m_descriptor >= 0) {
-        ::close(m_descriptor);
+    if (m_file >= 0) {
+        ::close(static_cast<int>(m_file));
     }
 #endif
 }

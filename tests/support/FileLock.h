@@ -1,6 +1,7 @@
 #pragma once
 // Holds a file open with exclusive use, as another program (a driver) may.
 
+#include <cstdint>
 #include <string>
 
 class ExclusiveFileHold {
@@ -13,6 +14,5 @@ public:
 
 private:
     bool m_held = false;
-    void* m_handle = nullptr;
-    int m_descriptor = -1;
+    std::intptr_t m_file = -1;  // a HANDLE on Windows, a descriptor elsewhere
 };
