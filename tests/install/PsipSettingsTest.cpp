@@ -85,6 +85,23 @@ TEST_F(PsipSettingsTest, ShortFlagFilesGrowAndLongOnesKeepTheirTail) {
     EXPECT_EQ(ReadBytes(InPsip("Id.bin")), longFile);  // byte 12 was raised already
 }
 
+TEST_F(PsipSettingsTest, AListFileThatCannotBeLoadedFailsAfterTheCopy) {
+    EXPECT_EQ(InstallPsipSettings(psipSource), -1);
+    EXPECT_EQ(ReadBytes(InPsip("FTS_EX_BKBOOK.xml")), kShipped);
+    EXPECT_FALSE(Exists(InPsip("SettingInfo.ini")));
+    EXPECT_EQ(ReadBytes(InPsip("Id.bin")), std::string(1008, '\0'));
+}
+
+TEST_F(PsipSettingsTest, AFailedCopyLeavesNoProfileToNameAndNothingRegistered) {
+    const std::string list = "[Informations]\r\n000001=\r\n";
+    WriteList(list);
+    platform::FailCall(platform::Call::CopyFileOver, 1, true);
+    EXPECT_EQ(InstallPsipSettings(psipSource), -1);
+    EXPECT_EQ(List(), list);
+    EXPECT_FALSE(Exists(InPsip("FTS_EX000001.xml")));
+    EXPECT_EQ(ReadBytes(InPsip("Id.bin")), std::string(1008, '\0'));
+}
+
 TEST_F(PsipSettingsTest, ASectionWithoutEntriesFailsAndChangesNothing) {
     const std::string list = "[Other]\r\na=1\r\n[Informations]\r\n\r\n";
     WriteList(list);

@@ -78,6 +78,14 @@ TEST_F(TwainSettingsTest, AMissingKitStillRegistersTheTemplate) {
     EXPECT_FALSE(Exists(TemplateIn(TwainFolder())));
 }
 
+TEST_F(TwainSettingsTest, AFailedCopyIsIgnored) {
+    Prepare(TwainFolder(), "[TemplateLists]\r\n01=\r\n");
+    platform::FailCall(platform::Call::CopyFileOver, 1, true);
+    EXPECT_EQ(InstallTwainSettings(twainSource), 0);
+    EXPECT_EQ(ReadBytes(ListIn(TwainFolder())), "[TemplateLists]\r\n01=bkbook_multi.fts\r\n");
+    EXPECT_FALSE(Exists(TemplateIn(TwainFolder())));
+}
+
 TEST_F(TwainSettingsTest, AListFileThatCannotBeLoadedFailsAfterTheCopy) {
     MakeFolder(TwainFolder());
     EXPECT_EQ(InstallTwainSettings(twainSource), -1);
