@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include <cstring>
-
 #include <string>
 
 #include "app/BrenwickDlg.h"
