@@ -1,5 +1,6 @@
 #include "app/InstallCommand.h"
 
+#include "install/FailureMessage.h"
 #include "install/PsipSettings.h"
 #include "install/TwainSettings.h"
 
@@ -24,7 +25,14 @@ const char kFailedPrefix[] =
 
 int InstallSelectedDriver(int choice, const std::string& psipSource,
                           const std::string& twainSource) {
-    return choice == 0 ? InstallPsipSettings(psipSource) : InstallTwainSettings(twainSource);
+    InstallReport report;
+    return InstallSelectedDriver(choice, psipSource, twainSource, InstallOptions{}, report);
+}
+
+int InstallSelectedDriver(int choice, const std::string& psipSource, const std::string& twainSource,
+                          const InstallOptions& options, InstallReport& report) {
+    return choice == 0 ? InstallPsipSettings(psipSource, options, report)
+                       : InstallTwainSettings(twainSource, options, report);
 }
 
 std::string InstallResultText(int result) {
@@ -32,4 +40,12 @@ std::string InstallResultText(int result) {
         return kCompleted;
     }
     return kFailedPrefix + std::to_string(result) + ")";
+}
+
+std::string InstallOutcomeText(int result, const InstallReport& report) {
+    std::string text = InstallResultText(result);
+    if (result != 0 && report.cause != FailureCause::None) {
+        text += "\n\n" + FailureMessage(report.cause, report.failedFile);
+    }
+    return text;
 }

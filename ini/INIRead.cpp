@@ -1,5 +1,7 @@
 #include "ini/INIRead.h"
 
+#include <algorithm>
+
 #include "ini/SectionScope.h"
 #include "ini/SlotNumber.h"
 #include "platform/Platform.h"
@@ -24,24 +26,57 @@ CINIRead::CINIRead() = default;
 CINIRead::~CINIRead() = default;
 
 int CINIRead::Load(const std::string& path) {
-    m_strPath = path;
+    std::string folderPath, name;
+    platform::SplitPath(path, folderPath, name);
+    platform::Folder folder;
+    m_lastStatus = platform::OpenFolder(folderPath, folder);
+    return m_lastStatus == platform::FileStatus::Ok ? Load(folder, name) : -1;
+}
+
+int CINIRead::Load(const platform::Folder& folder, const std::string& name) {
+    m_strPath = folder.PathOf(name);
     std::string bytes;
-    if (!platform::ReadFileForUpdate(path, bytes)) {
+    platform::FileIdentity identity;
+    m_lastStatus = platform::ReadFileForUpdate(folder, name, bytes, identity);
+    if (m_lastStatus != platform::FileStatus::Ok) {
         return -1;
     }
     m_arrLines.LoadBytes(std::move(bytes));
     m_keyIndex.Clear();
+    m_loadedPath = m_strPath;
+    m_loadedIdentity = identity;
     return 0;
 }
 
 int CINIRead::Save(const std::string& path) {
-    m_strPath = path;
-    return platform::WriteFileReplacing(path, SaveBytes()) ? 0 : -1;
+    std::string folderPath, name;
+    platform::SplitPath(path, folderPath, name);
+    platform::Folder folder;
+    m_lastStatus = platform::OpenFolder(folderPath, folder);
+    return m_lastStatus == platform::FileStatus::Ok ? Save(folder, name) : -1;
+}
+
+int CINIRead::Save(const platform::Folder& folder, const std::string& name) {
+    m_strPath = folder.PathOf(name);
+    m_lastStatus =
+        platform::WriteFileReplacing(folder, name, SaveBytes(), ExpectedIdentity(m_strPath));
+    return m_lastStatus == platform::FileStatus::Ok ? 0 : -1;
+}
+
+int CINIRead::CheckSave(const platform::Folder& folder, const std::string& name) {
+    const std::string path = folder.PathOf(name);
+    m_lastStatus = platform::CheckReplaceable(folder, name, ExpectedIdentity(path));
+    return m_lastStatus == platform::FileStatus::Ok ? 0 : -1;
+}
+
+const platform::FileIdentity* CINIRead::ExpectedIdentity(const std::string& path) const {
+    return !m_loadedPath.empty() && path == m_loadedPath ? &m_loadedIdentity : nullptr;
 }
 
 void CINIRead::LoadBytes(const std::string& bytes) {
     m_arrLines.LoadBytes(bytes);
     m_keyIndex.Clear();
+    m_loadedPath.clear();
 }
 
 std::string CINIRead::SaveBytes() const {
@@ -81,33 +116,40 @@ int CINIRead::AppendInformationsKey(const std::string& value, std::string& newKe
     SectionScope scope(kInformationsSection);
     bool keySeen = false;
     std::size_t lastKeyLine = 0;
-    // The header that ended the last run of in-scope key lines: a new entry placed before
-    // it stays inside [Informations], whatever lies between that header and its keys.
-    std::size_t closingHeader = 0;
-    bool closingHeaderFound = false;
-    std::size_t insertAt = m_arrLines.Count();
+    // The scan ends at the first key line of a later section; the last in-scope key line
+    // before it gives the number.
     for (std::size_t index = 0; index < m_arrLines.Count(); ++index) {
         const IniLineKind kind = m_arrLines.Kind(index);
         if (kind == IniLineKind::SectionHeader) {
             scope.EnterSection(m_arrLines.Trimmed(index));
-            if (!closingHeaderFound) {
-                closingHeader = index;
-                closingHeaderFound = true;
-            }
         } else if (kind == IniLineKind::Key && scope.InScope()) {
             keySeen = true;
             lastKeyLine = index;
-            closingHeaderFound = false;
         } else if (kind == IniLineKind::Key && keySeen) {
-            insertAt = closingHeader;
             break;
         }
     }
     if (!keySeen) {
         return 0;
     }
-    const std::string key =
-        FormatSlotKey(NextNumber(LeadingNumber(m_arrLines.Key(lastKeyLine))), 6);
+    // A number that another entry already has would make two entries share a key (and a
+    // profile file): the next free number above it is taken instead.
+    const std::vector<std::int64_t> taken = InformationsNumbers();
+    std::int64_t number = NextNumber(LeadingNumber(m_arrLines.Key(lastKeyLine)));
+    while (std::binary_search(taken.begin(), taken.end(), number)) {
+        if (NextNumber(number) == number) {
+            return 0;
+        }
+        number = NextNumber(number);
+    }
+    // The new line closes the section of that key line: directly before the next header,
+    // whatever blank, comment or key lines of other sections follow it.
+    std::size_t insertAt = lastKeyLine + 1;
+    while (insertAt < m_arrLines.Count() &&
+           m_arrLines.Kind(insertAt) != IniLineKind::SectionHeader) {
+        ++insertAt;
+    }
+    const std::string key = FormatSlotKey(number, 6);
     const std::size_t count = m_arrLines.Count();
     if (insertAt == count && !m_arrLines.EndsWithLineFeed(count - 1)) {
         // The new entry starts on a line of its own.
@@ -116,6 +158,34 @@ int CINIRead::AppendInformationsKey(const std::string& value, std::string& newKe
     InsertLine(insertAt, KeyLineText(key, value));
     newKey = key;
     return 1;
+}
+
+std::vector<std::int64_t> CINIRead::InformationsNumbers() const {
+    std::vector<std::int64_t> numbers;
+    SectionScope scope(kInformationsSection);
+    for (std::size_t index = 0; index < m_arrLines.Count(); ++index) {
+        const IniLineKind kind = m_arrLines.Kind(index);
+        if (kind == IniLineKind::SectionHeader) {
+            scope.EnterSection(m_arrLines.Trimmed(index));
+        } else if (kind == IniLineKind::Key && scope.InScope()) {
+            numbers.push_back(LeadingNumber(m_arrLines.Key(index)));
+        }
+    }
+    std::sort(numbers.begin(), numbers.end());
+    return numbers;
+}
+
+bool CINIRead::HasKeyLine(const char* section) const {
+    SectionScope scope(section);
+    for (std::size_t index = 0; index < m_arrLines.Count(); ++index) {
+        const IniLineKind kind = m_arrLines.Kind(index);
+        if (kind == IniLineKind::SectionHeader) {
+            scope.EnterSection(m_arrLines.Trimmed(index));
+        } else if (kind == IniLineKind::Key && scope.InScope()) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void CINIRead::ReplaceLine(std::size_t index, const std::string& text) {

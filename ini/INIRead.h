@@ -8,10 +8,13 @@
 // of the first '='. Key lines above the first header belong to every section. Texts are code
 // page 932 bytes.
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "ini/IniLines.h"
 #include "ini/KeyIndex.h"
+#include "platform/Platform.h"
 
 class CINIRead {
 public:
@@ -19,10 +22,17 @@ public:
     virtual ~CINIRead();
 
     // 0 loaded; -1 the file could not be opened for reading and writing (missing, read-only,
-    // locked) or read. The lines are kept as they were on failure.
+    // locked, not a regular single-link file) or read. The lines are kept as they were on
+    // failure. LastFileStatus tells why.
     int Load(const std::string& path);
-    // 0 written; -1 the file could not be written, and it is left as it was.
+    int Load(const platform::Folder& folder, const std::string& name);
+    // 0 written; -1 the file could not be written, and it is left as it was. Saving under the
+    // name that was loaded fails when the file there is no longer the one that was read.
     int Save(const std::string& path);
+    int Save(const platform::Folder& folder, const std::string& name);
+    // 0 when Save would be allowed to write, without writing.
+    int CheckSave(const platform::Folder& folder, const std::string& name);
+    platform::FileStatus LastFileStatus() const { return m_lastStatus; }
 
     // 1 and the found line's trimmed text when a key line of `section` has `value` (ignoring
     // ASCII letter case and surrounding blanks) as its value; else 0 and `line` empty.
@@ -31,9 +41,13 @@ public:
     // 1 when the first key line of `section` keyed `key` (ignoring case) had an empty value
     // and now reads key=value; else 0 and nothing changed.
     int FillEmptyKey(const char* section, const std::string& key, const std::string& value);
-    // 1 when an entry "%06d" of the last [Informations] key plus 1 was added with `value`,
-    // its key handed back in `newKey`; 0 when the section holds no key line.
+    // 1 when a new [Informations] entry with `value` was added, its key handed back in
+    // `newKey`; 0 when the section holds no key line. The key is "%06d" of the last key's
+    // number plus 1, or of the next number above it that no [Informations] key has; the line
+    // goes directly before the header that ends the section of that last key.
     int AppendInformationsKey(const std::string& value, std::string& newKey);
+    // Whether `section` holds any key line.
+    bool HasKeyLine(const char* section) const;
 
     // The same store from and to memory: file bytes in, file bytes out.
     void LoadBytes(const std::string& bytes);
@@ -42,8 +56,15 @@ public:
 private:
     void ReplaceLine(std::size_t index, const std::string& text);
     void InsertLine(std::size_t index, const std::string& text);
+    // The identity the file under `path` must still have when it is saved, or null.
+    const platform::FileIdentity* ExpectedIdentity(const std::string& path) const;
+    // The numbers of every [Informations] key line in the file, sorted.
+    std::vector<std::int64_t> InformationsNumbers() const;
 
     std::string m_strPath;
+    std::string m_loadedPath;  // empty when the lines came from elsewhere
+    platform::FileIdentity m_loadedIdentity;
+    platform::FileStatus m_lastStatus = platform::FileStatus::Ok;
     IniLines m_arrLines;
     // Dropped whenever a line changes.
     KeyIndex m_keyIndex;

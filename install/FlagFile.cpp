@@ -1,24 +1,28 @@
 #include "install/FlagFile.h"
 
-#include "platform/Platform.h"
-
 bool HasFlagByte(std::int64_t slot) {
     return slot >= 0 && slot <= kLastFlaggedSlot;
 }
 
-bool RaiseSlotFlags(const std::string& path, const std::vector<std::int64_t>& slots) {
+platform::FileStatus RaiseSlotFlags(const platform::Folder& folder,
+                                    const std::vector<std::int64_t>& slots, bool dryRun) {
     std::string bytes;
-    if (!platform::ReadFileForUpdate(path, bytes)) {
-        return false;
+    platform::FileIdentity identity;
+    const platform::FileStatus read =
+        platform::ReadFileForUpdate(folder, kFlagFileName, bytes, identity);
+    if (read != platform::FileStatus::Ok) {
+        return read;
     }
     if (bytes.size() < kFlagImageSize) {
         bytes.resize(kFlagImageSize, '\0');
     }
     for (const std::int64_t slot : slots) {
         if (!HasFlagByte(slot)) {
-            return false;
+            return platform::FileStatus::IoError;
         }
-        bytes[8 + static_cast<std::size_t>(slot)] = static_cast<char>(0xFF);
+        bytes[FlagOffset(slot)] = static_cast<char>(0xFF);
     }
-    return platform::WriteFileReplacing(path, bytes);
+    // The file written must be the file read: a file swapped in meanwhile is not replaced.
+    return dryRun ? platform::CheckReplaceable(folder, kFlagFileName, &identity)
+                  : platform::WriteFileReplacing(folder, kFlagFileName, bytes, &identity);
 }

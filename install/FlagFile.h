@@ -7,12 +7,22 @@
 #include <string>
 #include <vector>
 
+#include "platform/Platform.h"
+
+constexpr char kFlagFileName[] = "Id.bin";
 constexpr std::size_t kFlagImageSize = 1008;
 constexpr std::int64_t kLastFlaggedSlot = 999;
 
 bool HasFlagByte(std::int64_t slot);
 
-// Sets the flag of each slot to 0xFF in the existing flag file. A shorter file comes back
-// 1008 bytes long, zero-filled. False, with the file unchanged, when it cannot be opened for
-// reading and writing, read or written, or a slot has no flag byte.
-bool RaiseSlotFlags(const std::string& path, const std::vector<std::int64_t>& slots);
+// The offset of a slot's flag byte in the file.
+constexpr std::size_t FlagOffset(std::int64_t slot) {
+    return 8 + static_cast<std::size_t>(slot);
+}
+
+// Sets the flag of each slot to 0xFF in the existing flag file of the folder. A shorter file
+// comes back 1008 bytes long, zero-filled. Fails, with the file unchanged, when it cannot be
+// read for update or written, was replaced in between, or a slot has no flag byte. With
+// `dryRun` the file is read and checked but not written.
+platform::FileStatus RaiseSlotFlags(const platform::Folder& folder,
+                                    const std::vector<std::int64_t>& slots, bool dryRun);

@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/Platform.h"
 #include "text/Cp932.h"
 
 namespace {
@@ -15,28 +14,37 @@ bool IsMirrored(const platform::FolderEntry& entry) {
 
 // A target without a version resource that is newer than its source was edited on this
 // machine: it is kept.
-bool KeepsNewerTarget(const std::string& targetFile, const std::string& sourceFile) {
-    if (!platform::FileExists(targetFile) || platform::HasVersionResource(targetFile)) {
+bool KeepsNewerTarget(const platform::Folder& target, const std::string& name,
+                      const std::string& sourceFile) {
+    if (platform::HasVersionResource(target, name)) {
         return false;
     }
     std::int64_t sourceTime = 0;
     std::int64_t targetTime = 0;
     platform::GetLastWriteSeconds(sourceFile, sourceTime);
-    platform::GetLastWriteSeconds(targetFile, targetTime);
+    platform::GetLastWriteSeconds(target, name, targetTime);
     return targetTime > sourceTime;
 }
 
 }  // namespace
 
 int CopyFolderFiles(const std::string& sourceFolder, const std::string& targetFolder) {
+    platform::Folder target;
+    platform::OpenFolder(targetFolder, target);
+    InstallReport report;
+    return CopyFolderFiles(sourceFolder, target, InstallOptions{}, report);
+}
+
+int CopyFolderFiles(const std::string& sourceFolder, const platform::Folder& target,
+                    const InstallOptions& options, InstallReport& report) {
     std::vector<platform::FolderEntry> entries;
     if (!platform::ListFolder(sourceFolder, entries)) {
         return 1;
     }
     for (const platform::FolderEntry& entry : entries) {
         if (IsMirrored(entry) &&
-            CopyFileIfNeeded(platform::JoinPath(targetFolder, entry.name),
-                             platform::JoinPath(sourceFolder, entry.name)) == 0) {
+            CopyFileIfNeeded(target, entry.name, platform::JoinPath(sourceFolder, entry.name),
+                             options, report) == 0) {
             return 0;
         }
     }
@@ -44,8 +52,36 @@ int CopyFolderFiles(const std::string& sourceFolder, const std::string& targetFo
 }
 
 int CopyFileIfNeeded(const std::string& targetFile, const std::string& sourceFile) {
-    if (KeepsNewerTarget(targetFile, sourceFile)) {
+    std::string targetFolder, name;
+    platform::SplitPath(targetFile, targetFolder, name);
+    platform::Folder target;
+    platform::OpenFolder(targetFolder, target);
+    InstallReport report;
+    return CopyFileIfNeeded(target, name, sourceFile, InstallOptions{}, report);
+}
+
+int CopyFileIfNeeded(const platform::Folder& target, const std::string& name,
+                     const std::string& sourceFile, const InstallOptions& options,
+                     InstallReport& report) {
+    if (!target.IsOpen()) {
+        return 0;
+    }
+    const std::string targetFile = target.PathOf(name);
+    // Only a regular single-link file is ever kept or replaced: a link is neither.
+    const platform::FileStatus present = platform::CheckRegularFile(target, name);
+    if (present != platform::FileStatus::Ok && present != platform::FileStatus::Missing) {
+        return 0;
+    }
+    if (present == platform::FileStatus::Ok && KeepsNewerTarget(target, name, sourceFile)) {
+        report.AddStep(StepKind::KeepFile, targetFile);
         return 1;
     }
-    return platform::CopyFileOver(sourceFile, targetFile) ? 1 : 0;
+    const platform::FileStatus copied = options.dryRun
+                                            ? platform::CheckCopyTarget(target, name)
+                                            : platform::CopyFileInto(sourceFile, target, name);
+    if (copied != platform::FileStatus::Ok) {
+        return 0;
+    }
+    report.AddStep(StepKind::CopyFile, targetFile);
+    return 1;
 }

@@ -7,8 +7,9 @@
 #include "ini/SlotNumber.h"
 #include "install/FlagFile.h"
 #include "install/FolderMirror.h"
+#include "install/ListFile.h"
 #include "install/SettingsFolder.h"
-#include "platform/Platform.h"
+#include "install/SlotKey.h"
 #include "text/Cp932.h"
 
 namespace {
@@ -20,6 +21,7 @@ const char kFolderMissing[] =
     "B\x83\x8C\x83N\x83g\x83\x8A(7X)\x82\xAA\x82\xA0\x82\xE8"
     "\x82\xDC\x82\xB9\x82\xF1\x81I";
 const char kSection[] = "[Informations]";
+const char kListFile[] = "SettingInfo.ini";
 // "通帳マルチ" (passbook multi)
 const char* const kProfileNames[] = {"\x92\xCA\x92\xA0\x83}\x83\x8B\x83`"};
 const char kShippedProfile[] = "FTS_EX_BKBOOK.xml";
@@ -27,97 +29,160 @@ constexpr int kLastFreeSlotTried = 99;
 
 struct Slot {
     std::string key;
-    bool isNew = false;
+    SlotAction action = SlotAction::None;
     std::int64_t number = 0;
 };
 
 // The entry that carries the name, else the first free one of 1 to 99 by number, else a
-// new one after the last. False when the section holds no entry at all.
-bool TakeSlot(CINIRead& list, const std::string& name, Slot& slot) {
+// new one after the last. None when the section holds no entry at all.
+Slot TakeSlot(CINIRead& list, const std::string& name) {
     std::string line;
     if (list.FindValueLine(kSection, name, line) != 0) {
-        slot = Slot{line.substr(0, cp932::FindChar(line, '=')), false, 0};
-        return true;
+        return Slot{line.substr(0, cp932::FindChar(line, '=')), SlotAction::Reused, 0};
     }
     for (int number = 1; number <= kLastFreeSlotTried; ++number) {
         std::string key = FormatSlotKey(number, 6);
         if (list.FillEmptyKey(kSection, key, name) > 0) {
-            slot = Slot{std::move(key), true, number};
-            return true;
+            return Slot{std::move(key), SlotAction::Filled, number};
         }
     }
     std::string key;
     if (list.AppendInformationsKey(name, key) == 0) {
-        return false;
+        return Slot{};
     }
-    slot = Slot{key, true, LeadingNumber(key)};
-    return true;
+    const std::int64_t number = LeadingNumber(key);
+    return Slot{std::move(key), SlotAction::Appended, number};
 }
 
-// A key read from the list file becomes part of a file name: it must not lead out of the
-// settings folder.
-bool IsPlainFileNamePart(const std::string& key) {
-    for (const char forbidden : std::string("\\/:*?\"<>|")) {
-        if (cp932::FindChar(key, forbidden) != std::string::npos) {
-            return false;
-        }
-    }
-    for (const char byte : key) {
-        if (static_cast<unsigned char>(byte) < 0x20) {
-            return false;
-        }
-    }
-    return true;
+StepKind StepOf(SlotAction action) {
+    return action == SlotAction::Reused   ? StepKind::ReuseEntry
+           : action == SlotAction::Filled ? StepKind::FillEntry
+                                          : StepKind::AppendEntry;
 }
 
-// Gives the shipped profile file the slot's name. A file already of that name is replaced
-// in one step, and only when the shipped file is there to replace it.
-bool PlaceProfileFile(const std::string& settingsFolder, const std::string& key) {
-    const std::string shipped = platform::JoinPath(settingsFolder, kShippedProfile);
-    const std::string target = platform::JoinPath(settingsFolder, "FTS_EX" + key + ".xml");
-    return platform::FileExists(shipped) && platform::MoveFileReplacing(shipped, target);
+// Puts the kit's profile under the slot's name in one step, whatever stood in the settings
+// folder before (also a newer "FTS_EX_BKBOOK.xml" that the copy kept), and takes the shipped
+// name away. The slot's old profile stays when there is nothing to replace it with.
+int PlaceProfile(const std::string& sourceFolder, const platform::Folder& folder,
+                 const std::string& key, const InstallOptions& options, InstallReport& report) {
+    const std::string kitProfile = platform::JoinPath(sourceFolder, kShippedProfile);
+    const std::string target = "FTS_EX" + key + ".xml";
+    if (!platform::IsExistingFile(kitProfile)) {
+        return report.Fail(FailureCause::KitFileMissing, kitProfile);
+    }
+    const platform::HiddenTarget hidden = platform::HiddenTarget::Replace;
+    const platform::FileStatus placed =
+        options.dryRun ? platform::CheckCopyTarget(folder, target, hidden)
+                       : platform::CopyFileInto(kitProfile, folder, target, hidden);
+    if (placed == platform::FileStatus::Missing) {
+        return report.Fail(FailureCause::KitFileMissing, kitProfile);
+    }
+    if (placed != platform::FileStatus::Ok) {
+        return report.Fail(FailureCause::ProfileRenameFailed, folder.PathOf(target));
+    }
+    const platform::FileStatus removed =
+        options.dryRun ? platform::FileStatus::Ok : platform::RemoveFile(folder, kShippedProfile);
+    if (removed != platform::FileStatus::Ok && removed != platform::FileStatus::Missing) {
+        return report.Fail(FailureCause::ProfileRenameFailed, folder.PathOf(kShippedProfile));
+    }
+    report.AddStep(StepKind::PlaceProfile, folder.PathOf(target), key);
+    return 0;
 }
 
-bool InstallProfile(CINIRead& list, const std::string& settingsFolder, const std::string& name,
-                    std::vector<std::int64_t>& newSlots) {
-    Slot slot;
-    if (!TakeSlot(list, name, slot) || (slot.isNew && !HasFlagByte(slot.number)) ||
-        !IsPlainFileNamePart(slot.key) || !PlaceProfileFile(settingsFolder, slot.key)) {
-        return false;
+int InstallProfile(CINIRead& list, const std::string& sourceFolder, const platform::Folder& folder,
+                   const std::string& name, const InstallOptions& options, InstallReport& report,
+                   std::vector<std::int64_t>& newSlots) {
+    const std::string listPath = folder.PathOf(kListFile);
+    const Slot slot = TakeSlot(list, name);
+    if (slot.action == SlotAction::None) {
+        return report.Fail(FailureCause::ListSectionMissing, listPath);
     }
-    if (slot.isNew) {
+    if (slot.action != SlotAction::Reused && !HasFlagByte(slot.number)) {
+        return report.Fail(FailureCause::SlotOutOfRange, listPath);
+    }
+    if (!IsSafeSlotKey(slot.key)) {
+        return report.Fail(FailureCause::SlotKeyUnsafe, listPath);
+    }
+    report.action = slot.action;
+    report.key = slot.key;
+    report.AddStep(StepOf(slot.action), listPath, slot.key, slot.number);
+    if (PlaceProfile(sourceFolder, folder, slot.key, options, report) != 0) {
+        return -1;
+    }
+    if (slot.action != SlotAction::Reused) {
         newSlots.push_back(slot.number);
     }
-    return true;
+    return 0;
+}
+
+FailureCause FlagFailureCause(platform::FileStatus status) {
+    switch (status) {
+        case platform::FileStatus::Missing:
+            return FailureCause::FlagFileMissing;
+        case platform::FileStatus::ReadOnly:
+            return FailureCause::FlagFileReadOnly;
+        case platform::FileStatus::Locked:
+            return FailureCause::FlagFileLocked;
+        case platform::FileStatus::Unsafe:
+            return FailureCause::FlagFileUnsafe;
+        case platform::FileStatus::OutOfMemory:
+            return FailureCause::OutOfMemory;
+        default:
+            return FailureCause::FlagFileIo;
+    }
+}
+
+int RaiseFlags(const platform::Folder& folder, const std::vector<std::int64_t>& newSlots,
+               const InstallOptions& options, InstallReport& report) {
+    const std::string flagPath = folder.PathOf(kFlagFileName);
+    const platform::FileStatus raised = RaiseSlotFlags(folder, newSlots, options.dryRun);
+    if (raised != platform::FileStatus::Ok) {
+        return report.Fail(FlagFailureCause(raised), flagPath);
+    }
+    for (const std::int64_t slot : newSlots) {
+        report.AddStep(StepKind::RaiseFlag, flagPath, std::string(), slot);
+    }
+    return 0;
+}
+
+int Install(const std::string& sourceFolder, const InstallOptions& options, InstallReport& report) {
+    SettingsFolder settings;
+    const FolderSearch search = FindPsipSettingsFolder(settings);
+    if (search == FolderSearch::NoCommonAppData) {
+        return report.Fail(FailureCause::SettingsFolderMissing, std::string());
+    }
+    if (search == FolderSearch::Missing) {
+        Warn(options, report, kFolderMissing);
+        return report.Fail(FailureCause::SettingsFolderMissing, settings.path);
+    }
+    const platform::Folder& folder = settings.folder;
+    report.settingsFolder = settings.path;
+    CopyFolderFiles(sourceFolder, folder, options, report);
+
+    CINIRead list;
+    if (LoadListFile(list, folder, kListFile, report) != 0) {
+        return -1;
+    }
+    std::vector<std::int64_t> newSlots;
+    for (const char* name : kProfileNames) {
+        if (InstallProfile(list, sourceFolder, folder, name, options, report, newSlots) != 0) {
+            return -1;
+        }
+    }
+    if (!newSlots.empty() && RaiseFlags(folder, newSlots, options, report) != 0) {
+        return -1;
+    }
+    return SaveListFile(list, folder, kListFile, options, report);
 }
 
 }  // namespace
 
 int InstallPsipSettings(const std::string& sourceFolder) {
-    std::string commonAppData;
-    if (!platform::GetCommonAppDataFolder(commonAppData)) {
-        return -1;
-    }
-    const std::string settingsFolder = SubFolder(commonAppData, {"Fujitsu", "iCube", "FTS"});
-    if (!PassesFolderTest(settingsFolder)) {
-        platform::ShowMessageBox(kFolderMissing);
-    }
-    CopyFolderFiles(sourceFolder, settingsFolder);
+    InstallReport report;
+    return InstallPsipSettings(sourceFolder, InstallOptions{}, report);
+}
 
-    const std::string listFile = platform::JoinPath(settingsFolder, "SettingInfo.ini");
-    CINIRead list;
-    if (list.Load(listFile) != 0) {
-        return -1;
-    }
-    std::vector<std::int64_t> newSlots;
-    for (const char* name : kProfileNames) {
-        if (!InstallProfile(list, settingsFolder, name, newSlots)) {
-            return -1;
-        }
-    }
-    if (!newSlots.empty() &&
-        !RaiseSlotFlags(platform::JoinPath(settingsFolder, "Id.bin"), newSlots)) {
-        return -1;
-    }
-    return list.Save(listFile) == 0 ? 0 : -1;
+int InstallPsipSettings(const std::string& sourceFolder, const InstallOptions& options,
+                        InstallReport& report) {
+    return RunReported(report, [&] { return Install(sourceFolder, options, report); });
 }

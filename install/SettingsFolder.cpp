@@ -1,15 +1,41 @@
 #include "install/SettingsFolder.h"
 
-#include "platform/Platform.h"
+#include <vector>
 
-std::string SubFolder(const std::string& base, std::initializer_list<const char*> names) {
-    std::string path = base;
-    for (const char* name : names) {
-        path = platform::JoinPath(path, name);
+namespace {
+
+bool OpenCandidate(const std::string& base, const std::vector<std::string>& names,
+                   SettingsFolder& found) {
+    found.path = base;
+    for (const std::string& name : names) {
+        found.path = platform::JoinPath(found.path, name);
     }
-    return path;
+    return platform::OpenFolderBeneath(base, names, found.folder) == platform::FileStatus::Ok;
 }
 
-bool PassesFolderTest(const std::string& path) {
-    return platform::IsExistingDirectory(path);
+}  // namespace
+
+FolderSearch FindPsipSettingsFolder(SettingsFolder& found) {
+    std::string commonAppData;
+    if (!platform::GetCommonAppDataFolder(commonAppData)) {
+        return FolderSearch::NoCommonAppData;
+    }
+    return OpenCandidate(commonAppData, {"Fujitsu", "iCube", "FTS"}, found) ? FolderSearch::Found
+                                                                            : FolderSearch::Missing;
+}
+
+FolderSearch FindTwainSettingsFolder(SettingsFolder& found) {
+    std::string commonAppData;
+    if (!platform::GetCommonAppDataFolder(commonAppData)) {
+        return FolderSearch::NoCommonAppData;
+    }
+    if (OpenCandidate(commonAppData, {"Fujitsu", "Fjtwain", "FTS"}, found)) {
+        return FolderSearch::Found;
+    }
+    std::string windowsFolder;
+    if (!platform::GetEnvironmentText("windir", windowsFolder) || windowsFolder.empty()) {
+        return FolderSearch::Missing;
+    }
+    return OpenCandidate(windowsFolder, {"twain_32", "fjscan32"}, found) ? FolderSearch::Found
+                                                                         : FolderSearch::Missing;
 }

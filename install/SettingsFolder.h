@@ -1,11 +1,24 @@
 #pragma once
-// Where a driver keeps its settings, and the test that a candidate folder is usable.
+// Where the two drivers keep their settings. A candidate folder counts only when it and every
+// folder between it and its base are real folders; it is then held open for the whole run.
 
-#include <initializer_list>
 #include <string>
 
-// `base` followed by each of `names`, joined by the system's separator.
-std::string SubFolder(const std::string& base, std::initializer_list<const char*> names);
+#include "platform/Platform.h"
 
-// Whether the path names an existing folder (not a file).
-bool PassesFolderTest(const std::string& path);
+enum class FolderSearch {
+    Found,
+    Missing,          // no candidate is a real folder
+    NoCommonAppData,  // the system could not name the application-data folder
+};
+
+struct SettingsFolder {
+    platform::Folder folder;  // open when found
+    std::string path;         // the folder found, or the last candidate tried
+};
+
+// "%ProgramData%\Fujitsu\iCube\FTS".
+FolderSearch FindPsipSettingsFolder(SettingsFolder& found);
+
+// "%ProgramData%\Fujitsu\Fjtwain\FTS", else "%windir%\twain_32\fjscan32".
+FolderSearch FindTwainSettingsFolder(SettingsFolder& found);

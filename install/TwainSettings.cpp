@@ -3,8 +3,9 @@
 #include "ini/INIRead.h"
 #include "ini/SlotNumber.h"
 #include "install/FolderMirror.h"
+#include "install/ListFile.h"
 #include "install/SettingsFolder.h"
-#include "platform/Platform.h"
+#include "text/Cp932.h"
 
 namespace {
 
@@ -15,57 +16,81 @@ const char kFolderMissing[] =
     "B\x83\x8C\x83N\x83g\x83\x8A\x82\xAA\x82\xA0\x82\xE8\x82"
     "\xDC\x82\xB9\x82\xF1\x81I";
 const char kSection[] = "[TemplateLists]";
+const char kListFile[] = "FTSLISTS.INI";
 const char* const kTemplateNames[] = {"bkbook_multi.fts"};
 constexpr int kLastSlot = 99;
 
-// The first candidate folder that exists, else the fallback, which is used all the same
-// once the user has been warned. False when there is no fallback to speak of.
-bool FindSettingsFolder(const std::string& commonAppData, std::string& settingsFolder) {
-    settingsFolder = SubFolder(commonAppData, {"Fujitsu", "Fjtwain", "FTS"});
-    if (PassesFolderTest(settingsFolder)) {
-        return true;
-    }
-    std::string windowsFolder;
-    const bool hasWindowsFolder =
-        platform::GetEnvironmentText("windir", windowsFolder) && !windowsFolder.empty();
-    settingsFolder = SubFolder(windowsFolder, {"twain_32", "fjscan32"});
-    if (hasWindowsFolder && PassesFolderTest(settingsFolder)) {
-        return true;
-    }
-    platform::ShowMessageBox(kFolderMissing);
-    return hasWindowsFolder;
-}
-
-void RegisterTemplate(CINIRead& list, const std::string& name) {
+// The entry that carries the name, else the first free one of 01 to 99 by number.
+SlotAction RegisterTemplate(CINIRead& list, const std::string& name, std::string& key) {
     std::string line;
     if (list.FindValueLine(kSection, name, line) != 0) {
-        return;
+        key = line.substr(0, cp932::FindChar(line, '='));
+        return SlotAction::Reused;
     }
     for (int slot = 1; slot <= kLastSlot; ++slot) {
-        if (list.FillEmptyKey(kSection, FormatSlotKey(slot, 2), name) > 0) {
-            return;
+        key = FormatSlotKey(slot, 2);
+        if (list.FillEmptyKey(kSection, key, name) > 0) {
+            return SlotAction::Filled;
         }
     }
+    key.clear();
+    return SlotAction::None;
+}
+
+// A template that is neither in the folder nor about to be copied there cannot be
+// registered: the driver would list a template it cannot open.
+bool TemplatePresent(const platform::Folder& folder, const std::string& name,
+                     const InstallReport& report) {
+    return platform::CheckRegularFile(folder, name) == platform::FileStatus::Ok ||
+           report.HasStep(StepKind::CopyFile, folder.PathOf(name));
+}
+
+int Install(const std::string& sourceFolder, const InstallOptions& options, InstallReport& report) {
+    SettingsFolder settings;
+    const FolderSearch search = FindTwainSettingsFolder(settings);
+    if (search == FolderSearch::NoCommonAppData) {
+        return report.Fail(FailureCause::SettingsFolderMissing, std::string());
+    }
+    if (search == FolderSearch::Missing) {
+        Warn(options, report, kFolderMissing);
+        return report.Fail(FailureCause::SettingsFolderMissing, settings.path);
+    }
+    const platform::Folder& folder = settings.folder;
+    report.settingsFolder = settings.path;
+    CopyFolderFiles(sourceFolder, folder, options, report);
+    for (const char* name : kTemplateNames) {
+        if (!TemplatePresent(folder, name, report)) {
+            return report.Fail(FailureCause::TemplateMissing, folder.PathOf(name));
+        }
+    }
+
+    CINIRead list;
+    if (LoadListFile(list, folder, kListFile, report) != 0) {
+        return -1;
+    }
+    const std::string listPath = folder.PathOf(kListFile);
+    for (const char* name : kTemplateNames) {
+        report.action = RegisterTemplate(list, name, report.key);
+        if (report.action == SlotAction::None) {
+            return report.Fail(list.HasKeyLine(kSection) ? FailureCause::NoFreeSlot
+                                                         : FailureCause::ListSectionMissing,
+                               listPath);
+        }
+        report.AddStep(
+            report.action == SlotAction::Reused ? StepKind::ReuseEntry : StepKind::FillEntry,
+            listPath, report.key);
+    }
+    return SaveListFile(list, folder, kListFile, options, report);
 }
 
 }  // namespace
 
 int InstallTwainSettings(const std::string& sourceFolder) {
-    std::string commonAppData;
-    std::string settingsFolder;
-    if (!platform::GetCommonAppDataFolder(commonAppData) ||
-        !FindSettingsFolder(commonAppData, settingsFolder)) {
-        return -1;
-    }
-    CopyFolderFiles(sourceFolder, settingsFolder);
+    InstallReport report;
+    return InstallTwainSettings(sourceFolder, InstallOptions{}, report);
+}
 
-    const std::string listFile = platform::JoinPath(settingsFolder, "FTSLISTS.INI");
-    CINIRead list;
-    if (list.Load(listFile) != 0) {
-        return -1;
-    }
-    for (const char* name : kTemplateNames) {
-        RegisterTemplate(list, name);
-    }
-    return list.Save(listFile) == 0 ? 0 : -1;
+int InstallTwainSettings(const std::string& sourceFolder, const InstallOptions& options,
+                         InstallReport& report) {
+    return RunReported(report, [&] { return Install(sourceFolder, options, report); });
 }

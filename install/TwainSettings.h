@@ -4,6 +4,11 @@
 
 #include <string>
 
-// 0 success; -1 failure (no common application-data folder, no usable settings folder, or
-// the list file could not be loaded or saved).
+#include "install/InstallReport.h"
+
+// 0 success; -1 failure: no usable settings folder, no template file in it after the copy,
+// a list file that could not be loaded or saved, or a template that could be neither found
+// registered nor given a free slot (the list file is then left as it was).
 int InstallTwainSettings(const std::string& sourceFolder);
+int InstallTwainSettings(const std::string& sourceFolder, const InstallOptions& options,
+                         InstallReport& report);

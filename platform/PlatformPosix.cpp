@@ -1,8 +1,11 @@
 // The platform services on POSIX systems, behaving as the Windows ones do on the same files.
+// Names in a settings folder are resolved with the *at calls relative to the held folder and
+// never through a link.
 
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <sys/time.h>
 #include <unistd.h>
@@ -11,10 +14,13 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <new>
+#include <utility>
 #include <vector>
 
 #include "platform/PeVersionResource.h"
 #include "platform/Platform.h"
+#include "platform/TemporaryName.h"
 #include "platform/TestSeam.h"
 
 namespace platform {
@@ -24,7 +30,7 @@ namespace {
 // Closes a descriptor on every way out of a scope.
 class Descriptor {
 public:
-    explicit Descriptor(int fd) : fd_(fd) {}
+    explicit Descriptor(int fd = -1) : fd_(fd) {}
     ~Descriptor() {
         if (fd_ >= 0) {
             ::close(fd_);
@@ -33,20 +39,100 @@ public:
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
     int get() const { return fd_; }
-    bool Close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
+    void Reset(int fd) {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+        fd_ = fd;
     }
+    int Release() { return std::exchange(fd_, -1); }
+    bool Close() { return ::close(Release()) == 0; }
 
 private:
     int fd_;
 };
 
+int FolderDescriptor(const Folder& folder) {
+    return static_cast<int>(folder.Handle());
+}
+
 // The owner write bit stands for the Windows read-only attribute: a file without it is
 // read-only even for root, as the attribute is for an administrator.
 bool IsReadOnly(const struct stat& status) {
     return (status.st_mode & S_IWUSR) == 0;
+}
+
+// A name that starts with a dot stands for the Windows hidden attribute.
+bool IsHiddenName(const std::string& name) {
+    return !name.empty() && name[0] == '.';
+}
+
+FileIdentity IdentityOf(const struct stat& status) {
+    return FileIdentity{static_cast<std::uint64_t>(status.st_dev),
+                        static_cast<std::uint64_t>(status.st_ino)};
+}
+
+FileStatus StatusOfError(int error) {
+    switch (error) {
+        case ENOENT:
+        case ENOTDIR:
+            return FileStatus::Missing;
+        case ELOOP:
+        case EISDIR:
+        case ENXIO:
+            return FileStatus::Unsafe;
+        case EWOULDBLOCK:
+        case ETXTBSY:
+            return FileStatus::Locked;
+        case ENOMEM:
+            return FileStatus::OutOfMemory;
+        case EFBIG:
+        case EOVERFLOW:
+            return FileStatus::TooLarge;
+        default:
+            return FileStatus::IoError;
+    }
+}
+
+// Reads of an opened regular file wait for their data again.
+bool ClearNonBlocking(int fd) {
+    const int flags = ::fcntl(fd, F_GETFL);
+    return flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
+}
+
+// Only a regular file with one link is read or replaced: any other name could lead out of
+// the folder or reach a file that other names share.
+FileStatus CheckRegularSingle(const struct stat& status) {
+    return S_ISREG(status.st_mode) && status.st_nlink == 1 ? FileStatus::Ok : FileStatus::Unsafe;
+}
+
+// Opens a name of the folder without following a link and without waiting on a pipe; what
+// is opened must be the regular, single-link file that the name showed before the open.
+FileStatus OpenInFolder(const Folder& folder, const std::string& name, int access, bool forWriting,
+                        Descriptor& fd, struct stat& status) {
+    const int dir = FolderDescriptor(folder);
+    struct stat before {};
+    if (::fstatat(dir, name.c_str(), &before, AT_SYMLINK_NOFOLLOW) != 0) {
+        return StatusOfError(errno);
+    }
+    if (CheckRegularSingle(before) != FileStatus::Ok) {
+        return FileStatus::Unsafe;
+    }
+    if (forWriting && IsReadOnly(before)) {
+        return FileStatus::ReadOnly;
+    }
+    fd.Reset(::openat(dir, name.c_str(), access | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (fd.get() < 0) {
+        return StatusOfError(errno);
+    }
+    if (::fstat(fd.get(), &status) != 0) {
+        return FileStatus::IoError;
+    }
+    if (CheckRegularSingle(status) != FileStatus::Ok ||
+        !(IdentityOf(status) == IdentityOf(before))) {
+        return FileStatus::Unsafe;
+    }
+    return ClearNonBlocking(fd.get()) ? FileStatus::Ok : FileStatus::IoError;
 }
 
 bool WriteAll(int fd, const char* data, std::size_t size) {
@@ -66,21 +152,54 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
 
 constexpr std::size_t kReadChunk = 1 << 16;
 
-bool ReadAll(int fd, std::string& bytes) {
+// Reads to the end of the file, which may have grown since it was measured.
+FileStatus ReadAll(int fd, const struct stat& status, std::string& bytes) {
+    std::string read;
+    if (status.st_size < 0 ||
+        static_cast<std::uintmax_t>(status.st_size) > read.max_size() - 2 * kReadChunk) {
+        return FileStatus::TooLarge;
+    }
+    try {
+        // Room for the whole file and the last, empty read: no reallocation on the way.
+        read.reserve(static_cast<std::size_t>(status.st_size) + kReadChunk);
+        for (;;) {
+            const std::size_t size = read.size();
+            if (size > read.max_size() - 2 * kReadChunk) {
+                return FileStatus::TooLarge;
+            }
+            const std::size_t chunk = std::max(kReadChunk, read.capacity() - size);
+            read.resize(size + chunk);
+            const ssize_t count = ::read(fd, &read[size], chunk);
+            read.resize(size + static_cast<std::size_t>(count > 0 ? count : 0));
+            if (count < 0 && errno == EINTR) {
+                continue;
+            }
+            if (count < 0) {
+                return FileStatus::IoError;
+            }
+            if (count == 0) {
+                break;
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        return FileStatus::OutOfMemory;
+    }
+    bytes.swap(read);
+    return FileStatus::Ok;
+}
+
+bool CopyAll(int from, int to) {
+    std::vector<char> buffer(kReadChunk);
     for (;;) {
-        const std::size_t size = bytes.size();
-        const std::size_t chunk = std::max(kReadChunk, bytes.capacity() - size);
-        bytes.resize(size + chunk);
-        const ssize_t count = ::read(fd, &bytes[size], chunk);
-        bytes.resize(size + static_cast<std::size_t>(count > 0 ? count : 0));
+        const ssize_t count = ::read(from, buffer.data(), buffer.size());
         if (count < 0 && errno == EINTR) {
             continue;
         }
-        if (count < 0) {
-            return false;
+        if (count <= 0) {
+            return count == 0;
         }
-        if (count == 0) {
-            return true;
+        if (!WriteAll(to, buffer.data(), static_cast<std::size_t>(count))) {
+            return false;
         }
     }
 }
@@ -91,100 +210,283 @@ mode_t DefaultFileMode() {
     return 0666 & ~mask;
 }
 
-std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) {
-        return ".";
+std::uint64_t RandomNumber() {
+    std::uint64_t value = 0;
+    if (::getrandom(&value, sizeof value, 0) == static_cast<ssize_t>(sizeof value)) {
+        return value;
     }
-    return slash == 0 ? "/" : path.substr(0, slash);
+    Descriptor random(::open("/dev/urandom", O_RDONLY | O_CLOEXEC));
+    if (random.get() < 0 || ::read(random.get(), &value, sizeof value) != sizeof value) {
+        std::abort();  // an unpredictable name cannot be had: better no write at all
+    }
+    return value;
 }
 
-void SyncFolder(const std::string& path) {
-    Descriptor folder(::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folder.get() >= 0) {
-        ::fsync(folder.get());
+// The file at a name, opened for replacing: held under the same lock another program takes,
+// so that neither writes it while the other does.
+struct ReplaceTarget {
+    Descriptor fd;
+    bool exists = false;
+    mode_t mode = 0;
+    FileIdentity identity;
+};
+
+// Refuses an existing target that is not a regular single-link file, read-only, (for a copy)
+// hidden, held by another program, or not the file expected; a missing target is created,
+// unless a file was expected there.
+FileStatus OpenReplaceTarget(const Folder& folder, const std::string& name,
+                             const FileIdentity* expected, bool refuseHidden,
+                             ReplaceTarget& target) {
+    struct stat status {};
+    const FileStatus opened = OpenInFolder(folder, name, O_RDWR, true, target.fd, status);
+    if (opened == FileStatus::Missing) {
+        target.mode = DefaultFileMode();
+        return expected != nullptr ? FileStatus::Changed : FileStatus::Ok;
     }
+    if (opened != FileStatus::Ok) {
+        return opened;
+    }
+    if (refuseHidden && IsHiddenName(name)) {
+        return FileStatus::Hidden;
+    }
+    if (::flock(target.fd.get(), LOCK_EX | LOCK_NB) != 0) {
+        return FileStatus::Locked;
+    }
+    target.exists = true;
+    target.identity = IdentityOf(status);
+    if (expected != nullptr && !(target.identity == *expected)) {
+        return FileStatus::Changed;
+    }
+    target.mode = status.st_mode & 0777;  // never a set-id or sticky bit
+    return FileStatus::Ok;
 }
 
-// Fills a new temporary file beside `target` and moves it onto `target`. The temporary
-// file is gone afterwards, whatever happened.
+// Whether the name still stands for the file opened as the target.
+bool StillAtName(int dir, const std::string& name, const ReplaceTarget& target) {
+    struct stat status {};
+    if (::fstatat(dir, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
+        return !target.exists && errno == ENOENT;
+    }
+    return target.exists && IdentityOf(status) == target.identity;
+}
+
+// Temporary files of the name that a crashed run left behind.
+void RemoveStaleTemporaryFiles(int dir, const std::string& name) {
+    DIR* listing = ::fdopendir(::dup(dir));
+    if (listing == nullptr) {
+        return;
+    }
+    while (const dirent* entry = ::readdir(listing)) {
+        if (IsTemporaryNameFor(entry->d_name, name)) {
+            ::unlinkat(dir, entry->d_name, 0);
+        }
+    }
+    ::closedir(listing);
+}
+
+// Fills a new temporary file beside the target and moves it onto the target's name. The
+// temporary file is gone afterwards, whatever happened (but for a simulated crash).
 // Only the whole-file writes of the store and the flag file take the seam's write and
 // replace failures; a copy fails as a whole through its own.
 template <typename Fill>
-bool ReplaceThroughTemporaryFile(const std::string& target, bool seamSteps, Fill fill) {
-    std::string temporary = target + ".XXXXXX";
-    Descriptor fd(::mkstemp(temporary.data()));
+FileStatus ReplaceThroughTemporaryFile(const Folder& folder, const std::string& name,
+                                       const ReplaceTarget& target, bool seamSteps, Fill fill) {
+    const int dir = FolderDescriptor(folder);
+    RemoveStaleTemporaryFiles(dir, name);
+    std::string temporary;
+    Descriptor fd;
+    for (int attempt = 0; attempt < 16 && fd.get() < 0; ++attempt) {
+        temporary = TemporaryNameFor(name, RandomNumber());
+        fd.Reset(::openat(dir, temporary.c_str(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0600));
+        if (fd.get() < 0 && errno != EEXIST) {
+            return StatusOfError(errno);
+        }
+    }
     if (fd.get() < 0) {
-        return false;
+        return FileStatus::IoError;
     }
     bool written = !(seamSteps && ShouldFail(Call::WriteTemporaryFile)) && fill(fd.get()) &&
                    ::fsync(fd.get()) == 0;
     written = fd.Close() && written;
-    if (!written || (seamSteps && ShouldFail(Call::ReplaceWithTemporaryFile)) ||
-        ::rename(temporary.c_str(), target.c_str()) != 0) {
-        ::unlink(temporary.c_str());
-        return false;
+    if (written && seamSteps && ShouldFail(Call::CrashBeforeReplace)) {
+        return FileStatus::IoError;
     }
-    SyncFolder(target);
-    return true;
-}
-
-// Fails for an existing target that is a folder, read-only or held by another program, as an
-// exclusive open for writing would; gives the mode to keep.
-bool TargetModeToKeep(const std::string& target, mode_t& mode) {
-    struct stat status {};
-    if (::stat(target.c_str(), &status) != 0) {
-        mode = DefaultFileMode();
-        return errno == ENOENT;
+    FileStatus status = FileStatus::Ok;
+    if (!written || (seamSteps && ShouldFail(Call::ReplaceWithTemporaryFile))) {
+        status = FileStatus::IoError;
+    } else if (!StillAtName(dir, name, target)) {
+        status = FileStatus::Changed;
+    } else if (::renameat(dir, temporary.c_str(), dir, name.c_str()) != 0) {
+        status = StatusOfError(errno);
     }
-    mode = status.st_mode & 07777;
-    if (!S_ISREG(status.st_mode) || IsReadOnly(status)) {
-        return false;
+    if (status != FileStatus::Ok) {
+        ::unlinkat(dir, temporary.c_str(), 0);
+        return status;
     }
-    Descriptor probe(::open(target.c_str(), O_RDWR | O_CLOEXEC));
-    return probe.get() >= 0 && ::flock(probe.get(), LOCK_EX | LOCK_NB) == 0;
+    ::fsync(dir);
+    return FileStatus::Ok;
 }
 
 }  // namespace
 
-bool ReadFileForUpdate(const std::string& path, std::string& bytes) {
-    if (ShouldFail(Call::ReadFileForUpdate)) {
-        return false;
+void Folder::Close() {
+    for (const std::intptr_t handle : m_handles) {
+        ::close(static_cast<int>(handle));
     }
-    Descriptor fd(::open(path.c_str(), O_RDWR | O_CLOEXEC));
-    struct stat status {};
-    if (fd.get() < 0 || ::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode) ||
-        IsReadOnly(status) || ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
-        return false;
-    }
-    std::string read;
-    // Room for the whole file and the last, empty read: no reallocation on the way.
-    read.reserve(static_cast<std::size_t>(status.st_size) + kReadChunk);
-    if (!ReadAll(fd.get(), read)) {
-        return false;
-    }
-    bytes.swap(read);
-    return true;
+    m_handles.clear();
 }
 
-bool WriteFileReplacing(const std::string& path, const std::string& bytes) {
-    mode_t mode = 0;
-    if (!TargetModeToKeep(path, mode)) {
-        return false;
+FileStatus OpenFolderBeneath(const std::string& base, const std::vector<std::string>& names,
+                             Folder& folder) {
+    Descriptor current(::open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (current.get() < 0) {
+        return StatusOfError(errno);
     }
-    return ReplaceThroughTemporaryFile(path, true, [&](int fd) {
-        return WriteAll(fd, bytes.data(), bytes.size()) && ::fchmod(fd, mode) == 0;
+    std::string path = base;
+    for (const std::string& name : names) {
+        const int next =
+            ::openat(current.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (next < 0) {
+            struct stat status {};
+            const bool isLink =
+                ::fstatat(current.get(), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+                S_ISLNK(status.st_mode);
+            return isLink || errno == ELOOP ? FileStatus::Unsafe : StatusOfError(errno);
+        }
+        current.Reset(next);
+        path = JoinPath(path, name);
+    }
+    folder = Folder({current.Release()}, path);
+    return FileStatus::Ok;
+}
+
+FileStatus OpenFolder(const std::string& path, Folder& folder) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return StatusOfError(errno);
+    }
+    folder = Folder({fd}, path);
+    return FileStatus::Ok;
+}
+
+FileStatus ReadFileForUpdate(const Folder& folder, const std::string& name, std::string& bytes,
+                             FileIdentity& identity) {
+    if (ShouldFail(Call::ReadFileForUpdate)) {
+        return FileStatus::IoError;
+    }
+    Descriptor fd;
+    struct stat status {};
+    FileStatus opened = OpenInFolder(folder, name, O_RDWR, true, fd, status);
+    if (opened == FileStatus::Ok && ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
+        opened = FileStatus::Locked;
+    }
+    if (opened != FileStatus::Ok) {
+        return opened;
+    }
+    identity = IdentityOf(status);
+    return ReadAll(fd.get(), status, bytes);
+}
+
+FileStatus ReadFileShared(const Folder& folder, const std::string& name, std::string& bytes) {
+    Descriptor fd;
+    struct stat status {};
+    const FileStatus opened = OpenInFolder(folder, name, O_RDONLY, false, fd, status);
+    return opened != FileStatus::Ok ? opened : ReadAll(fd.get(), status, bytes);
+}
+
+FileStatus CheckReplaceable(const Folder& folder, const std::string& name,
+                            const FileIdentity* expected) {
+    ReplaceTarget target;
+    return OpenReplaceTarget(folder, name, expected, false, target);
+}
+
+FileStatus WriteFileReplacing(const Folder& folder, const std::string& name,
+                              const std::string& bytes, const FileIdentity* expected) {
+    ReplaceTarget target;
+    const FileStatus opened = OpenReplaceTarget(folder, name, expected, false, target);
+    if (opened != FileStatus::Ok) {
+        return opened;
+    }
+    return ReplaceThroughTemporaryFile(folder, name, target, true, [&](int fd) {
+        return WriteAll(fd, bytes.data(), bytes.size()) && ::fchmod(fd, target.mode) == 0;
     });
 }
 
-bool IsExistingDirectory(const std::string& path) {
-    struct stat status {};
-    return ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+FileStatus CheckCopyTarget(const Folder& folder, const std::string& name, HiddenTarget hidden) {
+    ReplaceTarget target;
+    return OpenReplaceTarget(folder, name, nullptr, hidden == HiddenTarget::Refuse, target);
 }
 
-bool FileExists(const std::string& path) {
+FileStatus CopyFileInto(const std::string& sourcePath, const Folder& folder,
+                        const std::string& name, HiddenTarget hidden) {
+    if (ShouldFail(Call::CopyFileInto)) {
+        return FileStatus::IoError;
+    }
+    Descriptor input(::open(sourcePath.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    struct stat source {};
+    if (input.get() < 0) {
+        return StatusOfError(errno);
+    }
+    if (::fstat(input.get(), &source) != 0 || !S_ISREG(source.st_mode)) {
+        return FileStatus::Unsafe;
+    }
+    ReplaceTarget target;
+    const FileStatus opened =
+        OpenReplaceTarget(folder, name, nullptr, hidden == HiddenTarget::Refuse, target);
+    if (opened != FileStatus::Ok) {
+        return opened;
+    }
+    return ReplaceThroughTemporaryFile(folder, name, target, false, [&](int fd) {
+        const struct timespec times[2] = {source.st_atim, source.st_mtim};
+        return ClearNonBlocking(input.get()) && CopyAll(input.get(), fd) &&
+               ::fchmod(fd, source.st_mode & 0777) == 0 && ::futimens(fd, times) == 0;
+    });
+}
+
+FileStatus RemoveFile(const Folder& folder, const std::string& name) {
+    if (ShouldFail(Call::RemoveFile)) {
+        return FileStatus::IoError;
+    }
+    if (::unlinkat(FolderDescriptor(folder), name.c_str(), 0) == 0) {
+        return FileStatus::Ok;
+    }
+    return errno == EPERM ? FileStatus::Unsafe : StatusOfError(errno);
+}
+
+bool FileExists(const Folder& folder, const std::string& name) {
     struct stat status {};
-    return ::stat(path.c_str(), &status) == 0;
+    return ::fstatat(FolderDescriptor(folder), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+FileStatus CheckRegularFile(const Folder& folder, const std::string& name) {
+    struct stat status {};
+    if (::fstatat(FolderDescriptor(folder), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
+        return StatusOfError(errno);
+    }
+    return CheckRegularSingle(status);
+}
+
+bool GetLastWriteSeconds(const Folder& folder, const std::string& name, std::int64_t& seconds) {
+    struct stat status {};
+    if (::fstatat(FolderDescriptor(folder), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
+        return false;
+    }
+    seconds = static_cast<std::int64_t>(status.st_mtime);
+    return true;
+}
+
+bool HasVersionResource(const Folder& folder, const std::string& name) {
+    Descriptor fd;
+    struct stat status {};
+    if (OpenInFolder(folder, name, O_RDONLY, false, fd, status) != FileStatus::Ok) {
+        return false;
+    }
+    return PeImageHasVersionResource(
+        [&](std::uint64_t offset, std::size_t size, unsigned char* out) {
+            return ::pread(fd.get(), out, size, static_cast<off_t>(offset)) ==
+                   static_cast<ssize_t>(size);
+        });
 }
 
 bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
@@ -215,43 +517,26 @@ bool GetLastWriteSeconds(const std::string& path, std::int64_t& seconds) {
     return true;
 }
 
-bool HasVersionResource(const std::string& path) {
-    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) {
-        return false;
-    }
-    return PeImageHasVersionResource(
-        [&](std::uint64_t offset, std::size_t size, unsigned char* out) {
-            return ::pread(fd.get(), out, size, static_cast<off_t>(offset)) ==
-                   static_cast<ssize_t>(size);
-        });
-}
-
-bool CopyFileOver(const std::string& source, const std::string& target) {
-    if (ShouldFail(Call::CopyFileOver)) {
-        return false;
-    }
-    mode_t keptMode = 0;
-    Descriptor input(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
+FileStatus ReadWholeFile(const std::string& path, std::string& bytes) {
+    Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     struct stat status {};
-    if (input.get() < 0 || ::fstat(input.get(), &status) != 0 || !S_ISREG(status.st_mode) ||
-        !TargetModeToKeep(target, keptMode)) {
-        return false;
+    if (fd.get() < 0) {
+        return StatusOfError(errno);
     }
-    return ReplaceThroughTemporaryFile(target, false, [&](int fd) {
-        std::string bytes;
-        const struct timespec times[2] = {status.st_atim, status.st_mtim};
-        return ReadAll(input.get(), bytes) && WriteAll(fd, bytes.data(), bytes.size()) &&
-               ::fchmod(fd, status.st_mode & 07777) == 0 && ::futimens(fd, times) == 0;
-    });
+    if (::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
+        return FileStatus::Unsafe;
+    }
+    return ClearNonBlocking(fd.get()) ? ReadAll(fd.get(), status, bytes) : FileStatus::IoError;
 }
 
-bool RemoveFile(const std::string& path) {
-    return !ShouldFail(Call::RemoveFile) && ::unlink(path.c_str()) == 0;
+bool IsExistingDirectory(const std::string& path) {
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
-bool MoveFileReplacing(const std::string& source, const std::string& target) {
-    return !ShouldFail(Call::MoveFileReplacing) && ::rename(source.c_str(), target.c_str()) == 0;
+bool IsExistingFile(const std::string& path) {
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
 }
 
 bool GetCommonAppDataFolder(std::string& folder) {
@@ -276,6 +561,29 @@ bool GetEnvironmentText(const std::string& name, std::string& value) {
 std::string JoinPath(const std::string& folder, const std::string& name) {
     return folder + '/' + name;
 }
+
+void SplitPath(const std::string& path, std::string& folder, std::string& name) {
+    const std::size_t slash = path.rfind('/');
+    folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    name = slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string ExecutablePath() {
+    std::string path(256, '\0');
+    for (;;) {
+        const ssize_t length = ::readlink("/proc/self/exe", &path[0], path.size());
+        if (length < 0) {
+            return std::string();
+        }
+        if (static_cast<std::size_t>(length) < path.size()) {
+            path.resize(static_cast<std::size_t>(length));
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+void HardenProcess() {}
 
 void SetMessageBoxOwner(void*) {}
 

@@ -1,41 +1,66 @@
-// The platform services on Windows. Paths are passed to the ANSI file functions as they
-// are; texts shown to the user are converted from code page 932 explicitly and shown
-// through the Unicode functions, so that they read right whatever the ANSI code page.
+// The platform services on Windows. The core's texts and paths are code page 932 bytes; they
+// are converted with code page 932 explicitly and passed to the wide-character functions, so
+// that they mean the same whatever the system's ANSI code page.
+//
+// A settings folder and every folder above it are held open without FILE_SHARE_DELETE, so
+// that none can be renamed, removed or swapped for a junction while the tool works; every
+// file in it is opened without following a reparse point and checked on the handle, and
+// renamed or removed through that handle.
 
-#include <shlobj.h>
+#define _CRT_RAND_S  // rand_s, the system's unpredictable numbers, from the C runtime
 #include <windows.h>
 
+#include <aclapi.h>
+#include <shlobj.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "platform/Platform.h"
+#include "platform/TemporaryName.h"
 #include "platform/TestSeam.h"
+#include "text/Cp932.h"
 
 namespace platform {
 
 namespace {
 
 constexpr UINT kTextCodePage = 932;
+// Every file open: never through a reparse point, and never lending the caller's identity to
+// a named pipe that stands at the name.
+constexpr DWORD kNoFollow =
+    FILE_FLAG_OPEN_REPARSE_POINT | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION;
+// Folders are held for listing and traversal, and shared with everyone but a renamer.
+constexpr DWORD kFolderAccess =
+    FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+constexpr DWORD kHeldFolderShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
+// The attributes a replaced or copied file may carry over.
+constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                  FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
 HWND messageBoxOwner = nullptr;
 
 // Closes a handle on every way out of a scope.
 class Handle {
 public:
-    explicit Handle(HANDLE handle) : handle_(handle) {}
-    ~Handle() {
-        if (IsValid()) {
-            ::CloseHandle(handle_);
-        }
-    }
+    explicit Handle(HANDLE handle = INVALID_HANDLE_VALUE) : handle_(handle) {}
+    ~Handle() { Reset(INVALID_HANDLE_VALUE); }
     Handle(const Handle&) = delete;
     Handle& operator=(const Handle&) = delete;
     bool IsValid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
     HANDLE get() const { return handle_; }
-    bool Close() {
+    void Reset(HANDLE handle) {
+        if (IsValid()) {
+            ::CloseHandle(handle_);
+        }
+        handle_ = handle;
+    }
+    HANDLE Release() {
         const HANDLE handle = handle_;
         handle_ = INVALID_HANDLE_VALUE;
-        return ::CloseHandle(handle) != FALSE;
+        return handle;
     }
 
 private:
@@ -54,77 +79,381 @@ std::wstring Widen(const std::string& text) {
     return wide;
 }
 
+// A character that code page 932 lacks becomes '?', which no file name holds: a path that
+// cannot be written in the code page fails to open instead of naming another file.
+std::string Narrow(const std::wstring& text) {
+    if (text.empty()) {
+        return std::string();
+    }
+    const int size = ::WideCharToMultiByte(kTextCodePage, WC_NO_BEST_FIT_CHARS, text.data(),
+                                           static_cast<int>(text.size()), nullptr, 0, "?", nullptr);
+    std::string narrow(static_cast<std::size_t>(size), '\0');
+    ::WideCharToMultiByte(kTextCodePage, WC_NO_BEST_FIT_CHARS, text.data(),
+                          static_cast<int>(text.size()), &narrow[0], size, "?", nullptr);
+    return narrow;
+}
+
 // The executable's file name without its extension: the caption of every message box.
 std::wstring ApplicationName() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length =
-            ::GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
+    const std::wstring path = Widen(ExecutablePath());
     const std::size_t slash = path.find_last_of(L"\\/");
     std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
     const std::size_t dot = name.rfind(L'.');
     return dot == std::wstring::npos ? name : name.substr(0, dot);
 }
 
-bool IsReadOnly(DWORD attributes) {
-    return (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+FileStatus StatusOfError(DWORD error) {
+    switch (error) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+            return FileStatus::Missing;
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+        case ERROR_USER_MAPPED_FILE:
+            return FileStatus::Locked;
+        case ERROR_NOT_ENOUGH_MEMORY:
+        case ERROR_OUTOFMEMORY:
+            return FileStatus::OutOfMemory;
+        case ERROR_FILE_TOO_LARGE:
+            return FileStatus::TooLarge;
+        case ERROR_CANT_ACCESS_FILE:
+        case ERROR_CANT_RESOLVE_FILENAME:
+        case ERROR_PIPE_BUSY:
+        case ERROR_BAD_PIPE:
+            return FileStatus::Unsafe;
+        default:
+            return FileStatus::IoError;
+    }
 }
 
-// An existing target must be a plain file that this process may open exclusively for
-// writing: read-only and locked files are refused, as an in-place write would be.
-bool IsWritableTarget(const std::string& path, DWORD& attributes) {
-    attributes = ::GetFileAttributesA(path.c_str());
+FileIdentity IdentityOf(const BY_HANDLE_FILE_INFORMATION& info) {
+    return FileIdentity{info.dwVolumeSerialNumber,
+                        (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+}
+
+// Only a regular file on disk with one link is read or replaced: a reparse point could lead
+// out of the folder, and a hard link reaches a file that other names share.
+FileStatus CheckRegularHandle(HANDLE file, BY_HANDLE_FILE_INFORMATION& info) {
+    constexpr DWORD kNotRegular =
+        FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
+    if (::GetFileType(file) != FILE_TYPE_DISK || !::GetFileInformationByHandle(file, &info)) {
+        return FileStatus::Unsafe;
+    }
+    return (info.dwFileAttributes & kNotRegular) == 0 && info.nNumberOfLinks == 1
+               ? FileStatus::Ok
+               : FileStatus::Unsafe;
+}
+
+// Why an open was denied: a folder or reparse point at the name, or the read-only attribute.
+FileStatus StatusOfDeniedOpen(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
-        return ::GetLastError() == ERROR_FILE_NOT_FOUND;
+        return FileStatus::IoError;
     }
-    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 || IsReadOnly(attributes)) {
-        return false;
+    if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
+        return FileStatus::Unsafe;
     }
-    Handle probe(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
-    return probe.IsValid();
+    return (attributes & FILE_ATTRIBUTE_READONLY) != 0 ? FileStatus::ReadOnly : FileStatus::IoError;
 }
 
-std::string TemporaryNameBeside(const std::string& path, unsigned attempt) {
-    return path + ".~" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(attempt) +
-           ".tmp";
+// Opens a name of the folder without following a reparse point; what is opened must be a
+// regular single-link file (and, for writing, not read-only: where the process may write any
+// file, as an administrator or root under Wine, the attribute still counts).
+FileStatus OpenInFolder(const Folder& folder, const std::string& name, DWORD access, DWORD share,
+                        bool forWriting, Handle& file, BY_HANDLE_FILE_INFORMATION& info) {
+    const std::wstring path = Widen(folder.PathOf(name));
+    file.Reset(::CreateFileW(path.c_str(), access, share, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL | kNoFollow, nullptr));
+    if (!file.IsValid()) {
+        const DWORD error = ::GetLastError();
+        return error == ERROR_ACCESS_DENIED ? StatusOfDeniedOpen(path) : StatusOfError(error);
+    }
+    const FileStatus regular = CheckRegularHandle(file.get(), info);
+    if (regular == FileStatus::Ok && forWriting &&
+        (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        return FileStatus::ReadOnly;
+    }
+    return regular;
 }
 
-bool WriteAll(HANDLE file, const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const DWORD chunk =
-            static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+// Reads to the end of the file, refusing a length that this build cannot hold.
+FileStatus ReadAll(HANDLE file, std::string& bytes) {
+    constexpr DWORD kChunk = 1u << 20;
+    LARGE_INTEGER size{};
+    std::string read;
+    if (!::GetFileSizeEx(file, &size)) {
+        return FileStatus::IoError;
+    }
+    if (size.QuadPart < 0 ||
+        static_cast<std::uint64_t>(size.QuadPart) > read.max_size() - 2 * kChunk) {
+        return FileStatus::TooLarge;
+    }
+    try {
+        read.reserve(static_cast<std::size_t>(size.QuadPart) + kChunk);
+        for (;;) {
+            const std::size_t done = read.size();
+            if (done > read.max_size() - 2 * kChunk) {
+                return FileStatus::TooLarge;
+            }
+            read.resize(done + kChunk);
+            DWORD count = 0;
+            const bool ok = ::ReadFile(file, &read[done], kChunk, &count, nullptr) != FALSE;
+            read.resize(done + count);
+            if (!ok) {
+                return FileStatus::IoError;
+            }
+            if (count == 0) {
+                break;
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        return FileStatus::OutOfMemory;
+    }
+    bytes.swap(read);
+    return FileStatus::Ok;
+}
+
+bool WriteAll(HANDLE file, const char* data, std::size_t size) {
+    while (size > 0) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
         DWORD written = 0;
-        if (!::WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0) {
+        if (!::WriteFile(file, data, chunk, &written, nullptr) || written == 0) {
             return false;
         }
-        done += written;
+        data += written;
+        size -= written;
     }
     return true;
 }
 
-// Moves `temporary` onto `target`, keeping the attributes an existing target had.
-bool ReplaceWith(const std::string& temporary, const std::string& target, DWORD attributes) {
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        return ::MoveFileExA(temporary.c_str(), target.c_str(),
-                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+bool CopyAll(HANDLE from, HANDLE to) {
+    std::vector<char> buffer(1u << 16);
+    for (;;) {
+        DWORD count = 0;
+        if (!::ReadFile(from, buffer.data(), static_cast<DWORD>(buffer.size()), &count, nullptr)) {
+            return false;
+        }
+        if (count == 0) {
+            return true;
+        }
+        if (!WriteAll(to, buffer.data(), count)) {
+            return false;
+        }
     }
-    if (!::ReplaceFileA(target.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
-                        nullptr, nullptr)) {
-        return false;
-    }
-    ::SetFileAttributesA(target.c_str(), attributes);
-    return true;
 }
 
-using GetFileVersionInfoSizeFunction = DWORD(WINAPI*)(LPCSTR, LPDWORD);
+std::uint64_t RandomNumber() {
+    unsigned int high = 0;
+    unsigned int low = 0;
+    if (rand_s(&high) != 0 || rand_s(&low) != 0) {
+        std::abort();  // an unpredictable name cannot be had: better no write at all
+    }
+    return (std::uint64_t{high} << 32) | low;
+}
+
+// Sets the attributes (none: a plain file) and, when given, the last-write time.
+bool SetBasicInformation(HANDLE file, DWORD attributes, const FILETIME* lastWrite) {
+    FILE_BASIC_INFO basic{};
+    if (lastWrite != nullptr) {
+        basic.LastWriteTime.LowPart = lastWrite->dwLowDateTime;
+        basic.LastWriteTime.HighPart = static_cast<LONG>(lastWrite->dwHighDateTime);
+    }
+    basic.FileAttributes = attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes;
+    return ::SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic) != FALSE;
+}
+
+// Deletes the file of an open handle (opened with DELETE access), read-only or not.
+bool DeleteByHandle(HANDLE file, DWORD attributes) {
+    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        SetBasicInformation(file, attributes & ~FILE_ATTRIBUTE_READONLY, nullptr);
+    }
+    FILE_DISPOSITION_INFO disposition{};
+    disposition.DeleteFile = TRUE;
+    return ::SetFileInformationByHandle(file, FileDispositionInfo, &disposition,
+                                        sizeof disposition) != FALSE;
+}
+
+// Moves the file of an open handle onto a path, replacing what stands there (a link itself,
+// never what it points to).
+bool RenameByHandle(HANDLE file, const std::wstring& target) {
+    const std::size_t nameBytes = target.size() * sizeof(wchar_t);
+    std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + nameBytes, 0);
+    auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    rename->ReplaceIfExists = TRUE;
+    rename->RootDirectory = nullptr;
+    rename->FileNameLength = static_cast<DWORD>(nameBytes);
+    std::memcpy(rename->FileName, target.data(), nameBytes);
+    return ::SetFileInformationByHandle(file, FileRenameInfo, rename,
+                                        static_cast<DWORD>(buffer.size())) != FALSE;
+}
+
+// The replaced file's access rules go to its successor, so that a driver that may write the
+// file still may. Where the system cannot tell or set them, the folder's rules apply.
+void CarryAccessRules(HANDLE from, HANDLE to) {
+    PACL rules = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (::GetSecurityInfo(from, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &rules,
+                          nullptr, &descriptor) != ERROR_SUCCESS) {
+        return;
+    }
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    ::GetSecurityDescriptorControl(descriptor, &control, &revision);
+    const SECURITY_INFORMATION what =
+        DACL_SECURITY_INFORMATION |
+        ((control & SE_DACL_PROTECTED) != 0 ? PROTECTED_DACL_SECURITY_INFORMATION
+                                            : UNPROTECTED_DACL_SECURITY_INFORMATION);
+    ::SetSecurityInfo(to, SE_FILE_OBJECT, what, nullptr, nullptr, rules, nullptr);
+    ::LocalFree(descriptor);
+}
+
+// The file at a name, opened for replacing: held exclusively while the replacement is
+// written, so that neither another program nor this one writes it while the other does. It
+// is let go just before the rename, which cannot replace a file that is open.
+struct ReplaceTarget {
+    Handle file;
+    bool exists = false;
+    DWORD attributes = FILE_ATTRIBUTE_ARCHIVE;  // a new file's
+    FileIdentity identity;
+};
+
+// Refuses an existing target that is not a regular single-link file, read-only, (for a copy)
+// hidden, held by another program, or not the file expected; a missing target is created,
+// unless a file was expected there.
+FileStatus OpenReplaceTarget(const Folder& folder, const std::string& name,
+                             const FileIdentity* expected, bool refuseHidden,
+                             ReplaceTarget& target) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    const FileStatus opened = OpenInFolder(
+        folder, name, GENERIC_READ | GENERIC_WRITE | READ_CONTROL, 0, true, target.file, info);
+    if (opened == FileStatus::Missing) {
+        return expected != nullptr ? FileStatus::Changed : FileStatus::Ok;
+    }
+    if (opened != FileStatus::Ok) {
+        return opened;
+    }
+    if (refuseHidden && (info.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) != 0) {
+        return FileStatus::Hidden;
+    }
+    target.exists = true;
+    target.identity = IdentityOf(info);
+    if (expected != nullptr && !(target.identity == *expected)) {
+        return FileStatus::Changed;
+    }
+    target.attributes = info.dwFileAttributes & kKeptAttributes;
+    return FileStatus::Ok;
+}
+
+// Whether the name still stands for the file opened as the target.
+bool StillAtName(const Folder& folder, const std::string& name, const ReplaceTarget& target) {
+    Handle file(::CreateFileW(Widen(folder.PathOf(name)).c_str(), FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | kNoFollow, nullptr));
+    if (!file.IsValid()) {
+        return !target.exists && ::GetLastError() == ERROR_FILE_NOT_FOUND;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    return target.exists && ::GetFileInformationByHandle(file.get(), &info) &&
+           IdentityOf(info) == target.identity;
+}
+
+// Removes whatever stands at a name of the folder, but never a real folder.
+FileStatus RemoveInFolder(const Folder& folder, const std::string& name) {
+    Handle file(::CreateFileW(Widen(folder.PathOf(name)).c_str(),
+                              DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | kNoFollow, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!file.IsValid()) {
+        return StatusOfError(::GetLastError());
+    }
+    if (!::GetFileInformationByHandle(file.get(), &info)) {
+        return FileStatus::IoError;
+    }
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+        (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+        return FileStatus::Unsafe;
+    }
+    return DeleteByHandle(file.get(), info.dwFileAttributes) ? FileStatus::Ok
+                                                             : StatusOfError(::GetLastError());
+}
+
+// Temporary files of the name that a crashed run left behind.
+void RemoveStaleTemporaryFiles(const Folder& folder, const std::string& name) {
+    WIN32_FIND_DATAW found{};
+    const std::wstring pattern = Widen(folder.PathOf(name + ".~brenwick-*.tmp"));
+    const HANDLE search = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
+                                             FindExSearchNameMatch, nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    do {
+        const std::string entry = Narrow(found.cFileName);
+        if (IsTemporaryNameFor(entry, name)) {
+            RemoveInFolder(folder, entry);
+        }
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+}
+
+// Fills a new temporary file beside the target and moves it onto the target's name, with the
+// given attributes and (when given) last-write time. The temporary file is gone afterwards,
+// whatever happened (but for a simulated crash).
+// Only the whole-file writes of the store and the flag file take the seam's write and
+// replace failures; a copy fails as a whole through its own.
+template <typename Fill>
+FileStatus ReplaceThroughTemporaryFile(const Folder& folder, const std::string& name,
+                                       ReplaceTarget& target, bool seamSteps, DWORD attributes,
+                                       const FILETIME* lastWrite, Fill fill) {
+    RemoveStaleTemporaryFiles(folder, name);
+    Handle temporary;
+    for (int attempt = 0; attempt < 16 && !temporary.IsValid(); ++attempt) {
+        const std::wstring path = Widen(folder.PathOf(TemporaryNameFor(name, RandomNumber())));
+        temporary.Reset(
+            ::CreateFileW(path.c_str(), GENERIC_WRITE | DELETE | WRITE_DAC | FILE_WRITE_ATTRIBUTES,
+                          0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL | kNoFollow, nullptr));
+        const DWORD error = ::GetLastError();
+        if (!temporary.IsValid() && error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
+            return StatusOfError(error);
+        }
+    }
+    if (!temporary.IsValid()) {
+        return FileStatus::IoError;
+    }
+    const bool written = !(seamSteps && ShouldFail(Call::WriteTemporaryFile)) &&
+                         fill(temporary.get()) && ::FlushFileBuffers(temporary.get());
+    if (written && seamSteps && ShouldFail(Call::CrashBeforeReplace)) {
+        return FileStatus::IoError;
+    }
+    if (target.exists) {
+        CarryAccessRules(target.file.get(), temporary.get());
+    }
+    target.file.Reset(INVALID_HANDLE_VALUE);
+    FileStatus status = FileStatus::Ok;
+    if (!written || !SetBasicInformation(temporary.get(), attributes, lastWrite) ||
+        (seamSteps && ShouldFail(Call::ReplaceWithTemporaryFile))) {
+        status = FileStatus::IoError;
+    } else if (!StillAtName(folder, name, target)) {
+        status = FileStatus::Changed;
+    } else if (!RenameByHandle(temporary.get(), Widen(folder.PathOf(name)))) {
+        status = StatusOfError(::GetLastError());
+    }
+    if (status != FileStatus::Ok) {
+        DeleteByHandle(temporary.get(), attributes);
+    }
+    return status;
+}
+
+using GetFileVersionInfoSizeFunction = DWORD(WINAPI*)(LPCWSTR, LPDWORD);
+
+template <typename Function>
+Function ProcedureOf(HMODULE module, const char* name) {
+    const FARPROC address = module == nullptr ? nullptr : ::GetProcAddress(module, name);
+    Function function = nullptr;
+    static_assert(sizeof function == sizeof address, "function pointers differ in size");
+    std::memcpy(&function, &address, sizeof function);
+    return function;
+}
 
 // version.dll is taken from the system folder only, never from beside the executable.
 GetFileVersionInfoSizeFunction LoadGetFileVersionInfoSize() {
@@ -137,112 +466,197 @@ GetFileVersionInfoSizeFunction LoadGetFileVersionInfoSize() {
     path.resize(length);
     path += L"\\version.dll";
     const HMODULE module = ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-    if (module == nullptr) {
-        return nullptr;
+    return ProcedureOf<GetFileVersionInfoSizeFunction>(module, "GetFileVersionInfoSizeW");
+}
+
+FileStatus OpenFolderHandle(const std::wstring& path, DWORD flags, Handle& folder) {
+    folder.Reset(::CreateFileW(path.c_str(), kFolderAccess, kHeldFolderShare, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!folder.IsValid()) {
+        return StatusOfError(::GetLastError());
     }
-    const FARPROC address = ::GetProcAddress(module, "GetFileVersionInfoSizeA");
-    GetFileVersionInfoSizeFunction function = nullptr;
-    static_assert(sizeof function == sizeof address, "function pointers differ in size");
-    std::memcpy(&function, &address, sizeof function);
-    return function;
+    if (!::GetFileInformationByHandle(folder.get(), &info)) {
+        return FileStatus::IoError;
+    }
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        return FileStatus::Unsafe;
+    }
+    return (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? FileStatus::Ok
+                                                                   : FileStatus::Missing;
 }
 
 }  // namespace
 
-bool ReadFileForUpdate(const std::string& path, std::string& bytes) {
-    // The attribute is tested as well as the open: where the process may write any file (as
-    // root under Wine), a read-only file must still not open for writing.
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
-    if (ShouldFail(Call::ReadFileForUpdate) || attributes == INVALID_FILE_ATTRIBUTES ||
-        IsReadOnly(attributes)) {
-        return false;
+void Folder::Close() {
+    for (const std::intptr_t handle : m_handles) {
+        ::CloseHandle(reinterpret_cast<HANDLE>(handle));
     }
-    Handle file(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER size{};
-    if (!file.IsValid() || !::GetFileSizeEx(file.get(), &size)) {
-        return false;
-    }
-    std::string read(static_cast<std::size_t>(size.QuadPart), '\0');
-    std::size_t done = 0;
-    while (done < read.size()) {
-        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(read.size() - done, 1u << 30));
-        DWORD count = 0;
-        if (!::ReadFile(file.get(), &read[done], chunk, &count, nullptr)) {
-            return false;
-        }
-        if (count == 0) {
+    m_handles.clear();
+}
+
+FileStatus OpenFolderBeneath(const std::string& base, const std::vector<std::string>& names,
+                             Folder& folder) {
+    // Each folder stays held while the next is entered: once held, it cannot be renamed, so
+    // the path to the next one cannot change under the check.
+    std::vector<std::intptr_t> handles;
+    Handle current;
+    FileStatus status = OpenFolderHandle(Widen(base), 0, current);
+    std::string path = base;
+    for (const std::string& name : names) {
+        if (status != FileStatus::Ok) {
             break;
         }
-        done += count;
+        handles.push_back(reinterpret_cast<std::intptr_t>(current.Release()));
+        path = JoinPath(path, name);
+        status = OpenFolderHandle(Widen(path), FILE_FLAG_OPEN_REPARSE_POINT, current);
     }
-    read.resize(done);
-    bytes.swap(read);
-    return true;
+    if (status == FileStatus::Ok) {
+        handles.push_back(reinterpret_cast<std::intptr_t>(current.Release()));
+    }
+    Folder opened(std::move(handles), path);  // closes them all again on failure
+    if (status == FileStatus::Ok) {
+        folder = std::move(opened);
+    }
+    return status;
 }
 
-bool WriteFileReplacing(const std::string& path, const std::string& bytes) {
-    DWORD attributes = INVALID_FILE_ATTRIBUTES;
-    if (!IsWritableTarget(path, attributes)) {
-        return false;
+FileStatus OpenFolder(const std::string& path, Folder& folder) {
+    Handle handle;
+    const FileStatus status = OpenFolderHandle(Widen(path), 0, handle);
+    if (status == FileStatus::Ok) {
+        folder = Folder({reinterpret_cast<std::intptr_t>(handle.Release())}, path);
     }
-    std::string temporary;
-    HANDLE created = INVALID_HANDLE_VALUE;
-    for (unsigned attempt = 0; attempt < 100 && created == INVALID_HANDLE_VALUE; ++attempt) {
-        temporary = TemporaryNameBeside(path, attempt);
-        created = ::CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    }
-    Handle file(created);
-    if (!file.IsValid()) {
-        return false;
-    }
-    bool written = !ShouldFail(Call::WriteTemporaryFile) && WriteAll(file.get(), bytes) &&
-                   ::FlushFileBuffers(file.get());
-    written = file.Close() && written;
-    if (!written || ShouldFail(Call::ReplaceWithTemporaryFile) ||
-        !ReplaceWith(temporary, path, attributes)) {
-        ::DeleteFileA(temporary.c_str());
-        return false;
-    }
-    return true;
+    return status;
 }
 
-bool IsExistingDirectory(const std::string& path) {
-    WIN32_FIND_DATAA found{};
-    const HANDLE search = ::FindFirstFileA(path.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) {
-        return false;
+FileStatus ReadFileForUpdate(const Folder& folder, const std::string& name, std::string& bytes,
+                             FileIdentity& identity) {
+    if (ShouldFail(Call::ReadFileForUpdate)) {
+        return FileStatus::IoError;
     }
-    ::FindClose(search);
-    return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    Handle file;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const FileStatus opened =
+        OpenInFolder(folder, name, GENERIC_READ | GENERIC_WRITE, 0, true, file, info);
+    if (opened != FileStatus::Ok) {
+        return opened;
+    }
+    identity = IdentityOf(info);
+    return ReadAll(file.get(), bytes);
 }
 
-bool FileExists(const std::string& path) {
-    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+FileStatus ReadFileShared(const Folder& folder, const std::string& name, std::string& bytes) {
+    Handle file;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const FileStatus opened =
+        OpenInFolder(folder, name, GENERIC_READ,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, false, file, info);
+    return opened != FileStatus::Ok ? opened : ReadAll(file.get(), bytes);
+}
+
+FileStatus CheckReplaceable(const Folder& folder, const std::string& name,
+                            const FileIdentity* expected) {
+    ReplaceTarget target;
+    return OpenReplaceTarget(folder, name, expected, false, target);
+}
+
+FileStatus WriteFileReplacing(const Folder& folder, const std::string& name,
+                              const std::string& bytes, const FileIdentity* expected) {
+    ReplaceTarget target;
+    const FileStatus opened = OpenReplaceTarget(folder, name, expected, false, target);
+    if (opened != FileStatus::Ok) {
+        return opened;
+    }
+    return ReplaceThroughTemporaryFile(
+        folder, name, target, true, target.attributes, nullptr,
+        [&](HANDLE file) { return WriteAll(file, bytes.data(), bytes.size()); });
+}
+
+FileStatus CheckCopyTarget(const Folder& folder, const std::string& name, HiddenTarget hidden) {
+    ReplaceTarget target;
+    return OpenReplaceTarget(folder, name, nullptr, hidden == HiddenTarget::Refuse, target);
+}
+
+FileStatus CopyFileInto(const std::string& sourcePath, const Folder& folder,
+                        const std::string& name, HiddenTarget hidden) {
+    if (ShouldFail(Call::CopyFileInto)) {
+        return FileStatus::IoError;
+    }
+    Handle input(::CreateFileW(
+        Widen(sourcePath).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+        FILE_ATTRIBUTE_NORMAL | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, nullptr));
+    BY_HANDLE_FILE_INFORMATION source{};
+    if (!input.IsValid()) {
+        return StatusOfError(::GetLastError());
+    }
+    if (::GetFileType(input.get()) != FILE_TYPE_DISK ||
+        !::GetFileInformationByHandle(input.get(), &source) ||
+        (source.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return FileStatus::Unsafe;
+    }
+    ReplaceTarget target;
+    const FileStatus opened =
+        OpenReplaceTarget(folder, name, nullptr, hidden == HiddenTarget::Refuse, target);
+    if (opened != FileStatus::Ok) {
+        return opened;
+    }
+    return ReplaceThroughTemporaryFile(
+        folder, name, target, false, source.dwFileAttributes & kKeptAttributes,
+        &source.ftLastWriteTime, [&](HANDLE file) { return CopyAll(input.get(), file); });
+}
+
+FileStatus RemoveFile(const Folder& folder, const std::string& name) {
+    if (ShouldFail(Call::RemoveFile)) {
+        return FileStatus::IoError;
+    }
+    return RemoveInFolder(folder, name);
+}
+
+bool FileExists(const Folder& folder, const std::string& name) {
+    return ::GetFileAttributesW(Widen(folder.PathOf(name)).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+FileStatus CheckRegularFile(const Folder& folder, const std::string& name) {
+    Handle file;
+    BY_HANDLE_FILE_INFORMATION info{};
+    return OpenInFolder(folder, name, FILE_READ_ATTRIBUTES,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, false, file, info);
+}
+
+bool GetLastWriteSeconds(const Folder& folder, const std::string& name, std::int64_t& seconds) {
+    // The attribute functions describe a reparse point itself, not its target.
+    return GetLastWriteSeconds(folder.PathOf(name), seconds);
+}
+
+bool HasVersionResource(const Folder& folder, const std::string& name) {
+    static const GetFileVersionInfoSizeFunction getSize = LoadGetFileVersionInfoSize();
+    DWORD handle = 0;
+    return getSize != nullptr && CheckRegularFile(folder, name) == FileStatus::Ok &&
+           getSize(Widen(folder.PathOf(name)).c_str(), &handle) != 0;
 }
 
 bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
     if (ShouldFail(Call::ListFolder)) {
         return false;
     }
-    WIN32_FIND_DATAA found{};
-    const HANDLE search = ::FindFirstFileA(JoinPath(folder, "*.*").c_str(), &found);
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = ::FindFirstFileW(Widen(JoinPath(folder, "*.*")).c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) {
         return false;
     }
     entries.clear();
     do {
-        entries.push_back(
-            FolderEntry{found.cFileName, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
-    } while (::FindNextFileA(search, &found));
+        entries.push_back(FolderEntry{Narrow(found.cFileName),
+                                      (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+    } while (::FindNextFileW(search, &found));
     ::FindClose(search);
     return true;
 }
 
 bool GetLastWriteSeconds(const std::string& path, std::int64_t& seconds) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {
+    if (!::GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &data)) {
         return false;
     }
     constexpr std::int64_t kTicksPerSecond = 10000000;
@@ -253,66 +667,53 @@ bool GetLastWriteSeconds(const std::string& path, std::int64_t& seconds) {
     return true;
 }
 
-bool HasVersionResource(const std::string& path) {
-    static const GetFileVersionInfoSizeFunction getSize = LoadGetFileVersionInfoSize();
-    DWORD handle = 0;
-    return getSize != nullptr && getSize(path.c_str(), &handle) != 0;
-}
-
-bool CopyFileOver(const std::string& source, const std::string& target) {
-    DWORD attributes = INVALID_FILE_ATTRIBUTES;
-    if (ShouldFail(Call::CopyFileOver) || !IsWritableTarget(target, attributes)) {
-        return false;
+FileStatus ReadWholeFile(const std::string& path, std::string& bytes) {
+    Handle file(::CreateFileW(
+        Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION,
+        nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!file.IsValid()) {
+        return StatusOfError(::GetLastError());
     }
-    // The copy lands beside the target and then replaces it in one step.
-    for (unsigned attempt = 0; attempt < 100; ++attempt) {
-        const std::string temporary = TemporaryNameBeside(target, attempt);
-        if (::CopyFileA(source.c_str(), temporary.c_str(), TRUE)) {
-            const DWORD copied = ::GetFileAttributesA(temporary.c_str());
-            if (::MoveFileExA(temporary.c_str(), target.c_str(),
-                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-                return true;
-            }
-            ::SetFileAttributesA(temporary.c_str(), copied & ~FILE_ATTRIBUTE_READONLY);
-            ::DeleteFileA(temporary.c_str());
-            return false;
-        }
-        if (::GetLastError() != ERROR_FILE_EXISTS) {
-            return false;
-        }
+    if (::GetFileType(file.get()) != FILE_TYPE_DISK ||
+        !::GetFileInformationByHandle(file.get(), &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return FileStatus::Unsafe;
     }
-    return false;
+    return ReadAll(file.get(), bytes);
 }
 
-bool RemoveFile(const std::string& path) {
-    return !ShouldFail(Call::RemoveFile) && ::DeleteFileA(path.c_str()) != FALSE;
+bool IsExistingDirectory(const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesW(Widen(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-bool MoveFileReplacing(const std::string& source, const std::string& target) {
-    return !ShouldFail(Call::MoveFileReplacing) &&
-           ::MoveFileExA(source.c_str(), target.c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+bool IsExistingFile(const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesW(Widen(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 bool GetCommonAppDataFolder(std::string& folder) {
     // The shell's contract: a buffer of MAX_PATH characters.
-    std::vector<char> buffer(MAX_PATH + 1, '\0');
+    std::vector<wchar_t> buffer(MAX_PATH + 1, L'\0');
     if (ShouldFail(Call::GetCommonAppDataFolder) ||
-        FAILED(::SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT,
+        FAILED(::SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT,
                                   buffer.data()))) {
         return false;
     }
-    folder = buffer.data();
+    folder = Narrow(buffer.data());
     return true;
 }
 
 bool GetEnvironmentText(const std::string& name, std::string& value) {
+    const std::wstring wideName = Widen(name);
     // The size asked first includes the terminator; a variable can change in between.
-    for (DWORD size = ::GetEnvironmentVariableA(name.c_str(), nullptr, 0); size != 0;) {
-        std::vector<char> buffer(size, '\0');
-        const DWORD length = ::GetEnvironmentVariableA(name.c_str(), buffer.data(), size);
+    for (DWORD size = ::GetEnvironmentVariableW(wideName.c_str(), nullptr, 0); size != 0;) {
+        std::vector<wchar_t> buffer(size, L'\0');
+        const DWORD length = ::GetEnvironmentVariableW(wideName.c_str(), buffer.data(), size);
         if (length < size) {
-            value.assign(buffer.data(), length);
+            value = Narrow(std::wstring(buffer.data(), length));
             return true;
         }
         size = length;
@@ -322,6 +723,57 @@ bool GetEnvironmentText(const std::string& name, std::string& value) {
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
     return folder + '\\' + name;
+}
+
+void SplitPath(const std::string& path, std::string& folder, std::string& name) {
+    const std::size_t separator = cp932::FindLastOf(path, '\\', '/');
+    if (separator == std::string::npos) {
+        folder = ".";
+        name = path;
+        return;
+    }
+    // A root (a lone separator, or a drive and one) keeps its separator: "C:" alone is the
+    // drive's current folder.
+    const bool root = separator == 0 || (separator == 2 && path[1] == ':');
+    folder = path.substr(0, root ? separator + 1 : separator);
+    name = path.substr(separator + 1);
+}
+
+std::string ExecutablePath() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            ::GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
+        if (length == 0) {
+            return std::string();
+        }
+        if (length < path.size()) {
+            path.resize(length);
+            return Narrow(path);
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+void HardenProcess() {
+    const HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
+    // A tool like this is often run from a download folder: no DLL is ever taken from there.
+    ::SetDllDirectoryW(L"");
+    using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
+    if (const auto setDirectories =
+            ProcedureOf<SetDefaultDllDirectoriesFunction>(kernel, "SetDefaultDllDirectories")) {
+        setDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    }
+    // Junctions and other redirections that a non-administrator made are not followed
+    // (Windows 10 2004 and later; the policy's number and flag are fixed by the system).
+    constexpr int kRedirectionTrustPolicy = 16;
+    constexpr DWORD kEnforceRedirectionTrust = 1;
+    using SetProcessMitigationPolicyFunction = BOOL(WINAPI*)(int, PVOID, SIZE_T);
+    if (const auto setPolicy =
+            ProcedureOf<SetProcessMitigationPolicyFunction>(kernel, "SetProcessMitigationPolicy")) {
+        DWORD flags = kEnforceRedirectionTrust;
+        setPolicy(kRedirectionTrustPolicy, &flags, sizeof flags);
+    }
 }
 
 void SetMessageBoxOwner(void* window) {

@@ -11,10 +11,12 @@ enum class Call {
     ReadFileForUpdate,
     WriteTemporaryFile,
     ReplaceWithTemporaryFile,
+    // The process dies after writing a temporary file and before it replaces its target:
+    // the temporary file stays behind, as a crash would leave it.
+    CrashBeforeReplace,
     ListFolder,
-    CopyFileOver,
+    CopyFileInto,
     RemoveFile,
-    MoveFileReplacing,
     GetCommonAppDataFolder,
     Count
 };

@@ -109,14 +109,28 @@ TEST(INIReadTest, AppendGoesAfterTheLastInformationsLineBeforeTheNextSection) {
 }
 
 TEST(INIReadTest, AppendStaysInsideInformationsWhateverFollowsItsClosingHeader) {
-    CINIRead comment = StoreOf("[Informations]\n000004=a\n[Other]\n; note\nb=1\n");
-    CINIRead emptySection = StoreOf("[Informations]\n000004=a\n[Empty]\n[Other]\nb=1\n");
-    std::string key;
-    ASSERT_EQ(comment.AppendInformationsKey("n", key), 1);
-    ASSERT_EQ(emptySection.AppendInformationsKey("n", key), 1);
-    EXPECT_EQ(SavedText(comment), "[Informations]\n000004=a\n000005=n\n[Other]\n; note\nb=1\n");
-    EXPECT_EQ(SavedText(emptySection),
-              "[Informations]\n000004=a\n000005=n\n[Empty]\n[Other]\nb=1\n");
+    const struct {
+        const char* before;
+        const char* after;
+    } layouts[] = {
+        {"[Informations]\n000004=a\n[Other]\n; note\nb=1\n",
+         "[Informations]\n000004=a\n000005=n\n[Other]\n; note\nb=1\n"},
+        {"[Informations]\n000004=a\n[Empty]\n[Other]\nb=1\n",
+         "[Informations]\n000004=a\n000005=n\n[Empty]\n[Other]\nb=1\n"},
+        // Later sections without key lines: the entry still closes [Informations].
+        {"[Informations]\n000001=a\n[Other]\n;c\n",
+         "[Informations]\n000001=a\n000002=n\n[Other]\n;c\n"},
+        {"[Informations]\n000001=a\n\n[Other]\n",
+         "[Informations]\n000001=a\n\n000002=n\n[Other]\n"},
+        {"[A]\nx=1\n[Informations]\n000003=a\n[B]\n",
+         "[A]\nx=1\n[Informations]\n000003=a\n000004=n\n[B]\n"},
+    };
+    for (const auto& layout : layouts) {
+        CINIRead store = StoreOf(layout.before);
+        std::string key;
+        ASSERT_EQ(store.AppendInformationsKey("n", key), 1) << layout.before;
+        EXPECT_EQ(SavedText(store), layout.after);
+    }
 }
 
 TEST(INIReadTest, AppendAtTheEndTakesTheLastKeyInLineOrder) {
@@ -125,6 +139,24 @@ TEST(INIReadTest, AppendAtTheEndTakesTheLastKeyInLineOrder) {
     EXPECT_EQ(store.AppendInformationsKey("c", key), 1);
     EXPECT_EQ(key, "000010");
     EXPECT_EQ(SavedText(store), "[A]\nx=1\n[Informations]\n000012=a\n000009=b\n\n000010=c\n");
+}
+
+TEST(INIReadTest, AppendedKeyNeverClashesWithAnInformationsKey) {
+    // Last key + 1 is taken, here or in a later [Informations] section: the next free number.
+    const struct {
+        const char* text;
+        const char* key;
+    } cases[] = {
+        {"[Informations]\n000010=a\n000012=b\n000009=c\n", "000011"},
+        {"[Informations]\n000001=a\n[X]\ny=1\n[Informations]\n2=b\n000003=c\n", "000004"},
+        {"[Informations]\n000005=a\n[X]\n000006=out of scope\n", "000006"},
+    };
+    for (const auto& item : cases) {
+        CINIRead store = StoreOf(item.text);
+        std::string key;
+        ASSERT_EQ(store.AppendInformationsKey("n", key), 1) << item.text;
+        EXPECT_EQ(key, item.key) << item.text;
+    }
 }
 
 TEST(INIReadTest, AppendedEntryStartsOnALineOfItsOwn) {
@@ -148,7 +180,10 @@ TEST(INIReadTest, AppendNeedsAKeyInScope) {
 TEST(INIReadTest, HugeAndNegativeKeysNeverOverflow) {
     std::string key;
     CINIRead huge = StoreOf("[Informations]\n99999999999999999999999=a\n");
-    EXPECT_EQ(huge.AppendInformationsKey("x", key), 1);
+    EXPECT_EQ(huge.AppendInformationsKey("x", key), 0);  // no number above it is free
+    EXPECT_EQ(key, "");
+    CINIRead nearlyHuge = StoreOf("[Informations]\n9223372036854775806=a\n");
+    EXPECT_EQ(nearlyHuge.AppendInformationsKey("x", key), 1);
     EXPECT_EQ(key, "9223372036854775807");
     CINIRead negative = StoreOf("[Informations]\n-5=a\n");
     EXPECT_EQ(negative.AppendInformationsKey("x", key), 1);

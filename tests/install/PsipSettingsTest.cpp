@@ -95,7 +95,7 @@ TEST_F(PsipSettingsTest, AListFileThatCannotBeLoadedFailsAfterTheCopy) {
 TEST_F(PsipSettingsTest, AFailedCopyLeavesNoProfileToNameAndNothingRegistered) {
     const std::string list = "[Informations]\r\n000001=\r\n";
     WriteList(list);
-    platform::FailCall(platform::Call::CopyFileOver, 1, true);
+    platform::FailCall(platform::Call::CopyFileInto, 1, true);
     EXPECT_EQ(InstallPsipSettings(psipSource), -1);
     EXPECT_EQ(List(), list);
     EXPECT_FALSE(Exists(InPsip("FTS_EX000001.xml")));
@@ -149,7 +149,7 @@ TEST_F(PsipSettingsTest, TheInstalledProfileSurvivesAKitWithoutItOrAFailedRename
     EXPECT_EQ(ReadBytes(InPsip("FTS_EX000005.xml")), "installed");
 
     ShipKit();
-    platform::FailCall(platform::Call::MoveFileReplacing, 1);
+    platform::FailCall(platform::Call::CopyFileInto, 2);  // the first is the mirroring's
     EXPECT_EQ(InstallPsipSettings(psipSource), -1);
     EXPECT_EQ(ReadBytes(InPsip("FTS_EX000005.xml")), "installed");
     EXPECT_EQ(ReadBytes(InPsip("FTS_EX_BKBOOK.xml")), kShipped);

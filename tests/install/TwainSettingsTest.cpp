@@ -55,35 +55,62 @@ TEST_F(TwainSettingsTest, FallsBackToTheWindowsFolderWhenTheFirstIsNoFolder) {
     EXPECT_TRUE(TakeBoxes().empty());
 }
 
-TEST_F(TwainSettingsTest, ARegisteredOrFullListIsSavedUnchanged) {
+TEST_F(TwainSettingsTest, ARegisteredTemplateIsSavedUnchangedAndAnUnregisteredOneFails) {
     const std::string registered = "[TemplateLists]\r\n01=\r\n07=BKBOOK_MULTI.FTS\r\n";
     Prepare(TwainFolder(), registered);
-    EXPECT_EQ(InstallTwainSettings(twainSource), 0);
+    InstallReport report;
+    EXPECT_EQ(InstallTwainSettings(twainSource, InstallOptions{}, report), 0);
     EXPECT_EQ(ReadBytes(ListIn(TwainFolder())), registered);
+    EXPECT_EQ(report.action, SlotAction::Reused);
+    EXPECT_EQ(report.key, "07");
 
+    // Nothing registered is no success: -1, and the list file stays byte for byte.
     std::string full = "[TemplateLists]\r\n";
     for (int slot = 1; slot <= 99; ++slot) {
         full += (slot < 10 ? "0" : "") + std::to_string(slot) + "=x.fts\r\n";
     }
-    Prepare(TwainFolder(), full);
-    EXPECT_EQ(InstallTwainSettings(twainSource), 0);
-    EXPECT_EQ(ReadBytes(ListIn(TwainFolder())), full);
+    const struct {
+        std::string list;
+        FailureCause cause;
+    } unregistered[] = {
+        {full, FailureCause::NoFreeSlot},
+        {"[Other]\r\n01=\r\n[TemplateLists]\r\n\r\n", FailureCause::ListSectionMissing},
+        {"[Other]\r\n01=\r\n", FailureCause::ListSectionMissing},
+    };
+    for (const auto& item : unregistered) {
+        Prepare(TwainFolder(), item.list);
+        InstallReport failed;
+        EXPECT_EQ(InstallTwainSettings(twainSource, InstallOptions{}, failed), -1);
+        EXPECT_EQ(ReadBytes(ListIn(TwainFolder())), item.list);
+        EXPECT_EQ(failed.cause, item.cause);
+        EXPECT_EQ(failed.failedFile, ListIn(TwainFolder()));
+    }
 }
 
-TEST_F(TwainSettingsTest, AMissingKitStillRegistersTheTemplate) {
+TEST_F(TwainSettingsTest, OnlyATemplateInTheFolderIsRegistered) {
+    // No kit and no template from before, or a copy that failed: nothing to register.
+    Prepare(TwainFolder(), "[TemplateLists]\r\n01=\r\n");
+    RemoveTree(twainSource);
+    InstallReport missingKit;
+    EXPECT_EQ(InstallTwainSettings(twainSource, InstallOptions{}, missingKit), -1);
+    EXPECT_EQ(missingKit.cause, FailureCause::TemplateMissing);
+    EXPECT_EQ(missingKit.failedFile, TemplateIn(TwainFolder()));
+    ShipKit();
+    platform::FailCall(platform::Call::CopyFileInto, 1, true);
+    EXPECT_EQ(InstallTwainSettings(twainSource), -1);
+    EXPECT_EQ(ReadBytes(ListIn(TwainFolder())), "[TemplateLists]\r\n01=\r\n");
+    EXPECT_FALSE(Exists(TemplateIn(TwainFolder())));
+
+    // A template from an earlier installation is enough, whatever became of the copy.
+    WriteBytes(TemplateIn(TwainFolder()), "earlier");
+    EXPECT_EQ(InstallTwainSettings(twainSource), 0);
+    EXPECT_EQ(ReadBytes(ListIn(TwainFolder())), "[TemplateLists]\r\n01=bkbook_multi.fts\r\n");
+    platform::ClearFailures();
     RemoveTree(twainSource);
     Prepare(TwainFolder(), "[TemplateLists]\r\n01=\r\n");
     EXPECT_EQ(InstallTwainSettings(twainSource), 0);
     EXPECT_EQ(ReadBytes(ListIn(TwainFolder())), "[TemplateLists]\r\n01=bkbook_multi.fts\r\n");
-    EXPECT_FALSE(Exists(TemplateIn(TwainFolder())));
-}
-
-TEST_F(TwainSettingsTest, AFailedCopyIsIgnored) {
-    Prepare(TwainFolder(), "[TemplateLists]\r\n01=\r\n");
-    platform::FailCall(platform::Call::CopyFileOver, 1, true);
-    EXPECT_EQ(InstallTwainSettings(twainSource), 0);
-    EXPECT_EQ(ReadBytes(ListIn(TwainFolder())), "[TemplateLists]\r\n01=bkbook_multi.fts\r\n");
-    EXPECT_FALSE(Exists(TemplateIn(TwainFolder())));
+    EXPECT_EQ(ReadBytes(TemplateIn(TwainFolder())), "earlier");
 }
 
 TEST_F(TwainSettingsTest, AListFileThatCannotBeLoadedFailsAfterTheCopy) {

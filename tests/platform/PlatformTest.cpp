@@ -13,8 +13,12 @@ namespace {
 
 class PlatformTest : public ::testing::Test {
 protected:
+    void SetUp() override {
+        ASSERT_EQ(platform::OpenFolder(folder.Path(), held), platform::FileStatus::Ok);
+    }
     void TearDown() override { platform::ClearFailures(); }
     TempFolder folder;
+    platform::Folder held;
 };
 
 }  // namespace
@@ -25,25 +29,33 @@ TEST_F(PlatformTest, CopyCarriesBytesTimeAndReadOnlyState) {
     WriteBytes(source, "profile");
     ShiftWriteTime(source, -3600);
     SetReadOnly(source, true);
-    ASSERT_TRUE(platform::CopyFileOver(source, target));
+    ASSERT_EQ(platform::CopyFileInto(source, held, "target.xml"), platform::FileStatus::Ok);
     EXPECT_EQ(ReadBytes(target), "profile");
     EXPECT_EQ(WriteTimeDifference(target, source), 0);
     EXPECT_TRUE(IsReadOnlyFile(target));
 }
 
-TEST_F(PlatformTest, CopyOverwritesButNeverOntoAReadOnlyTarget) {
+TEST_F(PlatformTest, CopyOverwritesButNeverOntoAReadOnlyOrHiddenTarget) {
     const std::string source = folder.Join({"source.xml"});
     const std::string target = folder.Join({"target.xml"});
+    const std::string hidden = folder.Join({".hidden.xml"});
     WriteBytes(source, "new");
     WriteBytes(target, "old");
-    ASSERT_TRUE(platform::CopyFileOver(source, target));
+    ASSERT_EQ(platform::CopyFileInto(source, held, "target.xml"), platform::FileStatus::Ok);
     EXPECT_EQ(ReadBytes(target), "new");
     WriteBytes(target, "old");
     SetReadOnly(target, true);
-    EXPECT_FALSE(platform::CopyFileOver(source, target));
+    EXPECT_EQ(platform::CopyFileInto(source, held, "target.xml"), platform::FileStatus::ReadOnly);
     EXPECT_EQ(ReadBytes(target), "old");
-    EXPECT_FALSE(platform::CopyFileOver(source, folder.Join({"missing", "target.xml"})));
-    EXPECT_EQ(FolderNames(folder.Path()), (std::vector<std::string>{"source.xml", "target.xml"}));
+    WriteBytes(hidden, "old");
+    SetHidden(hidden);
+    EXPECT_EQ(platform::CopyFileInto(source, held, ".hidden.xml"), platform::FileStatus::Hidden);
+    EXPECT_EQ(ReadBytes(hidden), "old");
+    EXPECT_EQ(platform::CopyFileInto(source, held, ".hidden.xml", platform::HiddenTarget::Replace),
+              platform::FileStatus::Ok);
+    EXPECT_EQ(ReadBytes(hidden), "new");
+    EXPECT_EQ(FolderNames(folder.Path()),
+              (std::vector<std::string>{".hidden.xml", "source.xml", "target.xml"}));
 }
 
 TEST_F(PlatformTest, ListsFilesAndFoldersAndTellsThemApart) {
@@ -68,21 +80,20 @@ TEST_F(PlatformTest, ListsFilesAndFoldersAndTellsThemApart) {
     EXPECT_FALSE(platform::IsExistingDirectory(folder.Join({"missing"})));
 }
 
-TEST_F(PlatformTest, MoveReplacesAnExistingFile) {
+TEST_F(PlatformTest, RemoveTakesAwayEvenAReadOnlyFile) {
     WriteBytes(folder.Join({"a"}), "a");
-    WriteBytes(folder.Join({"b"}), "b");
-    ASSERT_TRUE(platform::MoveFileReplacing(folder.Join({"a"}), folder.Join({"b"})));
-    EXPECT_EQ(ReadBytes(folder.Join({"b"})), "a");
+    SetReadOnly(folder.Join({"a"}), true);
+    EXPECT_EQ(platform::RemoveFile(held, "a"), platform::FileStatus::Ok);
     EXPECT_FALSE(Exists(folder.Join({"a"})));
-    EXPECT_FALSE(platform::MoveFileReplacing(folder.Join({"a"}), folder.Join({"b"})));
+    EXPECT_EQ(platform::RemoveFile(held, "a"), platform::FileStatus::Missing);
 }
 
 TEST_F(PlatformTest, VersionResourceIsSeenInImagesOnly) {
     WriteBytes(folder.Join({"versioned.dll"}), VersionedFileBytes());
     WriteBytes(folder.Join({"plain.xml"}), "<profile/>");
-    EXPECT_TRUE(platform::HasVersionResource(folder.Join({"versioned.dll"})));
-    EXPECT_FALSE(platform::HasVersionResource(folder.Join({"plain.xml"})));
-    EXPECT_FALSE(platform::HasVersionResource(folder.Join({"missing.dll"})));
+    EXPECT_TRUE(platform::HasVersionResource(held, "versioned.dll"));
+    EXPECT_FALSE(platform::HasVersionResource(held, "plain.xml"));
+    EXPECT_FALSE(platform::HasVersionResource(held, "missing.dll"));
 }
 
 TEST_F(PlatformTest, EnvironmentTextsAreReadAsTheyStand) {
@@ -95,18 +106,21 @@ TEST_F(PlatformTest, EnvironmentTextsAreReadAsTheyStand) {
 }
 
 TEST_F(PlatformTest, TheSeamFailsTheChosenCallOnceOrFromThenOn) {
-    const std::string path = folder.Join({"f"});
-    WriteBytes(path, "x");
+    WriteBytes(folder.Join({"f"}), "x");
     std::string bytes;
+    platform::FileIdentity identity;
+    const auto read = [&] {
+        return platform::ReadFileForUpdate(held, "f", bytes, identity) == platform::FileStatus::Ok;
+    };
     platform::FailCall(platform::Call::ReadFileForUpdate, 2);
-    EXPECT_TRUE(platform::ReadFileForUpdate(path, bytes));
-    EXPECT_FALSE(platform::ReadFileForUpdate(path, bytes));
-    EXPECT_TRUE(platform::ReadFileForUpdate(path, bytes));
+    EXPECT_TRUE(read());
+    EXPECT_FALSE(read());
+    EXPECT_TRUE(read());
     platform::FailCall(platform::Call::ReadFileForUpdate, 1, true);
-    EXPECT_FALSE(platform::ReadFileForUpdate(path, bytes));
-    EXPECT_FALSE(platform::ReadFileForUpdate(path, bytes));
+    EXPECT_FALSE(read());
+    EXPECT_FALSE(read());
     platform::ClearFailures();
-    EXPECT_TRUE(platform::ReadFileForUpdate(path, bytes));
+    EXPECT_TRUE(read());
 
     platform::RecordMessageBoxes(true);
     platform::ShowMessageBox("\x92\xCA\x92\xA0");

@@ -8,6 +8,10 @@
 #include <iterator>
 #include <stdexcept>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace fs = std::filesystem;
 
 std::string ReadBytes(const std::string& path) {
@@ -37,6 +41,15 @@ void MakeFolder(const std::string& path) {
 void SetReadOnly(const std::string& path, bool readOnly) {
     fs::permissions(path, fs::perms::owner_write,
                     readOnly ? fs::perm_options::remove : fs::perm_options::add);
+}
+
+void SetHidden(const std::string& path) {
+#ifdef _WIN32
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    ::SetFileAttributesA(path.c_str(), attributes | FILE_ATTRIBUTE_HIDDEN);
+#else
+    (void)path;
+#endif
 }
 
 bool IsReadOnlyFile(const std::string& path) {

@@ -10,6 +10,8 @@ bool Exists(const std::string& path);
 void MakeFolder(const std::string& path);
 void SetReadOnly(const std::string& path, bool readOnly);
 bool IsReadOnlyFile(const std::string& path);
+// Gives the file the hidden attribute; on POSIX a name that starts with a dot is hidden.
+void SetHidden(const std::string& path);
 // Moves the file's last-write time by `seconds` (negative: into the past).
 void ShiftWriteTime(const std::string& path, long long seconds);
 long long WriteTimeDifference(const std::string& left, const std::string& right);

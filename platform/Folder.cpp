@@ -1,0 +1,32 @@
+// The parts of a held folder that are the same on every system; each system file closes it.
+
+#include <utility>
+
+#include "platform/Platform.h"
+
+namespace platform {
+
+Folder::Folder(std::vector<std::intptr_t> handles, std::string path)
+    : m_handles(std::move(handles)), m_path(std::move(path)) {}
+
+Folder::~Folder() {
+    Close();
+}
+
+Folder::Folder(Folder&& other) noexcept
+    : m_handles(std::exchange(other.m_handles, {})), m_path(std::move(other.m_path)) {}
+
+Folder& Folder::operator=(Folder&& other) noexcept {
+    if (this != &other) {
+        Close();
+        m_handles = std::exchange(other.m_handles, {});
+        m_path = std::move(other.m_path);
+    }
+    return *this;
+}
+
+std::string Folder::PathOf(const std::string& name) const {
+    return JoinPath(m_path, name);
+}
+
+}  // namespace platform
