@@ -7,6 +7,7 @@
 
 #include "app/BrenwickDlg.h"
 #include "app/SourceFolder.h"
+#include "platform/Platform.h"
 
 CBrenwickApp theApp;
 
@@ -32,38 +33,31 @@ void InitializeCommonControls() {
     initialize(&controls);
 }
 
-// The executable's path in the ANSI code page, whatever its length; empty on failure.
-std::string ModulePath() {
-    std::string path(MAX_PATH + 1, '\0');
-    for (;;) {
-        const DWORD length =
-            ::GetModuleFileNameA(nullptr, &path[0], static_cast<DWORD>(path.size()));
-        if (length == 0) {
-            return std::string();
-        }
-        if (length < path.size() - 1) {
-            path.resize(length);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
-}
+// "画面を表示できませんでした。" (the window could not be shown)
+const char kDialogFailed[] =
+    "\x89\xE6\x96\xCA\x82\xF0\x95\\\x8E\xA6\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1\x82\xC5\x82\xB5"
+    "\x82\xBD\x81"
+    "B";
 
 }  // namespace
 
 BOOL CBrenwickApp::InitInstance() {
     InitializeCommonControls();
 
-    const std::string modulePath = ModulePath();
+    const std::string modulePath = platform::ExecutablePath();
     CBrenwickDlg dialog;
     dialog.m_strPsipSource = MakeSourceFolder(modulePath, "PSIP");
     dialog.m_strTwainSource = MakeSourceFolder(modulePath, "Twain");
     m_pMainWnd = &dialog;
     CDialog::SetMainWindow(&dialog);
 
-    dialog.DoModal();
+    const INT_PTR result = dialog.DoModal();
 
     CDialog::SetMainWindow(nullptr);
     m_pMainWnd = nullptr;
+    if (result == -1) {
+        platform::ShowMessageBox(kDialogFailed);
+        m_nExitCode = 1;
+    }
     return FALSE;
 }

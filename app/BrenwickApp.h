@@ -12,6 +12,8 @@ public:
     BOOL InitInstance();
 
     CDialog* m_pMainWnd = nullptr;
+    // The process's exit code: non-zero when the settings dialog could not be shown.
+    int m_nExitCode = 0;
 };
 
 extern CBrenwickApp theApp;

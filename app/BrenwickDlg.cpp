@@ -40,8 +40,9 @@ BOOL CBrenwickDlg::OnInitDialog() {
     AddAboutItemToSystemMenu();
     ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
-    // Windows would put the focus on OK by itself, but Wine looks for the first tab stop
-    // again after initialisation, and by then the checked radio button is one.
+    // The focus starts on OK. Left to the system, it would go to the first tab stop, and the
+    // checked radio button is one: the system gives an auto radio button the tab stop when it
+    // is checked.
     ::SetFocus(::GetDlgItem(m_hWnd, IDOK));
     return FALSE;
 }
@@ -49,8 +50,10 @@ BOOL CBrenwickDlg::OnInitDialog() {
 bool CBrenwickDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
     switch (message) {
         case WM_SYSCOMMAND:
+            result = TRUE;
             return OnSysCommand(static_cast<UINT>(wParam), lParam);
         case WM_PAINT:
+            result = TRUE;
             return OnPaint();
         case WM_QUERYDRAGICON:
             result = reinterpret_cast<INT_PTR>(OnQueryDragIcon());
@@ -119,8 +122,10 @@ void CBrenwickDlg::OnClickedOk() {
     // A failure that leaves the installer unexpectedly is reported and the dialog stays
     // open, so that the user can try again or cancel.
     try {
-        const int result = InstallSelectedDriver(m_nDriver, m_strPsipSource, m_strTwainSource);
-        platform::ShowMessageBox(InstallResultText(result));
+        InstallReport report;
+        const int result = InstallSelectedDriver(m_nDriver, m_strPsipSource, m_strTwainSource,
+                                                 InstallOptions{}, report);
+        platform::ShowMessageBox(InstallOutcomeText(result, report));
     } catch (const std::bad_alloc&) {
         platform::ShowMessageBox(kOutOfMemory);
         return;

@@ -1,5 +1,6 @@
 #include "app/Dialog.h"
 
+#include "app/WindowPlacement.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -101,7 +102,13 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, L
         reinterpret_cast<CDialog*>(lParam)->m_hWnd = window;
     }
     CDialog* dialog = reinterpret_cast<CDialog*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-    return dialog == nullptr ? FALSE : dialog->HandleMessage(message, wParam, lParam);
+    // No exception may unwind through the system's window code: a handler that throws has
+    // not handled its message.
+    try {
+        return dialog == nullptr ? FALSE : dialog->HandleMessage(message, wParam, lParam);
+    } catch (...) {
+        return FALSE;
+    }
 }
 
 INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -144,22 +151,21 @@ INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 // Over the owner when it is shown and not minimized, else over the work area of the
-// window's monitor.
+// window's monitor; always within that monitor's work area.
 void CDialog::CenterWindow() {
     const RECT window = WindowRect(m_hWnd);
-    RECT area{};
     const HWND owner = ::GetWindow(m_hWnd, GW_OWNER);
-    if (owner != nullptr && ::IsWindowVisible(owner) && !::IsIconic(owner)) {
-        area = WindowRect(owner);
-    } else {
-        MONITORINFO monitor{};
-        monitor.cbSize = sizeof monitor;
-        ::GetMonitorInfoW(::MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTOPRIMARY), &monitor);
-        area = monitor.rcWork;
-    }
-    const int width = window.right - window.left;
-    const int height = window.bottom - window.top;
-    const int left = area.left + (area.right - area.left - width) / 2;
-    const int top = area.top + (area.bottom - area.top - height) / 2;
-    ::SetWindowPos(m_hWnd, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const bool overOwner = owner != nullptr && ::IsWindowVisible(owner) && !::IsIconic(owner);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    ::GetMonitorInfoW(::MonitorFromWindow(overOwner ? owner : m_hWnd, MONITOR_DEFAULTTONEAREST),
+                      &monitor);
+    const RECT area = overOwner ? WindowRect(owner) : monitor.rcWork;
+    const WindowOrigin origin =
+        CentredWithin(window.right - window.left, window.bottom - window.top,
+                      ScreenRect{area.left, area.top, area.right, area.bottom},
+                      ScreenRect{monitor.rcWork.left, monitor.rcWork.top, monitor.rcWork.right,
+                                 monitor.rcWork.bottom});
+    ::SetWindowPos(m_hWnd, nullptr, origin.x, origin.y, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

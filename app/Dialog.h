@@ -1,7 +1,7 @@
 #pragma once
-// A small modal-dialog layer in the manner of the application framework the tool was first
-// written against: a dialog runs modally from its template, exchanges its controls' state
-// with its members, and handles the messages its class lists.
+// A small modal-dialog layer: a dialog runs modally from its template, exchanges its
+// controls' state with its members, and handles the messages its class lists. One dialog
+// procedure serves every dialog and hands each message to the dialog's object.
 
 #include <windows.h>
 
@@ -39,7 +39,8 @@ protected:
     virtual BOOL OnInitDialog();
     virtual void OnOK();
     virtual void OnCancel();
-    // The class's message map: true when the message was handled, with its result.
+    // The class's message map: true when the message was handled, with its result (TRUE for
+    // most messages, so that the system's default handling does not run as well).
     virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);
     void EndDialog(int result);
 

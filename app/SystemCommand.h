@@ -3,7 +3,10 @@
 
 #include <cstdint>
 
-constexpr std::uint32_t kAboutCommand = 0x0010;
+#include "res/resource.h"
+
+// The About item's id, as the system menu holds it.
+constexpr std::uint32_t kAboutCommand = IDM_ABOUT;
 
 // Whether a WM_SYSCOMMAND id, masked with 0xFFF0, is the About item's.
 constexpr bool IsAboutCommand(std::uint32_t commandId) {

@@ -52,7 +52,8 @@ exited() {
     kill "$app" 2>/dev/null
     false
 }
-box_text() { driver box | sed -n 's/^text=//p'; }
+# The box's text, which runs from its "text=" line to the end, line feeds and all.
+box_text() { driver box | sed -n '/^text=/,$p' | sed '1s/^text=//'; }
 expected_box() { printf '%s' "$1" | utf8; }
 
 rm -rf "$KIT" && cp -r "$build/package/Brenwick" "$KIT"
@@ -145,14 +146,17 @@ check "the warning names the missing folder" \
     same "$(sed -n 's/^text=//p' <<<"$warning")" "$(expected_box $'PFU\x90\xDD\x92\xE8\x83f\x83B\x83\x8C\x83N\x83g\x83\x8A(7X)\x82\xAA\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1\x81I')"
 driver dismiss ok
 sleep 0.5
-check "then the error text ends in (-1)" \
-    same "$(box_text)" "$(expected_box $'\x83h\x83\x89\x83C\x83o\x90\xDD\x92\xE8\x82\xCC\x83C\x83\x93\x83X\x83g\x81[\x83\x8B\x82\xC5\x83G\x83\x89\x81[\x82\xAA\x94\xAD\x90\xB6\x82\xB5\x82\xDC\x82\xB5\x82\xBD\x81B(-1)')"
+error_box="$(box_text)"
+check "then the error text ends in (-1) on its first line" \
+    same "$(sed -n 1p <<<"$error_box")" "$(expected_box $'\x83h\x83\x89\x83C\x83o\x90\xDD\x92\xE8\x82\xCC\x83C\x83\x93\x83X\x83g\x81[\x83\x8B\x82\xC5\x83G\x83\x89\x81[\x82\xAA\x94\xAD\x90\xB6\x82\xB5\x82\xDC\x82\xB5\x82\xBD\x81B(-1)')"
+check "a blank line, then the reason with the folder's full path" \
+    same "$(sed -n '2,$p' <<<"$error_box")" "$(printf '\n%s' "ドライバの設定フォルダ「C:\\ProgramData\\Fujitsu\\iCube\\FTS」がないか、通常のフォルダではありません。ドライバがインストールされているか確認してください。")"
 driver dismiss ok
 check "the tool ends" exited
 
 echo "The executable imports only system DLLs"
 imports="$(x86_64-w64-mingw32-objdump -p "$KIT/Brenwick.exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z' | sort | tr '\n' ' ')"
-check "kernel32, msvcrt, shell32 and user32 only" same "$imports" "kernel32.dll msvcrt.dll shell32.dll user32.dll "
+check "advapi32, kernel32, msvcrt, shell32 and user32 only" same "$imports" "advapi32.dll kernel32.dll msvcrt.dll shell32.dll user32.dll "
 
 echo "end-to-end: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
