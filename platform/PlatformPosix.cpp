@@ -272,8 +272,13 @@ bool StillAtName(int dir, const std::string& name, const ReplaceTarget& target) 
 
 // Temporary files of the name that a crashed run left behind.
 void RemoveStaleTemporaryFiles(int dir, const std::string& name) {
-    DIR* listing = ::fdopendir(::dup(dir));
+    // A listing of its own: a duplicate of the held descriptor would share its position.
+    const int own = ::openat(dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* listing = own < 0 ? nullptr : ::fdopendir(own);
     if (listing == nullptr) {
+        if (own >= 0) {
+            ::close(own);
+        }
         return;
     }
     while (const dirent* entry = ::readdir(listing)) {

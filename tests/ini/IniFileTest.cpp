@@ -94,3 +94,19 @@ TEST_F(IniFileTest, SaveKeepsTheFilePermissions) {
     ASSERT_EQ(store.Save(path), 0);
     EXPECT_EQ(fs::status(path).permissions(), before);
 }
+
+TEST_F(IniFileTest, OnlyTheFileThatWasLoadedIsReplaced) {
+    WriteBytes(path, original);
+    CINIRead store;
+    ASSERT_EQ(store.Load(path), 0);
+    // Another file takes the name between the load and the save.
+    const std::string swapped = folder.Join({"swapped"});
+    WriteBytes(swapped, "[Informations]\r\n000001=theirs\r\n");
+    std::filesystem::rename(swapped, path);
+    EXPECT_EQ(store.Save(path), -1);
+    EXPECT_EQ(store.LastFileStatus(), platform::FileStatus::Changed);
+    EXPECT_EQ(ReadBytes(path), "[Informations]\r\n000001=theirs\r\n");
+    std::filesystem::remove(path);
+    EXPECT_EQ(store.Save(path), -1);
+    EXPECT_FALSE(Exists(path));
+}

@@ -2,9 +2,15 @@
 
 #include "install/PsipSettings.h"
 
+#include <filesystem>
+#include <functional>
+
 #include "install/InstallFixture.h"
+#include "platform/Platform.h"
 #include "platform/TestSeam.h"
 #include "support/FileBytes.h"
+#include "support/FileLock.h"
+#include "support/Stranger.h"
 
 namespace {
 
@@ -25,13 +31,30 @@ protected:
         return static_cast<unsigned char>(ReadBytes(InPsip("Id.bin")).at(offset));
     }
     std::string Entry(const std::string& key) { return key + "=" + kProfileName + "\r\n"; }
+    // Runs the installer and gives its report, with its result in `result`.
+    InstallReport Install(int& result) {
+        InstallReport report;
+        result = InstallPsipSettings(psipSource, InstallOptions{}, report);
+        return report;
+    }
+    FailureCause CauseOfFailure() {
+        int result = 0;
+        const InstallReport report = Install(result);
+        EXPECT_EQ(result, -1);
+        return report.cause;
+    }
 };
 
 }  // namespace
 
 TEST_F(PsipSettingsTest, FillsTheFirstFreeEntryByNumberAndFlagsItsSlot) {
     WriteList("[Informations]\r\n000001=other\r\n000007=\r\n000002=   \r\n[Next]\r\nx=1\r\n");
-    EXPECT_EQ(InstallPsipSettings(psipSource), 0);
+    int result = -1;
+    const InstallReport report = Install(result);
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(report.action, SlotAction::Filled);
+    EXPECT_EQ(report.key, "000002");
+    EXPECT_EQ(report.cause, FailureCause::None);
     EXPECT_EQ(List(), "[Informations]\r\n000001=other\r\n000007=\r\n" + Entry("000002") +
                           "[Next]\r\nx=1\r\n");
     EXPECT_EQ(ReadBytes(InPsip("FTS_EX000002.xml")), kShipped);
@@ -86,17 +109,28 @@ TEST_F(PsipSettingsTest, ShortFlagFilesGrowAndLongOnesKeepTheirTail) {
 }
 
 TEST_F(PsipSettingsTest, AListFileThatCannotBeLoadedFailsAfterTheCopy) {
-    EXPECT_EQ(InstallPsipSettings(psipSource), -1);
+    EXPECT_EQ(CauseOfFailure(), FailureCause::ListFileMissing);
     EXPECT_EQ(ReadBytes(InPsip("FTS_EX_BKBOOK.xml")), kShipped);
     EXPECT_FALSE(Exists(InPsip("SettingInfo.ini")));
     EXPECT_EQ(ReadBytes(InPsip("Id.bin")), std::string(1008, '\0'));
+
+    const std::string list = "[Informations]\r\n000001=\r\n";
+    WriteList(list);
+    SetReadOnly(InPsip("SettingInfo.ini"), true);
+    EXPECT_EQ(CauseOfFailure(), FailureCause::ListFileReadOnly);
+    SetReadOnly(InPsip("SettingInfo.ini"), false);
+    {
+        ExclusiveFileHold driver(InPsip("SettingInfo.ini"));
+        EXPECT_EQ(CauseOfFailure(), FailureCause::ListFileLocked);
+    }
+    EXPECT_EQ(List(), list);
 }
 
 TEST_F(PsipSettingsTest, AFailedCopyLeavesNoProfileToNameAndNothingRegistered) {
     const std::string list = "[Informations]\r\n000001=\r\n";
     WriteList(list);
     platform::FailCall(platform::Call::CopyFileInto, 1, true);
-    EXPECT_EQ(InstallPsipSettings(psipSource), -1);
+    EXPECT_EQ(CauseOfFailure(), FailureCause::ProfileRenameFailed);
     EXPECT_EQ(List(), list);
     EXPECT_FALSE(Exists(InPsip("FTS_EX000001.xml")));
     EXPECT_EQ(ReadBytes(InPsip("Id.bin")), std::string(1008, '\0'));
@@ -105,7 +139,7 @@ TEST_F(PsipSettingsTest, AFailedCopyLeavesNoProfileToNameAndNothingRegistered) {
 TEST_F(PsipSettingsTest, ASectionWithoutEntriesFailsAndChangesNothing) {
     const std::string list = "[Other]\r\na=1\r\n[Informations]\r\n\r\n";
     WriteList(list);
-    EXPECT_EQ(InstallPsipSettings(psipSource), -1);
+    EXPECT_EQ(CauseOfFailure(), FailureCause::ListSectionMissing);
     EXPECT_EQ(List(), list);
     EXPECT_EQ(ReadBytes(InPsip("FTS_EX_BKBOOK.xml")), kShipped);
 }
@@ -114,19 +148,19 @@ TEST_F(PsipSettingsTest, AFlagFileThatCannotBeUpdatedLeavesTheListUnsaved) {
     const std::string list = "[Informations]\r\n000001=\r\n";
     WriteList(list);
     SetReadOnly(InPsip("Id.bin"), true);
-    EXPECT_EQ(InstallPsipSettings(psipSource), -1);
+    EXPECT_EQ(CauseOfFailure(), FailureCause::FlagFileReadOnly);
     EXPECT_EQ(List(), list);
     EXPECT_EQ(ReadBytes(InPsip("FTS_EX000001.xml")), kShipped);
     EXPECT_EQ(ReadBytes(InPsip("Id.bin")), std::string(1008, '\0'));
 
     SetReadOnly(InPsip("Id.bin"), false);
     RemoveTree(InPsip("Id.bin"));
-    EXPECT_EQ(InstallPsipSettings(psipSource), -1);
+    EXPECT_EQ(CauseOfFailure(), FailureCause::FlagFileMissing);
     EXPECT_EQ(List(), list);
 
     WriteBytes(InPsip("Id.bin"), std::string(1008, '\0'));
     platform::FailCall(platform::Call::WriteTemporaryFile, 1);
-    EXPECT_EQ(InstallPsipSettings(psipSource), -1);
+    EXPECT_EQ(CauseOfFailure(), FailureCause::FlagFileIo);
     EXPECT_EQ(ReadBytes(InPsip("Id.bin")), std::string(1008, '\0'));
     EXPECT_EQ(List(), list);
 }
@@ -135,7 +169,7 @@ TEST_F(PsipSettingsTest, AFailedSaveComesLastAndReportsFailure) {
     WriteList("[Informations]\r\n000001=\r\n");
     // The first replacement is the flag file's, the second the list file's.
     platform::FailCall(platform::Call::ReplaceWithTemporaryFile, 2);
-    EXPECT_EQ(InstallPsipSettings(psipSource), -1);
+    EXPECT_EQ(CauseOfFailure(), FailureCause::SaveFailed);
     EXPECT_EQ(List(), "[Informations]\r\n000001=\r\n");
     EXPECT_EQ(FlagByte(9), 0xFF);
     EXPECT_TRUE(Exists(InPsip("FTS_EX000001.xml")));
@@ -145,12 +179,12 @@ TEST_F(PsipSettingsTest, TheInstalledProfileSurvivesAKitWithoutItOrAFailedRename
     WriteList("[Informations]\r\n" + Entry("000005"));
     WriteBytes(InPsip("FTS_EX000005.xml"), "installed");
     RemoveTree(psipSource);
-    EXPECT_EQ(InstallPsipSettings(psipSource), -1);
+    EXPECT_EQ(CauseOfFailure(), FailureCause::KitFileMissing);
     EXPECT_EQ(ReadBytes(InPsip("FTS_EX000005.xml")), "installed");
 
     ShipKit();
     platform::FailCall(platform::Call::CopyFileInto, 2);  // the first is the mirroring's
-    EXPECT_EQ(InstallPsipSettings(psipSource), -1);
+    EXPECT_EQ(CauseOfFailure(), FailureCause::ProfileRenameFailed);
     EXPECT_EQ(ReadBytes(InPsip("FTS_EX000005.xml")), "installed");
     EXPECT_EQ(ReadBytes(InPsip("FTS_EX_BKBOOK.xml")), kShipped);
 }
@@ -158,7 +192,7 @@ TEST_F(PsipSettingsTest, TheInstalledProfileSurvivesAKitWithoutItOrAFailedRename
 TEST_F(PsipSettingsTest, ASlotWithoutAFlagByteIsRefusedBeforeAnyChange) {
     const std::string list = "[Informations]\r\n000999=p\r\n";
     WriteList(list);
-    EXPECT_EQ(InstallPsipSettings(psipSource), -1);
+    EXPECT_EQ(CauseOfFailure(), FailureCause::SlotOutOfRange);
     EXPECT_EQ(List(), list);
     EXPECT_TRUE(Exists(InPsip("FTS_EX_BKBOOK.xml")));
     EXPECT_FALSE(Exists(InPsip("FTS_EX001000.xml")));
@@ -171,17 +205,146 @@ TEST_F(PsipSettingsTest, KeysFromTheFileMayBeLongButNeverLeadOutOfTheFolder) {
     EXPECT_EQ(InstallPsipSettings(psipSource), 0);
     EXPECT_EQ(ReadBytes(InPsip(("FTS_EX" + longKey + ".xml").c_str())), kShipped);
 
-    WriteList("[Informations]\r\n" + Entry("/../x") + Entry("\\..\\x"));
-    EXPECT_EQ(InstallPsipSettings(psipSource), -1);
-    EXPECT_TRUE(Exists(InPsip("FTS_EX_BKBOOK.xml")));
+    // A separator byte anywhere, also as the trail byte of "表" (0x95 0x5C).
+    for (const char* key : {"/../x", "\\..\\x", "\x95\x5C", "a\x81/"}) {
+        WriteList("[Informations]\r\n" + Entry(key));
+        EXPECT_EQ(CauseOfFailure(), FailureCause::SlotKeyUnsafe) << key;
+        EXPECT_TRUE(Exists(InPsip("FTS_EX_BKBOOK.xml")));
+    }
 }
 
 TEST_F(PsipSettingsTest, MissingFoldersFailWithOrWithoutTheWarning) {
     RemoveTree(PsipFolder());
-    EXPECT_EQ(InstallPsipSettings(psipSource), -1);
+    int result = 0;
+    const InstallReport report = Install(result);
+    EXPECT_EQ(result, -1);
+    EXPECT_EQ(report.cause, FailureCause::SettingsFolderMissing);
+    EXPECT_EQ(report.failedFile, PsipFolder());
     EXPECT_EQ(TakeBoxes(), std::vector<std::string>{kPsipFolderMissing});
 
     platform::FailCall(platform::Call::GetCommonAppDataFolder, 1);
-    EXPECT_EQ(InstallPsipSettings(psipSource), -1);
+    EXPECT_EQ(CauseOfFailure(), FailureCause::SettingsFolderMissing);
     EXPECT_TRUE(TakeBoxes().empty());
+}
+
+TEST_F(PsipSettingsTest, ACrashLeavesNoTemporaryFileBehindAfterTheNextRun) {
+    const std::string list = "[Informations]\r\n000001=\r\n";
+    const std::vector<std::string> crashFree = {"FTS_EX000001.xml", "Id.bin", "SettingInfo.ini"};
+    // The first replacement is the flag file's, the second the list file's.
+    for (const int nth : {1, 2}) {
+        WriteList(list);
+        WriteBytes(InPsip("Id.bin"), std::string(1008, '\0'));
+        RemoveTree(InPsip("FTS_EX000001.xml"));
+        platform::FailCall(platform::Call::CrashBeforeReplace, nth);
+        EXPECT_EQ(InstallPsipSettings(psipSource), -1);
+        EXPECT_EQ(FolderNames(PsipFolder()).size(), crashFree.size() + 1) << "the crash's leftover";
+        WriteList(list);
+        EXPECT_EQ(InstallPsipSettings(psipSource), 0);
+        EXPECT_EQ(FolderNames(PsipFolder()), crashFree);
+    }
+}
+
+TEST_F(PsipSettingsTest, NothingAnotherUserPlantsSteersTheRunOutsideTheFolder) {
+    const std::string outside = temp.Join({"outside"});
+    const std::string secret = platform::JoinPath(outside, "secret");
+    const std::string list = "[Informations]\r\n000001=\r\n";
+    const std::string fujitsu = platform::JoinPath(commonAppData, "Fujitsu");
+    const auto in = [&](const char* name) { return InPsip(name); };
+    const struct {
+        const char* name;
+        std::function<bool()> plant;  // run as another user
+        FailureCause cause;           // None: the installation succeeds
+    } rows[] = {
+        {"settings folder is a link",
+         [&] {
+             return std::filesystem::remove_all(PsipFolder()) > 0 &&
+                    MakeSymbolicLink(outside, PsipFolder());
+         },
+         FailureCause::SettingsFolderMissing},
+        {"a folder above it is a link",
+         [&] {
+             return std::filesystem::remove_all(fujitsu) > 0 && MakeSymbolicLink(outside, fujitsu);
+         },
+         FailureCause::SettingsFolderMissing},
+        {"list file is a link",
+         [&] {
+             return std::filesystem::remove(in("SettingInfo.ini")) &&
+                    MakeSymbolicLink(secret, in("SettingInfo.ini"));
+         },
+         FailureCause::ListFileUnsafe},
+        {"list file is a hard link",
+         [&] {
+             return std::filesystem::remove(in("SettingInfo.ini")) &&
+                    MakeHardLink(secret, in("SettingInfo.ini"));
+         },
+         FailureCause::ListFileUnsafe},
+        {"list file is a pipe",
+         [&] {
+             return std::filesystem::remove(in("SettingInfo.ini")) &&
+                    MakePipe(in("SettingInfo.ini"));
+         },
+         FailureCause::ListFileUnsafe},
+        {"Id.bin is a link",
+         [&] {
+             return std::filesystem::remove(in("Id.bin")) && MakeSymbolicLink(secret, in("Id.bin"));
+         },
+         FailureCause::FlagFileUnsafe},
+        {"Id.bin is a hard link",
+         [&] {
+             return std::filesystem::remove(in("Id.bin")) && MakeHardLink(secret, in("Id.bin"));
+         },
+         FailureCause::FlagFileUnsafe},
+        {"Id.bin is set-user-id",
+         [&] {
+             std::filesystem::remove(in("Id.bin"));
+             WriteBytes(in("Id.bin"), std::string(1008, '\0'));
+             return SetModeBits(in("Id.bin"), 04777);
+         },
+         FailureCause::None},
+        {"the shipped profile's name is a link",
+         [&] { return MakeSymbolicLink(secret, in("FTS_EX_BKBOOK.xml")); }, FailureCause::None},
+        {"a newer profile is planted under the shipped name",
+         [&] {
+             WriteBytes(in("FTS_EX_BKBOOK.xml"), "planted");
+             ShiftWriteTime(in("FTS_EX_BKBOOK.xml"), 3600);
+             return true;
+         },
+         FailureCause::None},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        RemoveTree(fujitsu);
+        RemoveTree(outside);
+        MakeFolder(platform::JoinPath(outside, "FTS"));
+        WriteBytes(secret, "[Informations]\r\n000001=\r\n");
+        SetModeBits(secret, 0666);  // a hard link to it is then allowed to anyone
+        MakeFolder(PsipFolder());
+        WriteList(list);
+        WriteBytes(in("Id.bin"), std::string(1008, '\0'));
+        for (const std::string& folder :
+             {commonAppData, fujitsu, platform::JoinPath(fujitsu, "iCube"), PsipFolder()}) {
+            OpenToEveryone(folder);
+        }
+        const bool planted = AsStranger(row.plant);
+#ifdef _WIN32
+        if (!planted) {
+            continue;  // Wine makes no symbolic links, pipes or set-user-id modes
+        }
+#else
+        ASSERT_TRUE(planted);
+#endif
+        const auto before = TreeSnapshot(outside);
+        int result = 0;
+        const InstallReport report = Install(result);
+        EXPECT_EQ(report.cause, row.cause);
+        EXPECT_EQ(result, row.cause == FailureCause::None ? 0 : -1);
+        EXPECT_EQ(TreeSnapshot(outside), before);
+        if (row.cause == FailureCause::None) {
+            EXPECT_EQ(ReadBytes(in("FTS_EX000001.xml")), kShipped);
+            EXPECT_FALSE(
+                std::filesystem::exists(std::filesystem::symlink_status(in("FTS_EX_BKBOOK.xml"))));
+            EXPECT_EQ(ModeBits(in("Id.bin")) & 07000, 0u);
+        }
+        TakeBoxes();
+    }
 }

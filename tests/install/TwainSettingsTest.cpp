@@ -6,6 +6,7 @@
 #include "platform/Platform.h"
 #include "platform/TestSeam.h"
 #include "support/FileBytes.h"
+#include "support/Stranger.h"
 
 namespace {
 
@@ -44,8 +45,10 @@ TEST_F(TwainSettingsTest, FillsTheFirstFreeSlotOfTheFirstCandidate) {
     EXPECT_TRUE(TakeBoxes().empty());
 }
 
-TEST_F(TwainSettingsTest, FallsBackToTheWindowsFolderWhenTheFirstIsNoFolder) {
-    MakeFolder(platform::JoinPath(platform::JoinPath(commonAppData, "Fujitsu"), "Fjtwain"));
+TEST_F(TwainSettingsTest, FallsBackToTheWindowsFolderWhenTheFirstIsNoRealFolder) {
+    const std::string fjtwain =
+        platform::JoinPath(platform::JoinPath(commonAppData, "Fujitsu"), "Fjtwain");
+    MakeFolder(fjtwain);
     WriteBytes(TwainFolder(), "a file, not a folder");
     Prepare(FallbackTwainFolder(), "[TemplateLists]\r\n02=\r\n");
     EXPECT_EQ(InstallTwainSettings(twainSource), 0);
@@ -53,6 +56,21 @@ TEST_F(TwainSettingsTest, FallsBackToTheWindowsFolderWhenTheFirstIsNoFolder) {
               "[TemplateLists]\r\n02=bkbook_multi.fts\r\n");
     EXPECT_TRUE(Exists(TemplateIn(FallbackTwainFolder())));
     EXPECT_TRUE(TakeBoxes().empty());
+
+    // A link that another user made in place of a folder counts as no folder at all.
+    const std::string outside = temp.Join({"outside"});
+    Prepare(platform::JoinPath(outside, "FTS"), "[TemplateLists]\r\n01=\r\n");
+    Prepare(FallbackTwainFolder(), "[TemplateLists]\r\n02=\r\n");
+    RemoveTree(fjtwain);
+    OpenToEveryone(platform::JoinPath(commonAppData, "Fujitsu"));
+    if (AsStranger([&] { return MakeSymbolicLink(outside, fjtwain); })) {
+        const auto before = TreeSnapshot(outside);
+        EXPECT_EQ(InstallTwainSettings(twainSource), 0);
+        EXPECT_EQ(TreeSnapshot(outside), before);
+        EXPECT_EQ(ReadBytes(ListIn(FallbackTwainFolder())),
+                  "[TemplateLists]\r\n02=bkbook_multi.fts\r\n");
+        EXPECT_TRUE(TakeBoxes().empty());
+    }
 }
 
 TEST_F(TwainSettingsTest, ARegisteredTemplateIsSavedUnchangedAndAnUnregisteredOneFails) {

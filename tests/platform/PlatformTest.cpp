@@ -4,9 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <system_error>
+
 #include "platform/TestSeam.h"
 #include "support/FileBytes.h"
 #include "support/PeImage.h"
+#include "support/Stranger.h"
 #include "support/TempFolder.h"
 
 namespace {
@@ -126,4 +130,32 @@ TEST_F(PlatformTest, TheSeamFailsTheChosenCallOnceOrFromThenOn) {
     platform::ShowMessageBox("\x92\xCA\x92\xA0");
     EXPECT_EQ(platform::TakeRecordedMessageBoxes(), std::vector<std::string>{"\x92\xCA\x92\xA0"});
     platform::RecordMessageBoxes(false);
+}
+
+TEST_F(PlatformTest, FoldersAreEnteredOneRealFolderAtATimeAndHeld) {
+    MakeFolder(folder.Join({"a", "b"}));
+    WriteBytes(folder.Join({"a", "file"}), "x");
+    platform::Folder opened, other;
+    ASSERT_EQ(platform::OpenFolderBeneath(folder.Path(), {"a", "b"}, opened),
+              platform::FileStatus::Ok);
+    EXPECT_EQ(opened.Path(), folder.Join({"a", "b"}));
+    EXPECT_EQ(platform::OpenFolderBeneath(folder.Path(), {"a", "file"}, other),
+              platform::FileStatus::Missing);
+    EXPECT_EQ(platform::OpenFolderBeneath(folder.Path(), {"a", "none"}, other),
+              platform::FileStatus::Missing);
+    EXPECT_FALSE(other.IsOpen());
+    if (MakeSymbolicLink(folder.Join({"a"}), folder.Join({"link"}))) {
+        EXPECT_EQ(platform::OpenFolderBeneath(folder.Path(), {"link", "b"}, other),
+                  platform::FileStatus::Unsafe);
+    }
+    std::error_code error;
+    std::filesystem::rename(folder.Join({"a"}), folder.Join({"moved"}), error);
+#ifdef _WIN32
+    EXPECT_TRUE(error) << "a held folder cannot be renamed";
+#else
+    // Renamed or not, names are resolved in the folder that was entered.
+    EXPECT_EQ(platform::CheckRegularFile(opened, "missing"), platform::FileStatus::Missing);
+    WriteBytes(folder.Join({"moved", "b", "f"}), "x");
+    EXPECT_EQ(platform::CheckRegularFile(opened, "f"), platform::FileStatus::Ok);
+#endif
 }

@@ -1,0 +1,26 @@
+#pragma once
+// What another user of a shared PC can plant in a folder that every user may write: links,
+// hard links, pipes, odd modes. When the tests run as root, the planting runs as an
+// unprivileged user, so that the case is the real one.
+
+#include <functional>
+#include <map>
+#include <string>
+
+// Runs `plant` as another, unprivileged user when the tests run as root (POSIX), else as the
+// current user. True when it ran and returned true.
+bool AsStranger(const std::function<bool()>& plant);
+
+// Lets every user create and remove names in the folder.
+void OpenToEveryone(const std::string& folder);
+
+// False where the system (or Wine) cannot make the thing.
+bool MakeSymbolicLink(const std::string& target, const std::string& link);
+bool MakeHardLink(const std::string& existing, const std::string& link);
+bool MakePipe(const std::string& path);
+bool SetModeBits(const std::string& path, unsigned mode);
+unsigned ModeBits(const std::string& path);
+
+// Every name below `root` with what it is: kind, mode and (for files) bytes. Equal snapshots
+// mean nothing there was written, created, removed or changed in mode.
+std::map<std::string, std::string> TreeSnapshot(const std::string& root);
