@@ -187,6 +187,15 @@ TEST_F(PsipSettingsTest, TheInstalledProfileSurvivesAKitWithoutItOrAFailedRename
     EXPECT_EQ(CauseOfFailure(), FailureCause::ProfileRenameFailed);
     EXPECT_EQ(ReadBytes(InPsip("FTS_EX000005.xml")), "installed");
     EXPECT_EQ(ReadBytes(InPsip("FTS_EX_BKBOOK.xml")), kShipped);
+
+    // A read-only slot profile is not replaced, on either system, and nothing after it runs.
+    const std::string list = "[Informations]\r\n000005=\r\n";
+    WriteList(list);
+    SetReadOnly(InPsip("FTS_EX000005.xml"), true);
+    EXPECT_EQ(CauseOfFailure(), FailureCause::ProfileRenameFailed);
+    EXPECT_EQ(ReadBytes(InPsip("FTS_EX000005.xml")), "installed");
+    EXPECT_EQ(List(), list);
+    EXPECT_EQ(ReadBytes(InPsip("Id.bin")), std::string(1008, '\0'));
 }
 
 TEST_F(PsipSettingsTest, ASlotWithoutAFlagByteIsRefusedBeforeAnyChange) {
