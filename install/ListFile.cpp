@@ -1,8 +1,6 @@
 #include "install/ListFile.h"
 
-namespace {
-
-FailureCause LoadFailureCause(platform::FileStatus status) {
+FailureCause ListFileFailureCause(platform::FileStatus status) {
     switch (status) {
         case platform::FileStatus::Missing:
             return FailureCause::ListFileMissing;
@@ -20,13 +18,11 @@ FailureCause LoadFailureCause(platform::FileStatus status) {
     }
 }
 
-}  // namespace
-
 int LoadListFile(CINIRead& list, const platform::Folder& folder, const std::string& name,
                  InstallReport& report) {
     return list.Load(folder, name) == 0
                ? 0
-               : report.Fail(LoadFailureCause(list.LastFileStatus()), folder.PathOf(name));
+               : report.Fail(ListFileFailureCause(list.LastFileStatus()), folder.PathOf(name));
 }
 
 int SaveListFile(CINIRead& list, const platform::Folder& folder, const std::string& name,

@@ -8,6 +8,9 @@
 #include "install/InstallReport.h"
 #include "platform/Platform.h"
 
+// The cause that a list file's read failure is reported as.
+FailureCause ListFileFailureCause(platform::FileStatus status);
+
 // 0 loaded; else the reported failure's -1.
 int LoadListFile(CINIRead& list, const platform::Folder& folder, const std::string& name,
                  InstallReport& report);

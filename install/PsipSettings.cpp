@@ -5,6 +5,7 @@
 
 #include "ini/INIRead.h"
 #include "ini/SlotNumber.h"
+#include "install/DriverFiles.h"
 #include "install/FlagFile.h"
 #include "install/FolderMirror.h"
 #include "install/ListFile.h"
@@ -20,11 +21,9 @@ const char kFolderMissing[] =
     "f\x83"
     "B\x83\x8C\x83N\x83g\x83\x8A(7X)\x82\xAA\x82\xA0\x82\xE8"
     "\x82\xDC\x82\xB9\x82\xF1\x81I";
-const char kSection[] = "[Informations]";
-const char kListFile[] = "SettingInfo.ini";
-// "通帳マルチ" (passbook multi)
-const char* const kProfileNames[] = {"\x92\xCA\x92\xA0\x83}\x83\x8B\x83`"};
-const char kShippedProfile[] = "FTS_EX_BKBOOK.xml";
+const char* const kSection = kPsipSection;
+const char* const kListFile = kPsipListFile;
+const char* const kProfileNames[] = {kPsipProfileName};
 constexpr int kLastFreeSlotTried = 99;
 
 struct Slot {
@@ -66,7 +65,7 @@ StepKind StepOf(SlotAction action) {
 int PlaceProfile(const std::string& sourceFolder, const platform::Folder& folder,
                  const std::string& key, const InstallOptions& options, InstallReport& report) {
     const std::string kitProfile = platform::JoinPath(sourceFolder, kShippedProfile);
-    const std::string target = "FTS_EX" + key + ".xml";
+    const std::string target = SlotProfileFile(key);
     if (!platform::IsExistingFile(kitProfile)) {
         return report.Fail(FailureCause::KitFileMissing, kitProfile);
     }

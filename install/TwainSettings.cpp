@@ -2,6 +2,7 @@
 
 #include "ini/INIRead.h"
 #include "ini/SlotNumber.h"
+#include "install/DriverFiles.h"
 #include "install/FolderMirror.h"
 #include "install/ListFile.h"
 #include "install/SettingsFolder.h"
@@ -15,9 +16,9 @@ const char kFolderMissing[] =
     "f\x83"
     "B\x83\x8C\x83N\x83g\x83\x8A\x82\xAA\x82\xA0\x82\xE8\x82"
     "\xDC\x82\xB9\x82\xF1\x81I";
-const char kSection[] = "[TemplateLists]";
-const char kListFile[] = "FTSLISTS.INI";
-const char* const kTemplateNames[] = {"bkbook_multi.fts"};
+const char* const kSection = kTwainSection;
+const char* const kListFile = kTwainListFile;
+const char* const kTemplateNames[] = {kTemplateFile};
 constexpr int kLastSlot = 99;
 
 // The entry that carries the name, else the first free one of 01 to 99 by number.

@@ -169,6 +169,45 @@ std::string ExecutablePath();
 // not followed. Where the system lacks a setting, it is passed over.
 void HardenProcess();
 
+// --- Console programs ---------------------------------------------------------------------
+
+// The program's arguments after its name, as the core holds paths (Windows: taken from the
+// wide command line and converted with code page 932).
+std::vector<std::string> ProgramArguments(int argc, char** argv);
+
+// Code page 932 text in UTF-8; a path as the core holds it in UTF-8.
+std::string TextToUtf8(const std::string& text);
+std::string PathToUtf8(const std::string& path);
+
+enum class Stream { Output, Error };
+
+// Writes UTF-8 text: to a console window as its characters, redirected as the bytes.
+void WriteText(Stream stream, const std::string& utf8);
+
+// For a log, in UTF-8: the computer's name, the user's, and the local time with its UTC
+// offset ("2026-12-07 18:14:27 +09:00").
+std::string ComputerName();
+std::string UserName();
+std::string LocalTimeText();
+
+// A file that records are appended to, each in one piece, by any number of programs at
+// once: a log on a share.
+class AppendFile {
+public:
+    AppendFile() = default;
+    ~AppendFile();
+    AppendFile(const AppendFile&) = delete;
+    AppendFile& operator=(const AppendFile&) = delete;
+
+    // Opens the file, created when missing, for appending.
+    bool Open(const std::string& path);
+    // Appends the bytes at the end in one write, while no other writer using this does.
+    bool Append(const std::string& bytes);
+
+private:
+    std::intptr_t m_handle = -1;
+};
+
 // --- User interface -----------------------------------------------------------------------
 
 // The window that owns every message box; null for none.

@@ -22,13 +22,13 @@
 #include "platform/Platform.h"
 #include "platform/TemporaryName.h"
 #include "platform/TestSeam.h"
+#include "platform/Win32Text.h"
 #include "text/Cp932.h"
 
 namespace platform {
 
 namespace {
 
-constexpr UINT kTextCodePage = 932;
 // Every file open: never through a reparse point, and never lending the caller's identity to
 // a named pipe that stands at the name.
 constexpr DWORD kNoFollow =
@@ -66,32 +66,6 @@ public:
 private:
     HANDLE handle_;
 };
-
-std::wstring Widen(const std::string& text) {
-    if (text.empty()) {
-        return std::wstring();
-    }
-    const int size = ::MultiByteToWideChar(kTextCodePage, 0, text.data(),
-                                           static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(size), L'\0');
-    ::MultiByteToWideChar(kTextCodePage, 0, text.data(), static_cast<int>(text.size()), &wide[0],
-                          size);
-    return wide;
-}
-
-// A character that code page 932 lacks becomes '?', which no file name holds: a path that
-// cannot be written in the code page fails to open instead of naming another file.
-std::string Narrow(const std::wstring& text) {
-    if (text.empty()) {
-        return std::string();
-    }
-    const int size = ::WideCharToMultiByte(kTextCodePage, WC_NO_BEST_FIT_CHARS, text.data(),
-                                           static_cast<int>(text.size()), nullptr, 0, "?", nullptr);
-    std::string narrow(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(kTextCodePage, WC_NO_BEST_FIT_CHARS, text.data(),
-                          static_cast<int>(text.size()), &narrow[0], size, "?", nullptr);
-    return narrow;
-}
 
 // The executable's file name without its extension: the caption of every message box.
 std::wstring ApplicationName() {

@@ -154,9 +154,38 @@ check "a blank line, then the reason with the folder's full path" \
 driver dismiss ok
 check "the tool ends" exited
 
-echo "The executable imports only system DLLs"
-imports="$(x86_64-w64-mingw32-objdump -p "$KIT/Brenwick.exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z' | sort | tr '\n' ' ')"
-check "advapi32, kernel32, msvcrt, shell32 and user32 only" same "$imports" "advapi32.dll kernel32.dll msvcrt.dll shell32.dll user32.dll "
+echo "The console program, with the kit in a folder with a Japanese name"
+fresh_folders
+japanese_kit="$DRIVE_C/配布キット"
+rm -rf "$japanese_kit" && cp -r "$build/package/Brenwick" "$japanese_kit"
+cli() {  # cli ARGS...: sets $cli_out and $cli_code
+    cli_out="$(cd "$KIT" && wine 'C:\kit\BrenwickCli.exe' "$@" </dev/null 2>/dev/null | tr -d '\r'; exit "${PIPESTATUS[0]}")"
+    cli_code=$?
+}
+cli check psip --source 'C:\配布キット' --json
+check "check before: exit code 1" same "$cli_code" "1"
+check "check before: the entry is missing" contains "$(tr ',' '\n' <<<"$cli_out")" '"missing":["entry"]'
+cli install psip --source 'C:\配布キット' --json
+check "install: exit code 0" same "$cli_code" "0"
+check "install: filled slot 000002" contains "$(tr ',' '\n' <<<"$cli_out")" '"key":"000002"'
+check "install: the kit's profile is in place" cmp -s "$PSIP_FOLDER/FTS_EX000002.xml" "$japanese_kit/PSIP/FTS_EX_BKBOOK.xml"
+cli check psip --source 'C:\配布キット'
+check "check after: exit code 0" same "$cli_code" "0"
+check "check after: says so in Japanese" contains "$cli_out" "[PaperStream IP] インストール済みです。"
+tree_state() { find "$DRIVE_C/ProgramData/Fujitsu" -printf '%p %T@ %s %m\n' | sort | md5sum; }
+before_dry_run="$(tree_state)"
+cli install auto --source 'C:\配布キット' --dry-run
+check "a dry run of auto covers both drivers and writes nothing" \
+    same "$cli_code:$(grep -c '^\[' <<<"$cli_out"):$(tree_state)" "0:11:$before_dry_run"
+cli install psip --bogus
+check "a bad command line: exit code 2" same "$cli_code" "2"
+
+echo "The executables import only system DLLs"
+for exe in Brenwick.exe BrenwickCli.exe; do
+    imports="$(x86_64-w64-mingw32-objdump -p "$KIT/$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z' | sort | tr '\n' ' ')"
+    check "$exe: advapi32, kernel32, msvcrt, shell32 and user32 only" same "$imports" "advapi32.dll kernel32.dll msvcrt.dll shell32.dll user32.dll "
+done
+check "BrenwickCli.exe is a console program" same "$(x86_64-w64-mingw32-objdump -p "$KIT/BrenwickCli.exe" | sed -n 's/^Subsystem\s*//p')" "00000003	(Windows CUI)"
 
 echo "end-to-end: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -93,7 +93,8 @@ std::map<std::string, std::string> TreeSnapshot(const std::string& root) {
                            std::to_string(static_cast<unsigned>(status.permissions()));
         if (status.type() == fs::file_type::regular) {
             std::ifstream in(entry.path(), std::ios::binary);
-            what += ":" + std::string(std::istreambuf_iterator<char>(in), {});
+            what += ":" + std::to_string(entry.last_write_time().time_since_epoch().count()) + ":" +
+                    std::string(std::istreambuf_iterator<char>(in), {});
         }
         snapshot[entry.path().string()] = what;
     }

@@ -21,6 +21,7 @@ bool MakePipe(const std::string& path);
 bool SetModeBits(const std::string& path, unsigned mode);
 unsigned ModeBits(const std::string& path);
 
-// Every name below `root` with what it is: kind, mode and (for files) bytes. Equal snapshots
-// mean nothing there was written, created, removed or changed in mode.
+// Every name below `root` with what it is: kind, mode and (for files) last-write time and
+// bytes. Equal snapshots mean nothing there was written, created, removed, touched or
+// changed in mode.
 std::map<std::string, std::string> TreeSnapshot(const std::string& root);

@@ -1,0 +1,51 @@
+#pragma once
+// What the console program does for one command line: which drivers it handles, and for
+// each what the installation or the check found. Its output, its log and its exit code are
+// all read from this.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "cli/CommandLine.h"
+#include "install/InstallReport.h"
+
+// The exit codes, for deployment systems.
+constexpr int kExitInstalled = 0;  // every chosen driver installed
+constexpr int kExitFailed = 1;     // an installation failed, or a driver is not installed
+constexpr int kExitUsage = 2;      // a bad command line, or a log that cannot be opened
+constexpr int kExitNoDriver = 3;   // auto found no driver settings folder
+
+enum class Driver { Psip, Twain };
+
+struct DriverOutcome {
+    Driver driver = Driver::Psip;
+    std::string settingsFolder;  // empty when none was found
+    bool installed = false;
+    SlotAction action = SlotAction::None;
+    std::string key;
+    bool hasResult = false;  // install: the installer's result is in `result`
+    int result = 0;
+    FailureCause cause = FailureCause::None;
+    std::string failedFile;
+    std::vector<InstallStep> steps;
+    std::vector<std::string> warnings;  // code page 932
+    int flag = -1;                      // check of PaperStream IP: the slot's flag byte
+    std::vector<std::string> missing;   // check: what is missing or differs
+};
+
+struct RunOutcome {
+    CliCommand command = CliCommand::Install;
+    bool dryRun = false;
+    int exitCode = kExitInstalled;
+    std::vector<DriverOutcome> drivers;
+};
+
+// The kit's profile set of a driver: `kitFolder`'s PSIP or Twain folder, or, without a kit
+// folder, the one beside the executable.
+std::string KitSourceFolder(const std::string& kitFolder, Driver driver);
+
+// Runs an install or check command. A warning is handed to `warn` (code page 932) as it
+// comes, as the dialog would show it in a box.
+RunOutcome RunCommand(const CliOptions& options,
+                      const std::function<void(const std::string&)>& warn);

@@ -1,0 +1,105 @@
+#include "cli/CommandLine.h"
+
+namespace {
+
+bool ParseDriver(const std::string& word, DriverChoice& driver) {
+    if (word == "psip") {
+        driver = DriverChoice::Psip;
+    } else if (word == "twain") {
+        driver = DriverChoice::Twain;
+    } else if (word == "auto") {
+        driver = DriverChoice::Auto;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// The options after the command and the driver; each may stand once.
+bool ParseOptions(const std::vector<std::string>& arguments, std::size_t first, CliOptions& options,
+                  std::string& error) {
+    const bool install = options.command == CliCommand::Install;
+    bool sourceSeen = false, logSeen = false;
+    for (std::size_t index = first; index < arguments.size(); ++index) {
+        const std::string& option = arguments[index];
+        const bool takesValue = option == "--source" || (install && option == "--log");
+        if (takesValue && index + 1 == arguments.size()) {
+            error = option + " に値がありません。";
+            return false;
+        }
+        bool& seen = option == "--source" ? sourceSeen : logSeen;
+        if (takesValue && seen) {
+            error = option + " が二度あります。";
+            return false;
+        }
+        if (takesValue) {
+            seen = true;
+            (option == "--source" ? options.source : options.logPath) = arguments[++index];
+            if (arguments[index].empty()) {
+                error = option + " の値が空です。";
+                return false;
+            }
+        } else if (install && option == "--dry-run") {
+            options.dryRun = true;
+        } else if (option == "--json") {
+            options.json = true;
+        } else {
+            error = "不明なオプションです: " + option;
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool ParseCommandLine(const std::vector<std::string>& arguments, CliOptions& options,
+                      std::string& error) {
+    options = CliOptions{};
+    error.clear();
+    if (arguments.empty()) {
+        error = "コマンドがありません。";
+        return false;
+    }
+    const std::string& command = arguments[0];
+    const bool help = command == "--help" || command == "-h" || command == "/?";
+    if (help || command == "--version") {
+        options.command = help ? CliCommand::Help : CliCommand::Version;
+        if (arguments.size() > 1) {
+            error = "余分な引数があります: " + arguments[1];
+            return false;
+        }
+        return true;
+    }
+    if (command != "install" && command != "check") {
+        error = "不明なコマンドです: " + command;
+        return false;
+    }
+    options.command = command == "install" ? CliCommand::Install : CliCommand::Check;
+    if (arguments.size() < 2 || !ParseDriver(arguments[1], options.driver)) {
+        error = command + " の後に psip、twain、auto のいずれかを指定してください。";
+        return false;
+    }
+    return ParseOptions(arguments, 2, options, error);
+}
+
+std::string UsageText() {
+    return "使い方:\n"
+           "  BrenwickCli install (psip | twain | auto) [--source KIT] [--dry-run] [--log FILE] "
+           "[--json]\n"
+           "  BrenwickCli check   (psip | twain | auto) [--source KIT] [--json]\n"
+           "  BrenwickCli --help | --version\n"
+           "\n"
+           "  install    通帳読取のスキャナドライバ設定をインストールします。\n"
+           "  check      インストール済みかどうかを調べます (何も書き込みません)。\n"
+           "  psip       PaperStream IP (TWAIN) ドライバ\n"
+           "  twain      fiシリーズ TWAIN ドライバ\n"
+           "  auto       設定フォルダがあるドライバすべて (PaperStream IP、fiシリーズの順)\n"
+           "  --source   PSIP と Twain を含む配布フォルダ (既定: この実行ファイルのフォルダ)\n"
+           "  --dry-run  行う内容を表示するだけで、何も変更しません。\n"
+           "  --log      実行ごとに 1 件の記録をファイルに追記します (UTF-8)。\n"
+           "  --json     標準出力に JSON オブジェクトを 1 つ出力します (UTF-8)。\n"
+           "\n"
+           "終了コード: 0 インストール済み、1 失敗または未インストール、2 コマンドラインの誤り"
+           "またはログを開けない、3 auto で設定フォルダが見つからない\n";
+}

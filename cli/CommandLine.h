@@ -1,0 +1,29 @@
+#pragma once
+// The console program's command line:
+//
+//   BrenwickCli install (psip | twain | auto) [--source KIT] [--dry-run] [--log FILE] [--json]
+//   BrenwickCli check   (psip | twain | auto) [--source KIT] [--json]
+//   BrenwickCli --help | --version
+
+#include <string>
+#include <vector>
+
+enum class CliCommand { Install, Check, Help, Version };
+enum class DriverChoice { Psip, Twain, Auto };
+
+struct CliOptions {
+    CliCommand command = CliCommand::Help;
+    DriverChoice driver = DriverChoice::Auto;
+    std::string source;  // empty: the folder of the executable
+    bool dryRun = false;
+    std::string logPath;  // empty: no log
+    bool json = false;
+};
+
+// True when the arguments (without the program's name) were understood; else `error` says
+// what was not, in UTF-8.
+bool ParseCommandLine(const std::vector<std::string>& arguments, CliOptions& options,
+                      std::string& error);
+
+// The usage text, in UTF-8.
+std::string UsageText();

@@ -1,0 +1,151 @@
+#include "cli/OutcomeJson.h"
+
+#include <cstdio>
+
+#include "cli/OutcomeText.h"
+#include "platform/Platform.h"
+
+namespace {
+
+// Length of the well-formed UTF-8 sequence at `pos`, or 0.
+std::size_t Utf8Length(const std::string& text, std::size_t pos) {
+    const auto byte = [&](std::size_t at) { return static_cast<unsigned char>(text[at]); };
+    const unsigned char lead = byte(pos);
+    const std::size_t length = lead < 0x80   ? 1
+                               : lead < 0xC2 ? 0
+                               : lead < 0xE0 ? 2
+                               : lead < 0xF0 ? 3
+                               : lead < 0xF5 ? 4
+                                             : 0;
+    if (length == 0 || pos + length > text.size()) {
+        return 0;
+    }
+    for (std::size_t next = 1; next < length; ++next) {
+        if ((byte(pos + next) & 0xC0) != 0x80) {
+            return 0;
+        }
+    }
+    // No overlong forms, no surrogates, nothing beyond U+10FFFF.
+    const unsigned char second = length > 1 ? byte(pos + 1) : 0x80;
+    if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second >= 0xA0) ||
+        (lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second >= 0x90)) {
+        return 0;
+    }
+    return length;
+}
+
+std::string OrNull(const std::string& text) {
+    return text.empty() ? "null" : JsonString(text);
+}
+
+const char* ActionName(SlotAction action) {
+    switch (action) {
+        case SlotAction::Reused:
+            return "reused";
+        case SlotAction::Filled:
+            return "filled";
+        case SlotAction::Appended:
+            return "appended";
+        case SlotAction::None:
+            break;
+    }
+    return "none";
+}
+
+const char* StepName(StepKind kind) {
+    switch (kind) {
+        case StepKind::CopyFile:
+            return "copy";
+        case StepKind::KeepFile:
+            return "keep";
+        case StepKind::ReuseEntry:
+            return "reuse-entry";
+        case StepKind::FillEntry:
+            return "fill-entry";
+        case StepKind::AppendEntry:
+            return "append-entry";
+        case StepKind::PlaceProfile:
+            return "place-profile";
+        case StepKind::RaiseFlag:
+            return "raise-flag";
+        case StepKind::SaveList:
+            break;
+    }
+    return "save-list";
+}
+
+template <typename Item, typename Write>
+std::string Array(const std::vector<Item>& items, Write write) {
+    std::string json = "[";
+    for (const Item& item : items) {
+        json += (json.size() > 1 ? "," : "") + write(item);
+    }
+    return json + "]";
+}
+
+std::string StepJson(const InstallStep& step) {
+    const bool hasSlot = step.kind == StepKind::RaiseFlag || step.kind == StepKind::FillEntry ||
+                         step.kind == StepKind::AppendEntry;
+    return std::string("{\"step\":\"") + StepName(step.kind) +
+           "\",\"file\":" + JsonString(platform::PathToUtf8(step.file)) +
+           ",\"key\":" + OrNull(step.key) +
+           ",\"slot\":" + (hasSlot ? std::to_string(step.slot) : "null") + "}";
+}
+
+std::string ErrorJson(const DriverOutcome& driver) {
+    if (driver.cause == FailureCause::None) {
+        return "null";
+    }
+    return std::string("{\"code\":\"") + FailureCode(driver.cause) +
+           "\",\"file\":" + OrNull(platform::PathToUtf8(driver.failedFile)) +
+           ",\"message\":" + JsonString(FailureMessageUtf8(driver.cause, driver.failedFile)) + "}";
+}
+
+std::string DriverJson(const DriverOutcome& driver) {
+    return std::string("{\"driver\":\"") + (driver.driver == Driver::Psip ? "psip" : "twain") +
+           "\",\"settingsFolder\":" + OrNull(platform::PathToUtf8(driver.settingsFolder)) +
+           ",\"installed\":" + (driver.installed ? "true" : "false") + ",\"action\":\"" +
+           ActionName(driver.action) + "\",\"key\":" + OrNull(driver.key) +
+           ",\"result\":" + (driver.hasResult ? std::to_string(driver.result) : "null") +
+           ",\"error\":" + ErrorJson(driver) +
+           ",\"flag\":" + (driver.flag >= 0 ? std::to_string(driver.flag) : "null") +
+           ",\"missing\":" + Array(driver.missing, JsonString) + ",\"warnings\":" +
+           Array(driver.warnings,
+                 [](const std::string& text) { return JsonString(platform::TextToUtf8(text)); }) +
+           ",\"steps\":" + Array(driver.steps, StepJson) + "}";
+}
+
+}  // namespace
+
+std::string JsonString(const std::string& text) {
+    std::string json = "\"";
+    for (std::size_t pos = 0; pos < text.size();) {
+        const unsigned char byte = static_cast<unsigned char>(text[pos]);
+        const std::size_t length = Utf8Length(text, pos);
+        if (length == 0) {
+            json += "\\ufffd";
+            ++pos;
+        } else if (byte == '"' || byte == '\\') {
+            json += '\\';
+            json += static_cast<char>(byte);
+            ++pos;
+        } else if (byte < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
+            json += escaped;
+            ++pos;
+        } else {
+            json.append(text, pos, length);
+            pos += length;
+        }
+    }
+    return json + "\"";
+}
+
+std::string OutcomeJson(const RunOutcome& run) {
+    return std::string("{\"command\":\"") +
+           (run.command == CliCommand::Check ? "check" : "install") +
+           "\",\"dryRun\":" + (run.dryRun ? "true" : "false") +
+           ",\"exitCode\":" + std::to_string(run.exitCode) +
+           ",\"drivers\":" + Array(run.drivers, DriverJson) + "}\n";
+}

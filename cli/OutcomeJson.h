@@ -1,0 +1,20 @@
+#pragma once
+// The console program's answer for scripts: exactly one JSON object, in UTF-8.
+//
+//   {"command": "install" | "check", "dryRun": bool, "exitCode": n,
+//    "drivers": [{"driver": "psip" | "twain", "settingsFolder": text | null,
+//                 "installed": bool, "action": "reused" | "filled" | "appended" | "none",
+//                 "key": text | null, "result": n | null,
+//                 "error": null | {"code": text, "file": text | null, "message": text},
+//                 "flag": n | null, "missing": [text...], "warnings": [text...],
+//                 "steps": [{"step": text, "file": text, "key": text | null,
+//                            "slot": n | null}...]}...]}
+
+#include <string>
+
+#include "cli/CliRun.h"
+
+std::string OutcomeJson(const RunOutcome& run);
+
+// `text` as a JSON string; bytes that are no UTF-8 become U+FFFD.
+std::string JsonString(const std::string& text);

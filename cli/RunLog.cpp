@@ -1,0 +1,35 @@
+#include "cli/RunLog.h"
+
+std::string QuoteArgument(const std::string& argument) {
+    if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos) {
+        return argument;
+    }
+    std::string quoted = "\"";
+    std::size_t backslashes = 0;
+    for (const char ch : argument) {
+        if (ch == '\\') {
+            ++backslashes;
+            continue;
+        }
+        // Backslashes are doubled only before a quote, which itself is escaped.
+        quoted.append(ch == '"' ? 2 * backslashes + 1 : backslashes, '\\');
+        backslashes = 0;
+        quoted += ch;
+    }
+    quoted.append(2 * backslashes, '\\');
+    return quoted + "\"";
+}
+
+std::string RunLogRecord(const RunLogHeader& header, const std::vector<std::string>& lines,
+                         int exitCode) {
+    std::string commandLine;
+    for (const std::string& argument : header.arguments) {
+        commandLine += (commandLine.empty() ? "" : " ") + QuoteArgument(argument);
+    }
+    std::string record = "=== " + header.startTime + " " + header.computer + " " + header.user +
+                         "\ncommand line: " + commandLine + "\n";
+    for (const std::string& line : lines) {
+        record += line + "\n";
+    }
+    return record + "exit code " + std::to_string(exitCode) + "\n";
+}

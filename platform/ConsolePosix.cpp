@@ -1,0 +1,132 @@
+// The services of the console program on POSIX systems: arguments, UTF-8 text, the log.
+
+#include <fcntl.h>
+#include <iconv.h>
+#include <pwd.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace platform {
+
+namespace {
+
+bool WriteAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size);
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            return false;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+}  // namespace
+
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+    std::vector<std::string> arguments;
+    for (int index = 1; index < argc; ++index) {
+        arguments.emplace_back(argv[index]);
+    }
+    return arguments;
+}
+
+std::string TextToUtf8(const std::string& text) {
+    const iconv_t converter = ::iconv_open("UTF-8", "CP932");
+    if (converter == reinterpret_cast<iconv_t>(-1)) {
+        return text;
+    }
+    std::string input = text;
+    std::string output(text.size() * 3 + 4, '\0');
+    char* in = &input[0];
+    char* out = &output[0];
+    std::size_t inLeft = input.size();
+    std::size_t outLeft = output.size();
+    while (inLeft > 0 &&
+           ::iconv(converter, &in, &inLeft, &out, &outLeft) == static_cast<size_t>(-1)) {
+        // A byte that is no character of the code page stands as U+FFFD.
+        if (errno != EILSEQ && errno != EINVAL) {
+            break;
+        }
+        ++in;
+        --inLeft;
+        static const char kReplacement[] = "\xEF\xBF\xBD";
+        for (const char byte : std::string(kReplacement)) {
+            *out++ = byte;
+            --outLeft;
+        }
+    }
+    ::iconv_close(converter);
+    output.resize(output.size() - outLeft);
+    return output;
+}
+
+std::string PathToUtf8(const std::string& path) {
+    return path;
+}
+
+void WriteText(Stream stream, const std::string& utf8) {
+    WriteAll(stream == Stream::Output ? STDOUT_FILENO : STDERR_FILENO, utf8.data(), utf8.size());
+}
+
+std::string ComputerName() {
+    std::vector<char> name(256, '\0');
+    if (::gethostname(name.data(), name.size() - 1) != 0) {
+        return std::string();
+    }
+    return name.data();
+}
+
+std::string UserName() {
+    const passwd* user = ::getpwuid(::geteuid());
+    return user != nullptr ? user->pw_name : std::to_string(::geteuid());
+}
+
+std::string LocalTimeText() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    ::localtime_r(&now, &local);
+    char stamp[32] = {};
+    std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &local);
+    const long offset = local.tm_gmtoff / 60;
+    const int size = static_cast<int>((offset < 0 ? -offset : offset) % (24 * 60));
+    char zone[16] = {};
+    std::snprintf(zone, sizeof zone, " %c%02d:%02d", offset < 0 ? '-' : '+', size / 60, size % 60);
+    return std::string(stamp) + zone;
+}
+
+AppendFile::~AppendFile() {
+    if (m_handle >= 0) {
+        ::close(static_cast<int>(m_handle));
+    }
+}
+
+bool AppendFile::Open(const std::string& path) {
+    const int fd = ::open(path.c_str(),
+                          O_WRONLY | O_APPEND | O_CREAT | O_NOCTTY | O_NONBLOCK | O_CLOEXEC, 0644);
+    m_handle = fd;
+    return fd >= 0;
+}
+
+bool AppendFile::Append(const std::string& bytes) {
+    const int fd = static_cast<int>(m_handle);
+    if (fd < 0 || ::flock(fd, LOCK_EX) != 0) {
+        return false;
+    }
+    const bool written = WriteAll(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
+    ::flock(fd, LOCK_UN);
+    return written;
+}
+
+}  // namespace platform

@@ -1,0 +1,73 @@
+// The console program's command line, its log record and its JSON strings.
+
+#include "cli/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+#include "cli/OutcomeJson.h"
+#include "cli/RunLog.h"
+
+TEST(CommandLineTest, AcceptsTheDocumentedFormsOnly) {
+    const struct {
+        std::vector<std::string> arguments;
+        bool accepted;
+    } lines[] = {
+        {{"install", "psip"}, true},
+        {{"install", "auto", "--source", "K", "--dry-run", "--log", "L", "--json"}, true},
+        {{"check", "twain", "--json", "--source", "K"}, true},
+        {{"--help"}, true},
+        {{"/?"}, true},
+        {{"--version"}, true},
+        {{}, false},
+        {{"install"}, false},
+        {{"install", "scanner"}, false},
+        {{"check", "psip", "--dry-run"}, false},  // check never writes: nothing to rehearse
+        {{"check", "psip", "--log", "L"}, false},
+        {{"install", "psip", "--source"}, false},
+        {{"install", "psip", "--source", ""}, false},
+        {{"install", "psip", "--log", "a", "--log", "b"}, false},
+        {{"install", "psip", "--force"}, false},
+        {{"--version", "extra"}, false},
+        {{"uninstall", "psip"}, false},
+    };
+    for (const auto& line : lines) {
+        CliOptions options;
+        std::string error;
+        EXPECT_EQ(ParseCommandLine(line.arguments, options, error), line.accepted)
+            << (line.arguments.empty() ? "" : line.arguments[0]) << " " << line.arguments.size();
+        EXPECT_EQ(error.empty(), line.accepted);
+    }
+    CliOptions options;
+    std::string error;
+    ASSERT_TRUE(ParseCommandLine({"install", "twain", "--source", "C:\\kit", "--dry-run", "--log",
+                                  "\\\\srv\\log.txt", "--json"},
+                                 options, error));
+    EXPECT_EQ(options.command, CliCommand::Install);
+    EXPECT_EQ(options.driver, DriverChoice::Twain);
+    EXPECT_EQ(options.source, "C:\\kit");
+    EXPECT_TRUE(options.dryRun);
+    EXPECT_EQ(options.logPath, "\\\\srv\\log.txt");
+    EXPECT_TRUE(options.json);
+}
+
+TEST(CommandLineTest, LogRecordsQuoteArgumentsAsACommandLineReadsThem) {
+    EXPECT_EQ(QuoteArgument("psip"), "psip");
+    EXPECT_EQ(QuoteArgument(""), "\"\"");
+    EXPECT_EQ(QuoteArgument("C:\\My Kit\\"), "\"C:\\My Kit\\\\\"");
+    EXPECT_EQ(QuoteArgument("a\"b"), "\"a\\\"b\"");
+    EXPECT_EQ(QuoteArgument("C:\\x\\"), "C:\\x\\");
+    const std::string record =
+        RunLogRecord(RunLogHeader{"2026-12-07 18:00:00 +09:00", "PC1", "admin", {"install", "a b"}},
+                     {"step"}, 1);
+    EXPECT_EQ(record,
+              "=== 2026-12-07 18:00:00 +09:00 PC1 admin\ncommand line: install \"a b\"\nstep\n"
+              "exit code 1\n");
+}
+
+TEST(CommandLineTest, JsonStringsEscapeAndNeverCarryBrokenUtf8) {
+    EXPECT_EQ(JsonString("C:\\\"x\"\n\x01"), "\"C:\\\\\\\"x\\\"\\u000a\\u0001\"");
+    EXPECT_EQ(JsonString("\xE9\x80\x9A\xE5\xB8\xB3"), "\"\xE9\x80\x9A\xE5\xB8\xB3\"");  // 通帳
+    EXPECT_EQ(JsonString("\x92\xCA"), "\"\\ufffd\\ufffd\"");  // code page 932 bytes
+    EXPECT_EQ(JsonString("\xE9\x80"), "\"\\ufffd\\ufffd\"");  // cut short
+    EXPECT_EQ(JsonString("\xC0\xAF"), "\"\\ufffd\\ufffd\"");  // overlong '/'
+}

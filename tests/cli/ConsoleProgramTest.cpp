@@ -1,0 +1,139 @@
+// The console program from its arguments to its exit code, output and log, on driver
+// folders on disk.
+
+#include "cli/ConsoleProgram.h"
+
+#include "install/InstallFixture.h"
+#include "platform/Platform.h"
+#include "support/FileBytes.h"
+#include "support/Stranger.h"
+
+namespace {
+
+class ConsoleProgramTest : public InstallFixture {
+protected:
+    void SetUp() override {
+        InstallFixture::SetUp();
+        ShipKit();
+        MakeFolder(PsipFolder());
+        WriteBytes(InPsip("SettingInfo.ini"), "[Informations]\r\n000001=Color\r\n000002=\r\n");
+        WriteBytes(InPsip("Id.bin"), std::string(1008, '\0'));
+        MakeFolder(TwainFolder());
+        WriteBytes(platform::JoinPath(TwainFolder(), "FTSLISTS.INI"), "[TemplateLists]\r\n01=\r\n");
+    }
+
+    // Runs the program with the kit of the fixture; the output lands in `out` and `err`.
+    int Run(std::vector<std::string> arguments) {
+        if (arguments.size() > 1 && arguments[0].rfind("--", 0) != 0) {
+            arguments.insert(arguments.end(), {"--source", temp.Join({"kit"})});
+        }
+        out.clear();
+        err.clear();
+        return RunConsoleProgram(arguments,
+                                 ConsoleOutput{[&](const std::string& text) { out += text; },
+                                               [&](const std::string& text) { err += text; }});
+    }
+    bool Says(const std::string& text) const { return out.find(text) != std::string::npos; }
+
+    std::string out, err;
+};
+
+}  // namespace
+
+TEST_F(ConsoleProgramTest, ChecksInstallsAndChecksAgainWithJson) {
+    EXPECT_EQ(Run({"check", "auto", "--json"}), 1);
+    EXPECT_EQ(out.front(), '{');
+    EXPECT_EQ(out.substr(out.size() - 2), "}\n");
+    EXPECT_TRUE(Says("\"command\":\"check\",\"dryRun\":false,\"exitCode\":1,\"drivers\":[{"));
+    EXPECT_TRUE(Says("\"driver\":\"psip\""));
+    EXPECT_TRUE(Says("\"driver\":\"twain\""));
+    EXPECT_TRUE(Says("\"missing\":[\"entry\"]"));
+    EXPECT_TRUE(Says("\"result\":null"));
+
+    EXPECT_EQ(Run({"install", "auto", "--json"}), 0);
+    EXPECT_TRUE(
+        Says("\"installed\":true,\"action\":\"filled\",\"key\":\"000002\",\"result\":0,"
+             "\"error\":null"));
+    EXPECT_TRUE(Says("\"action\":\"filled\",\"key\":\"01\""));
+    EXPECT_TRUE(err.empty());
+
+    EXPECT_EQ(Run({"check", "auto"}), 0);
+    EXPECT_TRUE(
+        Says("[PaperStream IP] \xE3\x82\xA8\xE3\x83\xB3\xE3\x83\x88\xE3\x83\xAA: 000002 ("));
+    EXPECT_TRUE(Says("0xFF"));
+}
+
+TEST_F(ConsoleProgramTest, CheckTellsWhatIsMissingAndNeedsNoWriteAccess) {
+    ASSERT_EQ(Run({"install", "psip"}), 0);
+    SetReadOnly(InPsip("SettingInfo.ini"), true);
+    EXPECT_EQ(Run({"check", "psip", "--json"}), 0);
+    EXPECT_TRUE(Says("\"installed\":true"));
+    EXPECT_TRUE(Says("\"flag\":255"));
+
+    WriteBytes(InPsip("FTS_EX000002.xml"), "edited");
+    EXPECT_EQ(Run({"check", "psip", "--json"}), 1);
+    EXPECT_TRUE(Says("\"key\":\"000002\""));
+    EXPECT_TRUE(Says("\"missing\":[\"profile-file\"]"));
+
+    RemoveTree(PsipFolder());
+    EXPECT_EQ(Run({"check", "psip", "--json"}), 1);
+    EXPECT_TRUE(Says("\"settingsFolder\":null"));
+    EXPECT_TRUE(Says("\"missing\":[\"settings-folder\"]"));
+    EXPECT_TRUE(Says("\"error\":{\"code\":\"settings-folder-missing\""));
+}
+
+TEST_F(ConsoleProgramTest, DryRunSaysWhatWouldBeDoneAndChangesNothing) {
+    const auto before = TreeSnapshot(commonAppData);
+    EXPECT_EQ(Run({"install", "auto", "--dry-run", "--json"}), 0);
+    EXPECT_EQ(TreeSnapshot(commonAppData), before);
+    EXPECT_TRUE(Says("\"dryRun\":true"));
+    for (const char* step : {"copy", "fill-entry", "place-profile", "raise-flag", "save-list"}) {
+        EXPECT_TRUE(Says(std::string("{\"step\":\"") + step + "\"")) << step;
+    }
+    // What it would refuse, it reports as the installation would.
+    SetReadOnly(InPsip("Id.bin"), true);
+    EXPECT_EQ(Run({"install", "psip", "--dry-run", "--json"}), 1);
+    EXPECT_TRUE(Says("\"code\":\"flag-file-read-only\""));
+    SetReadOnly(InPsip("Id.bin"), false);
+    EXPECT_EQ(TreeSnapshot(commonAppData), before);
+}
+
+TEST_F(ConsoleProgramTest, ExitCodesTellDeploymentSystemsWhatHappened) {
+    EXPECT_EQ(Run({"--version"}), 0);
+    EXPECT_EQ(out, "BrenwickCli 1.0.0.2\n");
+    EXPECT_EQ(Run({"install"}), 2);
+    EXPECT_TRUE(out.empty());
+    EXPECT_FALSE(err.empty());
+
+    const auto before = TreeSnapshot(commonAppData);
+    EXPECT_EQ(Run({"install", "psip", "--log", temp.Join({"no-such-folder", "log.txt"})}), 2);
+    EXPECT_EQ(TreeSnapshot(commonAppData), before);
+
+    RemoveTree(platform::JoinPath(commonAppData, "Fujitsu"));
+    EXPECT_EQ(Run({"install", "auto", "--json"}), 3);
+    EXPECT_TRUE(Says("\"exitCode\":3,\"drivers\":[]"));
+    EXPECT_FALSE(Exists(platform::JoinPath(commonAppData, "Fujitsu")));
+    EXPECT_EQ(Run({"check", "auto"}), 3);
+
+    // A chosen driver without its folder: the dialog's warning goes to standard error.
+    EXPECT_EQ(Run({"install", "psip"}), 1);
+    EXPECT_FALSE(err.empty());
+    EXPECT_TRUE(Says("[settings-folder-missing]"));
+}
+
+TEST_F(ConsoleProgramTest, EachRunAppendsOneWholeRecordToTheLog) {
+    const std::string log = temp.Join({"brenwick.log"});
+    EXPECT_EQ(Run({"install", "psip", "--log", log}), 0);
+    EXPECT_EQ(Run({"install", "twain", "--log", log, "--json"}), 0);
+    const std::string text = ReadBytes(log);
+    EXPECT_EQ(text.rfind("=== ", 0), 0u);
+    EXPECT_EQ(text.find("=== ", 1), text.find("exit code 0\n") + 12);
+    EXPECT_NE(text.find("command line: install twain --log "), std::string::npos);
+    EXPECT_EQ(text.substr(text.size() - 12), "exit code 0\n");
+    std::size_t records = 0;
+    for (std::size_t at = text.find("\nexit code "); at != std::string::npos;
+         at = text.find("\nexit code ", at + 1)) {
+        ++records;
+    }
+    EXPECT_EQ(records, 2u);
+}
