@@ -77,9 +77,9 @@ int Install(const std::string& sourceFolder, const InstallOptions& options, Inst
                                                          : FailureCause::ListSectionMissing,
                                listPath);
         }
-        report.AddStep(
-            report.action == SlotAction::Reused ? StepKind::ReuseEntry : StepKind::FillEntry,
-            listPath, report.key);
+        const bool reused = report.action == SlotAction::Reused;
+        report.AddStep(reused ? StepKind::ReuseEntry : StepKind::FillEntry, listPath, report.key,
+                       reused ? 0 : LeadingNumber(report.key));
     }
     return SaveListFile(list, folder, kListFile, options, report);
 }

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Runs Brenwick.exe under Wine against sample driver folders, then shows what it changed.
-# With DISPLAY set, you work the dialog yourself. Without one, the run happens on a virtual
-# display: the dialog is worked by the automation helper (OK on the default choice) and
-# screenshots of the dialog and of the result box are saved. Installs what is missing and
-# builds the kit first.
+# Runs Brenwick.exe under Wine against sample driver folders, then shows what it changed,
+# then puts the console program BrenwickCli.exe to work (check, install, check again, each
+# with --json). With DISPLAY set, you work the dialog yourself. Without one, the run happens
+# on a virtual display: the dialog is worked by the automation helper (OK on the default
+# choice) and screenshots of the dialog and of the result box are saved. Installs what is
+# missing and builds the kit first.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -60,3 +61,21 @@ echo "--- profile files in iCube/FTS: $(cd "$PSIP_FOLDER" && ls FTS_EX*.xml | tr
 for slot in 1 2 3; do
     echo "--- Id.bin flag of slot $slot (offset $((8 + slot))): $(flag_byte "$slot")"
 done
+
+echo
+echo "The console program, as a deployment system would run it:"
+cli_output="$(mktemp)"
+brenwick_cli() {
+    echo "> BrenwickCli $*"
+    local code=0
+    (cd "$DRIVE_C/kit" && exec wine 'C:\kit\BrenwickCli.exe' "$@" </dev/null) >"$cli_output" 2>&1 ||
+        code=$?
+    tr -d '\r' <"$cli_output"
+    echo "(exit code $code)"
+}
+brenwick_cli check auto --json
+brenwick_cli install auto --json --log 'C:\kit\brenwick.log'
+brenwick_cli check auto --json
+rm -f "$cli_output"
+echo "> the log it kept, C:\kit\brenwick.log:"
+cat "$DRIVE_C/kit/brenwick.log"
