@@ -134,8 +134,8 @@ int CINIRead::AppendInformationsKey(const std::string& value, std::string& newKe
     }
     // A number that another entry already has would make two entries share a key (and a
     // profile file): the next free number above it is taken instead.
-    const std::vector<std::int64_t> taken = InformationsNumbers();
     std::int64_t number = NextNumber(LeadingNumber(m_arrLines.Key(lastKeyLine)));
+    const std::vector<std::int64_t> taken = InformationsNumbersFrom(number);
     while (std::binary_search(taken.begin(), taken.end(), number)) {
         if (NextNumber(number) == number) {
             return 0;
@@ -160,7 +160,7 @@ int CINIRead::AppendInformationsKey(const std::string& value, std::string& newKe
     return 1;
 }
 
-std::vector<std::int64_t> CINIRead::InformationsNumbers() const {
+std::vector<std::int64_t> CINIRead::InformationsNumbersFrom(std::int64_t lowest) const {
     std::vector<std::int64_t> numbers;
     SectionScope scope(kInformationsSection);
     for (std::size_t index = 0; index < m_arrLines.Count(); ++index) {
@@ -168,7 +168,10 @@ std::vector<std::int64_t> CINIRead::InformationsNumbers() const {
         if (kind == IniLineKind::SectionHeader) {
             scope.EnterSection(m_arrLines.Trimmed(index));
         } else if (kind == IniLineKind::Key && scope.InScope()) {
-            numbers.push_back(LeadingNumber(m_arrLines.Key(index)));
+            const std::int64_t number = LeadingNumber(m_arrLines.Key(index));
+            if (number >= lowest) {
+                numbers.push_back(number);
+            }
         }
     }
     std::sort(numbers.begin(), numbers.end());

@@ -58,8 +58,9 @@ private:
     void InsertLine(std::size_t index, const std::string& text);
     // The identity the file under `path` must still have when it is saved, or null.
     const platform::FileIdentity* ExpectedIdentity(const std::string& path) const;
-    // The numbers of every [Informations] key line in the file, sorted.
-    std::vector<std::int64_t> InformationsNumbers() const;
+    // The numbers, from `lowest` up, of the [Informations] key lines of the whole file,
+    // sorted: the numbers a new key counting up from `lowest` could clash with.
+    std::vector<std::int64_t> InformationsNumbersFrom(std::int64_t lowest) const;
 
     std::string m_strPath;
     std::string m_loadedPath;  // empty when the lines came from elsewhere

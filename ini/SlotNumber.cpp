@@ -18,7 +18,9 @@ std::int64_t LeadingNumber(std::string_view text) {
     std::int64_t magnitude = 0;
     for (; pos < text.size() && text[pos] >= '0' && text[pos] <= '9'; ++pos) {
         const int digit = text[pos] - '0';
-        magnitude = magnitude > (kLimit - digit) / 10 ? kLimit : magnitude * 10 + digit;
+        const bool overflows =
+            magnitude > kLimit / 10 || (magnitude == kLimit / 10 && digit > kLimit % 10);
+        magnitude = overflows ? kLimit : magnitude * 10 + digit;
     }
     return negative ? -magnitude : magnitude;
 }

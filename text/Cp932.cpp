@@ -44,10 +44,6 @@ std::size_t FindLastOf(std::string_view text, char first, char second) {
     return found;
 }
 
-bool IsSpace(char ch) {
-    return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\v' || ch == '\f' || ch == '\r';
-}
-
 std::string_view Trim(std::string_view text) {
     std::size_t begin = 0;
     while (begin < text.size() && IsSpace(text[begin])) {

@@ -35,7 +35,9 @@ std::size_t FindChar(std::string_view text, char ch);
 std::size_t FindLastOf(std::string_view text, char first, char second);
 
 // White space as the C locale knows it: space, \t, \n, \v, \f, \r.
-bool IsSpace(char ch);
+inline bool IsSpace(char ch) {
+    return ch == ' ' || (ch >= '\t' && ch <= '\r');
+}
 
 // `text` without white space at either end. No trail byte is ever white space.
 std::string_view Trim(std::string_view text);
