@@ -147,15 +147,10 @@ int RaiseFlags(const platform::Folder& folder, const std::vector<std::int64_t>& 
 int Install(const std::string& sourceFolder, const InstallOptions& options, InstallReport& report) {
     SettingsFolder settings;
     const FolderSearch search = FindPsipSettingsFolder(settings);
-    if (search == FolderSearch::NoCommonAppData) {
-        return report.Fail(FailureCause::SettingsFolderMissing, std::string());
-    }
-    if (search == FolderSearch::Missing) {
-        Warn(options, report, kFolderMissing);
-        return report.Fail(FailureCause::SettingsFolderMissing, settings.path);
+    if (EnterSettingsFolder(search, settings, kFolderMissing, options, report) != 0) {
+        return -1;
     }
     const platform::Folder& folder = settings.folder;
-    report.settingsFolder = settings.path;
     CopyFolderFiles(sourceFolder, folder, options, report);
 
     CINIRead list;

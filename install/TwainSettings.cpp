@@ -49,15 +49,10 @@ bool TemplatePresent(const platform::Folder& folder, const std::string& name,
 int Install(const std::string& sourceFolder, const InstallOptions& options, InstallReport& report) {
     SettingsFolder settings;
     const FolderSearch search = FindTwainSettingsFolder(settings);
-    if (search == FolderSearch::NoCommonAppData) {
-        return report.Fail(FailureCause::SettingsFolderMissing, std::string());
-    }
-    if (search == FolderSearch::Missing) {
-        Warn(options, report, kFolderMissing);
-        return report.Fail(FailureCause::SettingsFolderMissing, settings.path);
+    if (EnterSettingsFolder(search, settings, kFolderMissing, options, report) != 0) {
+        return -1;
     }
     const platform::Folder& folder = settings.folder;
-    report.settingsFolder = settings.path;
     CopyFolderFiles(sourceFolder, folder, options, report);
     for (const char* name : kTemplateNames) {
         if (!TemplatePresent(folder, name, report)) {

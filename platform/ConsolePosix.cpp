@@ -12,27 +12,9 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "platform/PosixIo.h"
 
 namespace platform {
-
-namespace {
-
-bool WriteAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            return false;
-        }
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return true;
-}
-
-}  // namespace
 
 std::vector<std::string> ProgramArguments(int argc, char** argv) {
     std::vector<std::string> arguments;

@@ -9,24 +9,12 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "platform/Win32Io.h"
 #include "platform/Win32Text.h"
 
 namespace platform {
 
 namespace {
-
-bool WriteAll(HANDLE file, const char* data, std::size_t size) {
-    while (size > 0) {
-        const DWORD chunk = static_cast<DWORD>(size < (1u << 30) ? size : (1u << 30));
-        DWORD written = 0;
-        if (!::WriteFile(file, data, chunk, &written, nullptr) || written == 0) {
-            return false;
-        }
-        data += written;
-        size -= written;
-    }
-    return true;
-}
 
 std::int64_t Minutes(const SYSTEMTIME& time) {
     FILETIME file{};

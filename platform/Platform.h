@@ -117,9 +117,6 @@ FileStatus CheckCopyTarget(const Folder& folder, const std::string& name,
 // or not. Missing when there is nothing.
 FileStatus RemoveFile(const Folder& folder, const std::string& name);
 
-// Whether anything stands at the name.
-bool FileExists(const Folder& folder, const std::string& name);
-
 // Ok when a regular single-link file stands at the name; Missing, Unsafe or IoError else.
 FileStatus CheckRegularFile(const Folder& folder, const std::string& name);
 

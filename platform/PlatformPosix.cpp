@@ -20,6 +20,7 @@
 
 #include "platform/PeVersionResource.h"
 #include "platform/Platform.h"
+#include "platform/PosixIo.h"
 #include "platform/TemporaryName.h"
 #include "platform/TestSeam.h"
 
@@ -133,21 +134,6 @@ FileStatus OpenInFolder(const Folder& folder, const std::string& name, int acces
         return FileStatus::Unsafe;
     }
     return ClearNonBlocking(fd.get()) ? FileStatus::Ok : FileStatus::IoError;
-}
-
-bool WriteAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            return false;
-        }
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return true;
 }
 
 constexpr std::size_t kReadChunk = 1 << 16;
@@ -457,11 +443,6 @@ FileStatus RemoveFile(const Folder& folder, const std::string& name) {
         return FileStatus::Ok;
     }
     return errno == EPERM ? FileStatus::Unsafe : StatusOfError(errno);
-}
-
-bool FileExists(const Folder& folder, const std::string& name) {
-    struct stat status {};
-    return ::fstatat(FolderDescriptor(folder), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
 FileStatus CheckRegularFile(const Folder& folder, const std::string& name) {

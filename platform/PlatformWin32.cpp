@@ -22,6 +22,7 @@
 #include "platform/Platform.h"
 #include "platform/TemporaryName.h"
 #include "platform/TestSeam.h"
+#include "platform/Win32Io.h"
 #include "platform/Win32Text.h"
 #include "text/Cp932.h"
 
@@ -185,19 +186,6 @@ FileStatus ReadAll(HANDLE file, std::string& bytes) {
     }
     bytes.swap(read);
     return FileStatus::Ok;
-}
-
-bool WriteAll(HANDLE file, const char* data, std::size_t size) {
-    while (size > 0) {
-        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
-        DWORD written = 0;
-        if (!::WriteFile(file, data, chunk, &written, nullptr) || written == 0) {
-            return false;
-        }
-        data += written;
-        size -= written;
-    }
-    return true;
 }
 
 bool CopyAll(HANDLE from, HANDLE to) {
@@ -585,10 +573,6 @@ FileStatus RemoveFile(const Folder& folder, const std::string& name) {
         return FileStatus::IoError;
     }
     return RemoveInFolder(folder, name);
-}
-
-bool FileExists(const Folder& folder, const std::string& name) {
-    return ::GetFileAttributesW(Widen(folder.PathOf(name)).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 FileStatus CheckRegularFile(const Folder& folder, const std::string& name) {

@@ -1,0 +1,26 @@
+#pragma once
+// POSIX only: whole writes, whatever the system hands back at a time.
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstddef>
+
+namespace platform {
+
+inline bool WriteAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size);
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            return false;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+}  // namespace platform
