@@ -42,6 +42,18 @@ TEST(InstallResultTextTest, SuccessAndEveryFailureHaveTheirText) {
     EXPECT_EQ(InstallResultText(-1), kFailedPrefix + "-1)");
     EXPECT_EQ(InstallResultText(7), kFailedPrefix + "7)");
     EXPECT_EQ(InstallResultText(-2147483647 - 1), kFailedPrefix + "-2147483648)");
+
+    // The error box adds the reason, with the file's full path, under a blank line.
+    InstallReport report;
+    EXPECT_EQ(InstallOutcomeText(0, report), kCompleted);
+    report.Fail(FailureCause::ListFileLocked, "C:\\FTS\\SettingInfo.ini");
+    EXPECT_EQ(InstallOutcomeText(0, report), kCompleted);
+    const std::string failed = InstallOutcomeText(-1, report);
+    EXPECT_EQ(failed.substr(0, failed.find('\n')), kFailedPrefix + "-1)");
+    EXPECT_EQ(failed.substr(failed.find('\n'), 2), "\n\n");
+    EXPECT_NE(failed.find("\x81uC:\\FTS\\SettingInfo.ini\x81v"), std::string::npos);
+    report.Fail(FailureCause::OutOfMemory, "");
+    EXPECT_EQ(InstallOutcomeText(-1, report).find("\x81u"), std::string::npos);
 }
 
 TEST_F(InstallCommandTest, ChoiceZeroRunsOnlyThePaperStreamInstaller) {

@@ -29,6 +29,11 @@ protected:
         MakeFolder(folder);
         WriteBytes(ListIn(folder), list);
     }
+    FailureCause CauseOfFailure() {
+        InstallReport report;
+        EXPECT_EQ(InstallTwainSettings(twainSource, InstallOptions{}, report), -1);
+        return report.cause;
+    }
 };
 
 }  // namespace
@@ -133,25 +138,25 @@ TEST_F(TwainSettingsTest, OnlyATemplateInTheFolderIsRegistered) {
 
 TEST_F(TwainSettingsTest, AListFileThatCannotBeLoadedFailsAfterTheCopy) {
     MakeFolder(TwainFolder());
-    EXPECT_EQ(InstallTwainSettings(twainSource), -1);
+    EXPECT_EQ(CauseOfFailure(), FailureCause::ListFileMissing);
     EXPECT_FALSE(Exists(ListIn(TwainFolder())));
     EXPECT_TRUE(Exists(TemplateIn(TwainFolder())));
 
     WriteBytes(ListIn(TwainFolder()), "[TemplateLists]\r\n01=\r\n");
     SetReadOnly(ListIn(TwainFolder()), true);
-    EXPECT_EQ(InstallTwainSettings(twainSource), -1);
+    EXPECT_EQ(CauseOfFailure(), FailureCause::ListFileReadOnly);
     EXPECT_EQ(ReadBytes(ListIn(TwainFolder())), "[TemplateLists]\r\n01=\r\n");
 }
 
 TEST_F(TwainSettingsTest, AFailedSaveReportsFailure) {
     Prepare(TwainFolder(), "[TemplateLists]\r\n01=\r\n");
     platform::FailCall(platform::Call::ReplaceWithTemporaryFile, 1);
-    EXPECT_EQ(InstallTwainSettings(twainSource), -1);
+    EXPECT_EQ(CauseOfFailure(), FailureCause::SaveFailed);
     EXPECT_EQ(ReadBytes(ListIn(TwainFolder())), "[TemplateLists]\r\n01=\r\n");
 }
 
 TEST_F(TwainSettingsTest, NoFolderWarnsOnceAndFails) {
-    EXPECT_EQ(InstallTwainSettings(twainSource), -1);
+    EXPECT_EQ(CauseOfFailure(), FailureCause::SettingsFolderMissing);
     EXPECT_EQ(TakeBoxes(), std::vector<std::string>{kTwainFolderMissing});
 
     // Without "windir" there is no fallback: nothing is copied anywhere.
