@@ -94,7 +94,10 @@ int InstallProfile(CINIRead& list, const std::string& sourceFolder, const platfo
     const std::string listPath = folder.PathOf(kListFile);
     const Slot slot = TakeSlot(list, name);
     if (slot.action == SlotAction::None) {
-        return report.Fail(FailureCause::ListSectionMissing, listPath);
+        // Entries, but no number above them left for a new one.
+        return report.Fail(list.HasKeyLine(kSection) ? FailureCause::SlotOutOfRange
+                                                     : FailureCause::ListSectionMissing,
+                           listPath);
     }
     if (slot.action != SlotAction::Reused && !HasFlagByte(slot.number)) {
         return report.Fail(FailureCause::SlotOutOfRange, listPath);

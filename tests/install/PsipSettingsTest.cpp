@@ -202,6 +202,9 @@ TEST_F(PsipSettingsTest, ASlotWithoutAFlagByteIsRefusedBeforeAnyChange) {
     const std::string list = "[Informations]\r\n000999=p\r\n";
     WriteList(list);
     EXPECT_EQ(CauseOfFailure(), FailureCause::SlotOutOfRange);
+    WriteList("[Informations]\r\n99999999999999999999=p\r\n");  // no number left above it
+    EXPECT_EQ(CauseOfFailure(), FailureCause::SlotOutOfRange);
+    WriteList(list);
     EXPECT_EQ(List(), list);
     EXPECT_TRUE(Exists(InPsip("FTS_EX_BKBOOK.xml")));
     EXPECT_FALSE(Exists(InPsip("FTS_EX001000.xml")));
