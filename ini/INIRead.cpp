@@ -26,10 +26,9 @@ CINIRead::CINIRead() = default;
 CINIRead::~CINIRead() = default;
 
 int CINIRead::Load(const std::string& path) {
-    std::string folderPath, name;
-    platform::SplitPath(path, folderPath, name);
     platform::Folder folder;
-    m_lastStatus = platform::OpenFolder(folderPath, folder);
+    std::string name;
+    m_lastStatus = platform::OpenFolderOf(path, folder, name);
     return m_lastStatus == platform::FileStatus::Ok ? Load(folder, name) : -1;
 }
 
@@ -49,10 +48,9 @@ int CINIRead::Load(const platform::Folder& folder, const std::string& name) {
 }
 
 int CINIRead::Save(const std::string& path) {
-    std::string folderPath, name;
-    platform::SplitPath(path, folderPath, name);
     platform::Folder folder;
-    m_lastStatus = platform::OpenFolder(folderPath, folder);
+    std::string name;
+    m_lastStatus = platform::OpenFolderOf(path, folder, name);
     return m_lastStatus == platform::FileStatus::Ok ? Save(folder, name) : -1;
 }
 

@@ -52,10 +52,9 @@ int CopyFolderFiles(const std::string& sourceFolder, const platform::Folder& tar
 }
 
 int CopyFileIfNeeded(const std::string& targetFile, const std::string& sourceFile) {
-    std::string targetFolder, name;
-    platform::SplitPath(targetFile, targetFolder, name);
     platform::Folder target;
-    platform::OpenFolder(targetFolder, target);
+    std::string name;
+    platform::OpenFolderOf(targetFile, target, name);
     InstallReport report;
     return CopyFileIfNeeded(target, name, sourceFile, InstallOptions{}, report);
 }

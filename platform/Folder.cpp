@@ -29,4 +29,10 @@ std::string Folder::PathOf(const std::string& name) const {
     return JoinPath(m_path, name);
 }
 
+FileStatus OpenFolderOf(const std::string& path, Folder& folder, std::string& name) {
+    std::string folderPath;
+    SplitPath(path, folderPath, name);
+    return OpenFolder(folderPath, folder);
+}
+
 }  // namespace platform

@@ -77,6 +77,9 @@ FileStatus OpenFolderBeneath(const std::string& base, const std::vector<std::str
 // Opens a folder by its path as it stands (the kit's folder, or a path given by a caller).
 FileStatus OpenFolder(const std::string& path, Folder& folder);
 
+// Opens, as OpenFolder does, the folder of a file's path, and gives the file's name in it.
+FileStatus OpenFolderOf(const std::string& path, Folder& folder, std::string& name);
+
 // --- Files in a held folder ---------------------------------------------------------------
 
 // Reads a whole file that the process may also write, with the identity of the file read.
