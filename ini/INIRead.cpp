@@ -141,10 +141,12 @@ int CINIRead::AppendInformationsKey(const std::string& value, std::string& newKe
         number = NextNumber(number);
     }
     // The new line closes the section of that key line: directly before the next header,
-    // whatever blank, comment or key lines of other sections follow it.
+    // whatever blank, comment or key lines of other sections follow it. An [Informations]
+    // header there opens the section again, so the line goes on past it.
     std::size_t insertAt = lastKeyLine + 1;
     while (insertAt < m_arrLines.Count() &&
-           m_arrLines.Kind(insertAt) != IniLineKind::SectionHeader) {
+           (m_arrLines.Kind(insertAt) != IniLineKind::SectionHeader ||
+            m_arrLines.Trimmed(insertAt) == kInformationsSection)) {
         ++insertAt;
     }
     const std::string key = FormatSlotKey(number, 6);
@@ -174,6 +176,31 @@ std::vector<std::int64_t> CINIRead::InformationsNumbersFrom(std::int64_t lowest)
     }
     std::sort(numbers.begin(), numbers.end());
     return numbers;
+}
+
+std::vector<CINIRead::ValueEntry> CINIRead::FindValueEntries(const char* section,
+                                                             const std::string& value) const {
+    std::vector<ValueEntry> entries;
+    SectionScope scope(section);
+    for (std::size_t index = 0; index < m_arrLines.Count(); ++index) {
+        const IniLineKind kind = m_arrLines.Kind(index);
+        if (kind == IniLineKind::SectionHeader) {
+            scope.EnterSection(m_arrLines.Trimmed(index));
+        } else if (kind == IniLineKind::Key && scope.InScope() &&
+                   cp932::EqualsNoCase(m_arrLines.TrimmedValue(index), value)) {
+            entries.push_back(ValueEntry{index, std::string(m_arrLines.Key(index))});
+        }
+    }
+    return entries;
+}
+
+void CINIRead::EmptyValueAt(std::size_t line) {
+    ReplaceLine(line, KeyLineText(m_arrLines.Key(line), std::string()));
+}
+
+void CINIRead::RemoveLineAt(std::size_t line) {
+    m_arrLines.Remove(line);
+    m_keyIndex.Clear();
 }
 
 bool CINIRead::HasKeyLine(const char* section) const {

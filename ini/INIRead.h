@@ -44,8 +44,20 @@ public:
     // 1 when a new [Informations] entry with `value` was added, its key handed back in
     // `newKey`; 0 when the section holds no key line. The key is "%06d" of the last key's
     // number plus 1, or of the next number above it that no [Informations] key has; the line
-    // goes directly before the header that ends the section of that last key.
+    // goes directly before the first header after that last key that is not [Informations]
+    // itself, or at the end.
     int AppendInformationsKey(const std::string& value, std::string& newKey);
+    // Every key line of `section` whose value is `value` (compared as FindValueLine does), in
+    // line order, with its key.
+    struct ValueEntry {
+        std::size_t line;
+        std::string key;
+    };
+    std::vector<ValueEntry> FindValueEntries(const char* section, const std::string& value) const;
+    // Gives the key line at `line` an empty value again ("key="), or takes the line away.
+    // Line numbers after a removed line move up by one.
+    void EmptyValueAt(std::size_t line);
+    void RemoveLineAt(std::size_t line);
     // Whether `section` holds any key line.
     bool HasKeyLine(const char* section) const;
 

@@ -71,6 +71,10 @@ void IniLines::Insert(std::size_t index, const std::string& text) {
     m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(index), AddToBuffer(text));
 }
 
+void IniLines::Remove(std::size_t index) {
+    m_lines.erase(m_lines.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
 IniLines::Line IniLines::AddToBuffer(const std::string& text) {
     const bool lineFeed = !text.empty() && text.back() == '\n';
     const std::size_t begin = m_buffer.size();

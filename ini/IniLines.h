@@ -34,6 +34,7 @@ public:
     // before it are no longer valid.
     void Replace(std::size_t index, const std::string& text);
     void Insert(std::size_t index, const std::string& text);
+    void Remove(std::size_t index);
 
 private:
     struct Line {

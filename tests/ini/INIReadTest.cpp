@@ -124,6 +124,10 @@ TEST(INIReadTest, AppendStaysInsideInformationsWhateverFollowsItsClosingHeader) 
          "[Informations]\n000001=a\n\n000002=n\n[Other]\n"},
         {"[A]\nx=1\n[Informations]\n000003=a\n[B]\n",
          "[A]\nx=1\n[Informations]\n000003=a\n000004=n\n[B]\n"},
+        // A key above the first header, then [Informations]: the entry goes under that header.
+        {"000004=a\n[Informations]\n", "000004=a\n[Informations]\n000005=n\n"},
+        {"000004=a\n[Informations]\n[Other]\nb=1\n",
+         "000004=a\n[Informations]\n000005=n\n[Other]\nb=1\n"},
     };
     for (const auto& layout : layouts) {
         CINIRead store = StoreOf(layout.before);
@@ -199,4 +203,24 @@ TEST(INIReadTest, LongLinesAreHeldWhole) {
     CINIRead padded = StoreOf("[S]\n" + padding + "01=" + padding + "\n");
     EXPECT_EQ(padded.FillEmptyKey("[S]", "01", "y"), 1);
     EXPECT_EQ(SavedText(padded), "[S]\n01=y\n");
+}
+
+TEST(INIReadTest, EntriesOfAValueCanBeEmptiedOrRemoved) {
+    CINIRead store = StoreOf(
+        "000001=P\n[Informations]\n000002 = p \n000003=q\n[X]\n4=p\n"
+        "[Informations]\n000120=p\n");
+    const auto entries = store.FindValueEntries("[Informations]", "p");
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[0].key, "000001");
+    EXPECT_EQ(entries[1].key, "000002 ");
+    EXPECT_EQ(entries[2].line, 7u);
+    store.RemoveLineAt(entries[2].line);
+    store.EmptyValueAt(entries[1].line);
+    store.EmptyValueAt(entries[0].line);
+    EXPECT_EQ(SavedText(store),
+              "000001=\n[Informations]\n000002 =\n000003=q\n[X]\n4=p\n"
+              "[Informations]\n");
+    // The edits are seen by later operations.
+    EXPECT_EQ(store.FillEmptyKey("[Informations]", "000001", "r"), 1);
+    EXPECT_TRUE(store.FindValueEntries("[Informations]", "p").empty());
 }
