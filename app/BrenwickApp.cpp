@@ -33,11 +33,7 @@ void InitializeCommonControls() {
     initialize(&controls);
 }
 
-// "画面を表示できませんでした。" (the window could not be shown)
-const char kDialogFailed[] =
-    "\x89\xE6\x96\xCA\x82\xF0\x95\\\x8E\xA6\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1\x82\xC5\x82\xB5"
-    "\x82\xBD\x81"
-    "B";
+const char kDialogFailed[] = "画面を表示できませんでした。";
 
 }  // namespace
 

@@ -12,15 +12,8 @@
 
 namespace {
 
-// "メモリが不足しています。" (out of memory)
-const char kOutOfMemory[] =
-    "\x83\x81\x83\x82\x83\x8A\x82\xAA\x95s\x91\xAB\x82\xB5\x82\xC4\x82\xA2\x82\xDC\x82\xB7\x81"
-    "B";
-// "予期しないエラーが発生しました。" (an unexpected error occurred)
-const char kUnexpectedError[] =
-    "\x97\x5C\x8A\xFA\x82\xB5\x82\xC8\x82\xA2\x83G\x83\x89\x81[\x82\xAA\x94\xAD\x90\xB6\x82\xB5"
-    "\x82\xDC\x82\xB5\x82\xBD\x81"
-    "B";
+const char kOutOfMemory[] = "メモリが不足しています。";
+const char kUnexpectedError[] = "予期しないエラーが発生しました。";
 
 }  // namespace
 

@@ -12,7 +12,7 @@ int InstallSelectedDriver(int choice, const std::string& psipSource,
 int InstallSelectedDriver(int choice, const std::string& psipSource, const std::string& twainSource,
                           const InstallOptions& options, InstallReport& report);
 
-// The message that reports an installer result, in code page 932.
+// The message that reports an installer result, in UTF-8.
 std::string InstallResultText(int result);
 
 // The result's message and, for a failure whose cause is known, a blank line and the

@@ -4,6 +4,7 @@
 #include "app/SourceFolder.h"
 #include "install/InstallCheck.h"
 #include "install/SettingsFolder.h"
+#include "install/Uninstall.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -27,15 +28,11 @@ std::vector<Driver> ChosenDrivers(DriverChoice choice) {
     return drivers;
 }
 
-DriverOutcome Install(Driver driver, const std::string& source, const InstallOptions& options) {
-    InstallReport report;
+DriverOutcome OutcomeOf(Driver driver, int result, InstallReport& report) {
     DriverOutcome outcome;
     outcome.driver = driver;
     outcome.hasResult = true;
-    // The dialog's own install command, with its choice: 0 PaperStream IP, 1 fi-series.
-    outcome.result =
-        InstallSelectedDriver(driver == Driver::Psip ? 0 : 1, source, source, options, report);
-    outcome.installed = outcome.result == 0;
+    outcome.result = result;
     outcome.settingsFolder = report.settingsFolder;
     outcome.action = report.action;
     outcome.key = report.key;
@@ -46,7 +43,31 @@ DriverOutcome Install(Driver driver, const std::string& source, const InstallOpt
     return outcome;
 }
 
-DriverOutcome Check(Driver driver, const std::string& source) {
+DriverOutcome Install(Driver driver, const std::string& source, const InstallOptions& options) {
+    InstallReport report;
+    // The dialog's own install command, with its choice: 0 PaperStream IP, 1 fi-series.
+    const int result =
+        InstallSelectedDriver(driver == Driver::Psip ? 0 : 1, source, source, options, report);
+    // A dry run changes nothing: afterwards the driver is installed when nothing was to do.
+    const bool installed = options.dryRun ? result == 0 && !report.Writes() : result == 0;
+    DriverOutcome outcome = OutcomeOf(driver, result, report);
+    outcome.installed = installed;
+    return outcome;
+}
+
+DriverOutcome Uninstall(Driver driver, const std::string& source, const InstallOptions& options) {
+    InstallReport report;
+    const int result = driver == Driver::Psip ? UninstallPsipSettings(source, options, report)
+                                              : UninstallTwainSettings(source, options, report);
+    // The entries stay registered until the run that removes them succeeds.
+    const bool registered = report.action == SlotAction::Removed && (options.dryRun || result != 0);
+    DriverOutcome outcome = OutcomeOf(driver, result, report);
+    outcome.installed = registered;
+    return outcome;
+}
+
+DriverOutcome Check(Driver driver, const std::string& source,
+                    const std::function<void(const std::string&)>& warn) {
     const InstallCheck check =
         driver == Driver::Psip ? CheckPsipInstalled(source) : CheckTwainInstalled(source);
     DriverOutcome outcome;
@@ -54,10 +75,15 @@ DriverOutcome Check(Driver driver, const std::string& source) {
     outcome.settingsFolder = check.settingsFolder;
     outcome.installed = check.installed;
     outcome.key = check.key;
+    outcome.action = check.key.empty() ? SlotAction::None : SlotAction::Reused;
     outcome.cause = check.cause;
     outcome.failedFile = check.failedFile;
     outcome.flag = check.flag;
     outcome.missing = check.missing;
+    outcome.warnings = check.warnings;
+    for (const std::string& warning : check.warnings) {
+        warn(warning);
+    }
     return outcome;
 }
 
@@ -84,12 +110,15 @@ RunOutcome RunCommand(const CliOptions& options,
     installOptions.warn = warn;
     for (const Driver driver : drivers) {
         const std::string source = KitSourceFolder(options.source, driver);
-        run.drivers.push_back(options.command == CliCommand::Check
-                                  ? Check(driver, source)
-                                  : Install(driver, source, installOptions));
-        if (!run.drivers.back().installed) {
+        DriverOutcome outcome = options.command == CliCommand::Check ? Check(driver, source, warn)
+                                : options.command == CliCommand::Uninstall
+                                    ? Uninstall(driver, source, installOptions)
+                                    : Install(driver, source, installOptions);
+        const bool failed = outcome.hasResult ? outcome.result != 0 : !outcome.installed;
+        if (failed) {
             run.exitCode = kExitFailed;
         }
+        run.drivers.push_back(std::move(outcome));
     }
     return run;
 }

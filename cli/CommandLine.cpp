@@ -18,11 +18,12 @@ bool ParseDriver(const std::string& word, DriverChoice& driver) {
 // The options after the command and the driver; each may stand once.
 bool ParseOptions(const std::vector<std::string>& arguments, std::size_t first, CliOptions& options,
                   std::string& error) {
-    const bool install = options.command == CliCommand::Install;
+    // Only what changes the PC can be rehearsed and logged.
+    const bool changes = options.command != CliCommand::Check;
     bool sourceSeen = false, logSeen = false;
     for (std::size_t index = first; index < arguments.size(); ++index) {
         const std::string& option = arguments[index];
-        const bool takesValue = option == "--source" || (install && option == "--log");
+        const bool takesValue = option == "--source" || (changes && option == "--log");
         if (takesValue && index + 1 == arguments.size()) {
             error = option + " に値がありません。";
             return false;
@@ -39,7 +40,7 @@ bool ParseOptions(const std::vector<std::string>& arguments, std::size_t first, 
                 error = option + " の値が空です。";
                 return false;
             }
-        } else if (install && option == "--dry-run") {
+        } else if (changes && option == "--dry-run") {
             options.dryRun = true;
         } else if (option == "--json") {
             options.json = true;
@@ -71,11 +72,16 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, CliOptions& opt
         }
         return true;
     }
-    if (command != "install" && command != "check") {
+    if (command == "install") {
+        options.command = CliCommand::Install;
+    } else if (command == "check") {
+        options.command = CliCommand::Check;
+    } else if (command == "uninstall") {
+        options.command = CliCommand::Uninstall;
+    } else {
         error = "不明なコマンドです: " + command;
         return false;
     }
-    options.command = command == "install" ? CliCommand::Install : CliCommand::Check;
     if (arguments.size() < 2 || !ParseDriver(arguments[1], options.driver)) {
         error = command + " の後に psip、twain、auto のいずれかを指定してください。";
         return false;
@@ -88,10 +94,13 @@ std::string UsageText() {
            "  BrenwickCli install (psip | twain | auto) [--source KIT] [--dry-run] [--log FILE] "
            "[--json]\n"
            "  BrenwickCli check   (psip | twain | auto) [--source KIT] [--json]\n"
+           "  BrenwickCli uninstall (psip | twain | auto) [--source KIT] [--dry-run] [--log FILE] "
+           "[--json]\n"
            "  BrenwickCli --help | --version\n"
            "\n"
            "  install    通帳読取のスキャナドライバ設定をインストールします。\n"
            "  check      インストール済みかどうかを調べます (何も書き込みません)。\n"
+           "  uninstall  インストールした設定を削除します。\n"
            "  psip       PaperStream IP (TWAIN) ドライバ\n"
            "  twain      fiシリーズ TWAIN ドライバ\n"
            "  auto       設定フォルダがあるドライバすべて (PaperStream IP、fiシリーズの順)\n"

@@ -3,12 +3,13 @@
 //
 //   BrenwickCli install (psip | twain | auto) [--source KIT] [--dry-run] [--log FILE] [--json]
 //   BrenwickCli check   (psip | twain | auto) [--source KIT] [--json]
+//   BrenwickCli uninstall (psip | twain | auto) [--source KIT] [--dry-run] [--log FILE] [--json]
 //   BrenwickCli --help | --version
 
 #include <string>
 #include <vector>
 
-enum class CliCommand { Install, Check, Help, Version };
+enum class CliCommand { Install, Check, Uninstall, Help, Version };
 enum class DriverChoice { Psip, Twain, Auto };
 
 struct CliOptions {

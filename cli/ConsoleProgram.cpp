@@ -50,9 +50,8 @@ int RunConsoleProgram(const std::vector<std::string>& arguments, const ConsoleOu
         console.err("ログファイルを開けません: " + platform::PathToUtf8(options.logPath) + "\n");
         return kExitUsage;
     }
-    const RunOutcome run = RunCommand(options, [&](const std::string& warning) {
-        console.err("警告: " + platform::TextToUtf8(warning) + "\n");
-    });
+    const RunOutcome run = RunCommand(
+        options, [&](const std::string& warning) { console.err("警告: " + warning + "\n"); });
     console.out(options.json ? OutcomeJson(run) : Joined(OutcomeLines(run, false)));
     if (!options.logPath.empty() &&
         !log.Append(RunLogRecord(header, OutcomeLines(run, true), run.exitCode))) {

@@ -1,8 +1,8 @@
 #include "cli/OutcomeJson.h"
 
-#include <cstdio>
+#include <cstdint>
 
-#include "cli/OutcomeText.h"
+#include "install/FailureMessage.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -34,6 +34,34 @@ std::size_t Utf8Length(const std::string& text, std::size_t pos) {
     return length;
 }
 
+// The code point of the well-formed UTF-8 sequence of `length` bytes at `pos`.
+std::uint32_t CodePoint(const std::string& text, std::size_t pos, std::size_t length) {
+    static const unsigned char kLeadMask[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+    std::uint32_t point = static_cast<unsigned char>(text[pos]) & kLeadMask[length];
+    for (std::size_t next = 1; next < length; ++next) {
+        point = (point << 6) | (static_cast<unsigned char>(text[pos + next]) & 0x3F);
+    }
+    return point;
+}
+
+// "\uXXXX", as a surrogate pair beyond the first plane.
+void AppendEscaped(std::string& json, std::uint32_t point) {
+    static const char kHex[] = "0123456789abcdef";
+    const auto unit = [&](std::uint32_t value) {
+        json += "\\u";
+        for (int shift = 12; shift >= 0; shift -= 4) {
+            json += kHex[(value >> shift) & 0xF];
+        }
+    };
+    if (point >= 0x10000) {
+        point -= 0x10000;
+        unit(0xD800 + (point >> 10));
+        unit(0xDC00 + (point & 0x3FF));
+    } else {
+        unit(point);
+    }
+}
+
 std::string OrNull(const std::string& text) {
     return text.empty() ? "null" : JsonString(text);
 }
@@ -46,6 +74,10 @@ const char* ActionName(SlotAction action) {
             return "filled";
         case SlotAction::Appended:
             return "appended";
+        case SlotAction::Removed:
+            return "removed";
+        case SlotAction::Absent:
+            return "absent";
         case SlotAction::None:
             break;
     }
@@ -66,8 +98,20 @@ const char* StepName(StepKind kind) {
             return "append-entry";
         case StepKind::PlaceProfile:
             return "place-profile";
+        case StepKind::RemoveShipped:
+            return "remove-shipped-profile";
         case StepKind::RaiseFlag:
             return "raise-flag";
+        case StepKind::RemoveProfile:
+            return "remove-profile";
+        case StepKind::KeepProfile:
+            return "keep-profile";
+        case StepKind::LowerFlag:
+            return "lower-flag";
+        case StepKind::EmptyEntry:
+            return "empty-entry";
+        case StepKind::RemoveEntry:
+            return "remove-entry";
         case StepKind::SaveList:
             break;
     }
@@ -85,11 +129,13 @@ std::string Array(const std::vector<Item>& items, Write write) {
 
 std::string StepJson(const InstallStep& step) {
     const bool hasSlot = step.kind == StepKind::RaiseFlag || step.kind == StepKind::FillEntry ||
-                         step.kind == StepKind::AppendEntry;
+                         step.kind == StepKind::AppendEntry || step.kind == StepKind::LowerFlag ||
+                         step.kind == StepKind::EmptyEntry || step.kind == StepKind::RemoveEntry;
     return std::string("{\"step\":\"") + StepName(step.kind) +
            "\",\"file\":" + JsonString(platform::PathToUtf8(step.file)) +
-           ",\"key\":" + OrNull(step.key) +
-           ",\"slot\":" + (hasSlot ? std::to_string(step.slot) : "null") + "}";
+           ",\"key\":" + OrNull(platform::TextToUtf8(step.key)) +
+           ",\"slot\":" + (hasSlot ? std::to_string(step.slot) : "null") +
+           ",\"done\":" + (step.done ? "true" : "false") + "}";
 }
 
 std::string ErrorJson(const DriverOutcome& driver) {
@@ -98,20 +144,19 @@ std::string ErrorJson(const DriverOutcome& driver) {
     }
     return std::string("{\"code\":\"") + FailureCode(driver.cause) +
            "\",\"file\":" + OrNull(platform::PathToUtf8(driver.failedFile)) +
-           ",\"message\":" + JsonString(FailureMessageUtf8(driver.cause, driver.failedFile)) + "}";
+           ",\"message\":" + JsonString(FailureMessage(driver.cause, driver.failedFile)) + "}";
 }
 
 std::string DriverJson(const DriverOutcome& driver) {
     return std::string("{\"driver\":\"") + (driver.driver == Driver::Psip ? "psip" : "twain") +
            "\",\"settingsFolder\":" + OrNull(platform::PathToUtf8(driver.settingsFolder)) +
            ",\"installed\":" + (driver.installed ? "true" : "false") + ",\"action\":\"" +
-           ActionName(driver.action) + "\",\"key\":" + OrNull(driver.key) +
+           ActionName(driver.action) + "\",\"key\":" + OrNull(platform::TextToUtf8(driver.key)) +
            ",\"result\":" + (driver.hasResult ? std::to_string(driver.result) : "null") +
            ",\"error\":" + ErrorJson(driver) +
            ",\"flag\":" + (driver.flag >= 0 ? std::to_string(driver.flag) : "null") +
-           ",\"missing\":" + Array(driver.missing, JsonString) + ",\"warnings\":" +
-           Array(driver.warnings,
-                 [](const std::string& text) { return JsonString(platform::TextToUtf8(text)); }) +
+           ",\"missing\":" + Array(driver.missing, JsonString) +
+           ",\"warnings\":" + Array(driver.warnings, JsonString) +
            ",\"steps\":" + Array(driver.steps, StepJson) + "}";
 }
 
@@ -122,29 +167,25 @@ std::string JsonString(const std::string& text) {
     for (std::size_t pos = 0; pos < text.size();) {
         const unsigned char byte = static_cast<unsigned char>(text[pos]);
         const std::size_t length = Utf8Length(text, pos);
-        if (length == 0) {
-            json += "\\ufffd";
-            ++pos;
-        } else if (byte == '"' || byte == '\\') {
+        if (length == 1 && (byte == '"' || byte == '\\')) {
             json += '\\';
             json += static_cast<char>(byte);
-            ++pos;
-        } else if (byte < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
-            json += escaped;
-            ++pos;
+        } else if (length == 1 && byte >= 0x20 && byte < 0x7F) {
+            json += static_cast<char>(byte);
         } else {
-            json.append(text, pos, length);
-            pos += length;
+            // Everything else as an escape: the same bytes then read alike in every code page.
+            AppendEscaped(json, length == 0 ? 0xFFFD : CodePoint(text, pos, length));
         }
+        pos += length == 0 ? 1 : length;
     }
     return json + "\"";
 }
 
 std::string OutcomeJson(const RunOutcome& run) {
     return std::string("{\"command\":\"") +
-           (run.command == CliCommand::Check ? "check" : "install") +
+           (run.command == CliCommand::Check       ? "check"
+            : run.command == CliCommand::Uninstall ? "uninstall"
+                                                   : "install") +
            "\",\"dryRun\":" + (run.dryRun ? "true" : "false") +
            ",\"exitCode\":" + std::to_string(run.exitCode) +
            ",\"drivers\":" + Array(run.drivers, DriverJson) + "}\n";

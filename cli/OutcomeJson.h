@@ -1,14 +1,16 @@
 #pragma once
-// The console program's answer for scripts: exactly one JSON object, in UTF-8.
+// The console program's answer for scripts: exactly one JSON object, in ASCII (every other
+// character escaped), so that it reads the same in any code page.
 //
-//   {"command": "install" | "check", "dryRun": bool, "exitCode": n,
+//   {"command": "install" | "check" | "uninstall", "dryRun": bool, "exitCode": n,
 //    "drivers": [{"driver": "psip" | "twain", "settingsFolder": text | null,
-//                 "installed": bool, "action": "reused" | "filled" | "appended" | "none",
+//                 "installed": bool,
+//                 "action": "reused" | "filled" | "appended" | "removed" | "absent" | "none",
 //                 "key": text | null, "result": n | null,
 //                 "error": null | {"code": text, "file": text | null, "message": text},
 //                 "flag": n | null, "missing": [text...], "warnings": [text...],
 //                 "steps": [{"step": text, "file": text, "key": text | null,
-//                            "slot": n | null}...]}...]}
+//                            "slot": n | null, "done": bool}...]}...]}
 
 #include <string>
 
@@ -16,5 +18,5 @@
 
 std::string OutcomeJson(const RunOutcome& run);
 
-// `text` as a JSON string; bytes that are no UTF-8 become U+FFFD.
+// UTF-8 `text` as an ASCII JSON string; bytes that are no UTF-8 become U+FFFD.
 std::string JsonString(const std::string& text);

@@ -14,6 +14,19 @@ std::string Path(const std::string& path) {
     return platform::PathToUtf8(path);
 }
 
+std::string Key(const std::string& key) {
+    return platform::TextToUtf8(key);
+}
+
+std::string EntryText(const char* what, const InstallStep& step) {
+    return std::string(what) + ": " + Key(step.key) + " (" + Path(step.file) + ")";
+}
+
+std::string SlotText(const char* what, const InstallStep& step) {
+    return std::string(what) + ": スロット " + std::to_string(step.slot) + " (" + Path(step.file) +
+           ")";
+}
+
 std::string StepText(const InstallStep& step) {
     switch (step.kind) {
         case StepKind::CopyFile:
@@ -21,16 +34,27 @@ std::string StepText(const InstallStep& step) {
         case StepKind::KeepFile:
             return "より新しいファイルを残す: " + Path(step.file);
         case StepKind::ReuseEntry:
-            return "登録済みのエントリを使う: " + step.key + " (" + Path(step.file) + ")";
+            return EntryText("登録済みのエントリを使う", step);
         case StepKind::FillEntry:
-            return "空きエントリに登録: " + step.key + " (" + Path(step.file) + ")";
+            return EntryText("空きエントリに登録", step);
         case StepKind::AppendEntry:
-            return "エントリを追加: " + step.key + " (" + Path(step.file) + ")";
+            return EntryText("エントリを追加", step);
         case StepKind::PlaceProfile:
             return "プロファイルを配置: " + Path(step.file);
+        case StepKind::RemoveShipped:
+            return "配布時の名前のプロファイルを削除: " + Path(step.file);
         case StepKind::RaiseFlag:
-            return "フラグを立てる: スロット " + std::to_string(step.slot) + " (" +
-                   Path(step.file) + ")";
+            return SlotText("フラグを立てる", step);
+        case StepKind::RemoveProfile:
+            return "プロファイルを削除: " + Path(step.file);
+        case StepKind::KeepProfile:
+            return "配布ファイルと異なるプロファイルを残す: " + Path(step.file);
+        case StepKind::LowerFlag:
+            return SlotText("フラグを下げる", step);
+        case StepKind::EmptyEntry:
+            return EntryText("エントリを空きに戻す", step);
+        case StepKind::RemoveEntry:
+            return EntryText("エントリを削除", step);
         case StepKind::SaveList:
             break;
     }
@@ -45,7 +69,7 @@ std::string FlagText(int flag) {
 void AddCheckLines(const DriverOutcome& driver, std::vector<std::string>& lines) {
     const std::string label = Label(driver.driver);
     if (!driver.key.empty()) {
-        lines.push_back(label + "エントリ: " + driver.key +
+        lines.push_back(label + "エントリ: " + Key(driver.key) +
                         (driver.flag >= 0 ? " (フラグ " + FlagText(driver.flag) + ")" : ""));
     }
     if (driver.installed) {
@@ -60,28 +84,30 @@ void AddCheckLines(const DriverOutcome& driver, std::vector<std::string>& lines)
                     (missing.empty() ? "" : "(不足: " + missing + ")"));
 }
 
-void AddInstallLines(const RunOutcome& run, const DriverOutcome& driver,
-                     std::vector<std::string>& lines) {
+std::string UninstallResultText(const DriverOutcome& driver) {
+    if (driver.result != 0) {
+        return "設定の削除でエラーが発生しました。(" + std::to_string(driver.result) + ")";
+    }
+    return driver.action == SlotAction::Absent ? "削除する設定はありません。"
+                                               : "設定を削除しました。";
+}
+
+// A real run lists what it did; a dry run what it would do.
+void AddRunLines(const RunOutcome& run, const DriverOutcome& driver,
+                 std::vector<std::string>& lines) {
     const std::string label = Label(driver.driver);
     for (const InstallStep& step : driver.steps) {
-        lines.push_back(label + (run.dryRun ? "(予定) " : "") + StepText(step));
+        if (run.dryRun || step.done) {
+            lines.push_back(label + (run.dryRun ? "(予定) " : "") + StepText(step));
+        }
     }
-    lines.push_back(label + (run.dryRun ? "ドライラン (何も変更していません): " : "") +
-                    platform::TextToUtf8(InstallResultText(driver.result)));
+    const std::string result = run.command == CliCommand::Uninstall
+                                   ? UninstallResultText(driver)
+                                   : InstallResultText(driver.result);
+    lines.push_back(label + (run.dryRun ? "ドライラン (何も変更していません): " : "") + result);
 }
 
 }  // namespace
-
-std::string FailureMessageUtf8(FailureCause cause, const std::string& file) {
-    // The path is put in after the conversion: on POSIX it is no code page 932 text.
-    const std::string marker = "\x01";
-    std::string message = platform::TextToUtf8(FailureMessage(cause, file.empty() ? "" : marker));
-    const std::size_t at = message.find(marker);
-    if (at != std::string::npos) {
-        message.replace(at, marker.size(), Path(file));
-    }
-    return message;
-}
 
 std::vector<std::string> OutcomeLines(const RunOutcome& run, bool warnings) {
     std::vector<std::string> lines;
@@ -93,7 +119,7 @@ std::vector<std::string> OutcomeLines(const RunOutcome& run, bool warnings) {
         const std::string label = Label(driver.driver);
         if (warnings) {
             for (const std::string& warning : driver.warnings) {
-                lines.push_back(label + "警告: " + platform::TextToUtf8(warning));
+                lines.push_back(label + "警告: " + warning);
             }
         }
         if (!driver.settingsFolder.empty()) {
@@ -102,10 +128,10 @@ std::vector<std::string> OutcomeLines(const RunOutcome& run, bool warnings) {
         if (run.command == CliCommand::Check) {
             AddCheckLines(driver, lines);
         } else {
-            AddInstallLines(run, driver, lines);
+            AddRunLines(run, driver, lines);
         }
         if (driver.cause != FailureCause::None) {
-            lines.push_back(label + FailureMessageUtf8(driver.cause, driver.failedFile) + " [" +
+            lines.push_back(label + FailureMessage(driver.cause, driver.failedFile) + " [" +
                             FailureCode(driver.cause) + "]");
         }
     }

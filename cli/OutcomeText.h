@@ -7,8 +7,5 @@
 
 #include "cli/CliRun.h"
 
-// The sentence for a failure, with the file's full path, in UTF-8.
-std::string FailureMessageUtf8(FailureCause cause, const std::string& file);
-
 // The lines of a run; with `warnings`, the warnings too, where they came.
 std::vector<std::string> OutcomeLines(const RunOutcome& run, bool warnings);

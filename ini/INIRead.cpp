@@ -32,11 +32,11 @@ int CINIRead::Load(const std::string& path) {
     return m_lastStatus == platform::FileStatus::Ok ? Load(folder, name) : -1;
 }
 
-int CINIRead::Load(const platform::Folder& folder, const std::string& name) {
+int CINIRead::Load(const platform::Folder& folder, const std::string& name, std::uint64_t limit) {
     m_strPath = folder.PathOf(name);
     std::string bytes;
     platform::FileIdentity identity;
-    m_lastStatus = platform::ReadFileForUpdate(folder, name, bytes, identity);
+    m_lastStatus = platform::ReadFileForUpdate(folder, name, limit, bytes, identity);
     if (m_lastStatus != platform::FileStatus::Ok) {
         return -1;
     }

@@ -25,7 +25,9 @@ public:
     // locked, not a regular single-link file) or read. The lines are kept as they were on
     // failure. LastFileStatus tells why.
     int Load(const std::string& path);
-    int Load(const platform::Folder& folder, const std::string& name);
+    // A file longer than `limit` bytes is not read (TooLarge).
+    int Load(const platform::Folder& folder, const std::string& name,
+             std::uint64_t limit = platform::kAnySize);
     // 0 written; -1 the file could not be written, and it is left as it was. Saving under the
     // name that was loaded fails when the file there is no longer the one that was read.
     int Save(const std::string& path);

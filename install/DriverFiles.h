@@ -5,6 +5,8 @@
 #include <string>
 
 // PaperStream IP.
+// The warning when its settings folder is missing.
+constexpr char kPsipFolderMissing[] = "PFU設定ディレクトリ(7X)がありません！";
 constexpr char kPsipListFile[] = "SettingInfo.ini";
 constexpr char kPsipSection[] = "[Informations]";
 // "通帳マルチ" (passbook multi), the profile's display name.
@@ -18,6 +20,7 @@ inline std::string SlotProfileFile(const std::string& key) {
 }
 
 // The fi-series TWAIN driver.
+constexpr char kTwainFolderMissing[] = "PFU設定ディレクトリがありません！";
 constexpr char kTwainListFile[] = "FTSLISTS.INI";
 constexpr char kTwainSection[] = "[TemplateLists]";
 constexpr char kTemplateFile[] = "bkbook_multi.fts";

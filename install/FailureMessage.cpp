@@ -1,9 +1,11 @@
 #include "install/FailureMessage.h"
 
+#include "platform/Platform.h"
+
 namespace {
 
-// The file's place in a sentence: 「%s」.
-const char kFileMark[] = "\x81u%s\x81v";
+// The file's place in a sentence.
+const char kFileMark[] = "「%s」";
 
 }  // namespace
 
@@ -12,248 +14,89 @@ const char* FailureMessageFormat(FailureCause cause) {
         case FailureCause::None:
             return "";
         case FailureCause::SettingsFolderMissing:
-            // ドライバの設定フォルダ「%s」がないか、通常のフォルダではありません。ドライバがインストールされているか確認してください。
-            return "\x83h\x83\x89\x83"
-                   "C\x83o\x82\xCC\x90\xDD\x92\xE8\x83t\x83H\x83\x8B\x83_\x81u%"
-                   "s\x81v\x82\xAA\x82\xC8\x82\xA2\x82\xA9\x81"
-                   "A\x92\xCA\x8F\xED\x82\xCC\x83t\x83H\x83\x8B\x83_"
-                   "\x82\xC5\x82\xCD\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1\x81"
-                   "B\x83h\x83\x89\x83"
-                   "C\x83o\x82\xAA\x83"
-                   "C\x83\x93\x83X\x83g\x81["
-                   "\x83\x8B\x82\xB3\x82\xEA\x82\xC4\x82\xA2\x82\xE9\x82\xA9\x8Am\x94"
-                   "F\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82\xB3\x82\xA2\x81"
-                   "B";
+            return "ドライバの設定フォルダ「%s」がないか、通常のフォルダではありません。"
+                   "ドライバがインストールされているか確認してください。";
         case FailureCause::ListFileMissing:
-            // 一覧ファイル「%s」がありません。ドライバが正しくインストールされているか確認してください。
-            return "\x88\xEA\x97\x97\x83t\x83@\x83"
-                   "C\x83\x8B\x81u%s\x81v\x82\xAA\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1\x81"
-                   "B\x83h\x83\x89\x83"
-                   "C\x83o\x82\xAA\x90\xB3\x82\xB5\x82\xAD\x83"
-                   "C\x83\x93\x83X\x83g\x81["
-                   "\x83\x8B\x82\xB3\x82\xEA\x82\xC4\x82\xA2\x82\xE9\x82\xA9\x8Am\x94"
-                   "F\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82\xB3\x82\xA2\x81"
-                   "B";
+            return "一覧ファイル「%s」がありません。"
+                   "ドライバが正しくインストールされているか確認してください。";
         case FailureCause::ListFileReadOnly:
-            // 一覧ファイル「%s」が読み取り専用です。読み取り専用を解除してから、もう一度実行してください。
-            return "\x88\xEA\x97\x97\x83t\x83@\x83"
-                   "C\x83\x8B\x81u%"
-                   "s\x81v\x82\xAA\x93\xC7\x82\xDD\x8E\xE6\x82\xE8\x90\xEA\x97p\x82\xC5\x82\xB7\x81"
-                   "B\x93\xC7\x82\xDD\x8E\xE6\x82\xE8\x90\xEA\x97p\x82\xF0\x89\xF0\x8F\x9C\x82\xB5"
-                   "\x82\xC4\x82\xA9\x82\xE7\x81"
-                   "A\x82\xE0\x82\xA4\x88\xEA\x93x\x8E\xC0\x8Ds\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82"
-                   "\xB3\x82\xA2\x81"
-                   "B";
+            return "一覧ファイル「%s」が読み取り専用です。"
+                   "読み取り専用を解除してから、もう一度実行してください。";
         case FailureCause::ListFileLocked:
-            // 一覧ファイル「%s」を他のプログラムが使用しています。スキャナを使うアプリケーションを閉じてから、もう一度実行してください。
-            return "\x88\xEA\x97\x97\x83t\x83@\x83"
-                   "C\x83\x8B\x81u%"
-                   "s\x81v\x82\xF0\x91\xBC\x82\xCC\x83v\x83\x8D\x83O\x83\x89\x83\x80\x82\xAA\x8Eg"
-                   "\x97p\x82\xB5\x82\xC4\x82\xA2\x82\xDC\x82\xB7\x81"
-                   "B\x83X\x83L\x83\x83\x83i\x82\xF0\x8Eg\x82\xA4\x83"
-                   "A\x83v\x83\x8A\x83P\x81["
-                   "\x83V\x83\x87\x83\x93\x82\xF0\x95\xC2\x82\xB6\x82\xC4\x82\xA9\x82\xE7\x81"
-                   "A\x82\xE0\x82\xA4\x88\xEA\x93x\x8E\xC0\x8Ds\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82"
-                   "\xB3\x82\xA2\x81"
-                   "B";
+            return "一覧ファイル「%s」を他のプログラムが使用しています。"
+                   "スキャナを使うアプリケーションを閉じてから、もう一度実行してください。";
         case FailureCause::ListFileUnsafe:
-            // 一覧ファイル「%s」が通常のファイルではない(リンクなど)ため、安全のため変更しませんでした。管理者に確認してください。
-            return "\x88\xEA\x97\x97\x83t\x83@\x83"
-                   "C\x83\x8B\x81u%s\x81v\x82\xAA\x92\xCA\x8F\xED\x82\xCC\x83t\x83@\x83"
-                   "C\x83\x8B\x82\xC5\x82\xCD\x82\xC8\x82\xA2("
-                   "\x83\x8A\x83\x93\x83N\x82\xC8\x82\xC7)\x82\xBD\x82\xDF\x81"
-                   "A\x88\xC0\x91S\x82\xCC\x82\xBD\x82\xDF\x95\xCF\x8DX\x82\xB5\x82\xDC\x82\xB9\x82"
-                   "\xF1\x82\xC5\x82\xB5\x82\xBD\x81"
-                   "B\x8A\xC7\x97\x9D\x8E\xD2\x82\xC9\x8Am\x94"
-                   "F\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82\xB3\x82\xA2\x81"
-                   "B";
+            return "一覧ファイル「%s」が通常のファイルではない(リンクなど)ため、"
+                   "安全のため変更しませんでした。管理者に確認してください。";
         case FailureCause::ListFileUnreadable:
-            // 一覧ファイル「%s」を読み込めませんでした。ドライバのフォルダに書き込める利用者で、もう一度実行してください。
-            return "\x88\xEA\x97\x97\x83t\x83@\x83"
-                   "C\x83\x8B\x81u%"
-                   "s\x81v\x82\xF0\x93\xC7\x82\xDD\x8D\x9E\x82\xDF\x82\xDC\x82\xB9\x82\xF1\x82\xC5"
-                   "\x82\xB5\x82\xBD\x81"
-                   "B\x83h\x83\x89\x83"
-                   "C\x83o\x82\xCC\x83t\x83H\x83\x8B\x83_"
-                   "\x82\xC9\x8F\x91\x82\xAB\x8D\x9E\x82\xDF\x82\xE9\x97\x98\x97p\x8E\xD2\x82\xC5"
-                   "\x81"
-                   "A\x82\xE0\x82\xA4\x88\xEA\x93x\x8E\xC0\x8Ds\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82"
-                   "\xB3\x82\xA2\x81"
-                   "B";
+            return "一覧ファイル「%s」を読み込めませんでした。"
+                   "ファイルを読み取れるか確認してから、もう一度実行してください。";
+        case FailureCause::ListFileTooLarge:
+            return "一覧ファイル「%s」が大きすぎるため(64 MB "
+                   "を超えています)、読み込みませんでした。"
+                   "ファイルの内容を確認してください。";
         case FailureCause::ListSectionMissing:
-            // 一覧ファイル「%s」の登録欄に項目が一つもないため、登録できませんでした。ドライバで一度設定を保存してから、もう一度実行してください。
-            return "\x88\xEA\x97\x97\x83t\x83@\x83"
-                   "C\x83\x8B\x81u%s\x81v\x82\xCC\x93o\x98^"
-                   "\x97\x93\x82\xC9\x8D\x80\x96\xDA\x82\xAA\x88\xEA\x82\xC2\x82\xE0\x82\xC8\x82"
-                   "\xA2\x82\xBD\x82\xDF\x81"
-                   "A\x93o\x98^\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1\x82\xC5\x82\xB5\x82\xBD\x81"
-                   "B\x83h\x83\x89\x83"
-                   "C\x83o\x82\xC5\x88\xEA\x93x\x90\xDD\x92\xE8\x82\xF0\x95\xDB\x91\xB6\x82\xB5\x82"
-                   "\xC4\x82\xA9\x82\xE7\x81"
-                   "A\x82\xE0\x82\xA4\x88\xEA\x93x\x8E\xC0\x8Ds\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82"
-                   "\xB3\x82\xA2\x81"
-                   "B";
+            return "一覧ファイル「%s」の登録欄に項目が一つもないため、登録できませんでした。"
+                   "ドライバで一度設定を保存してから、もう一度実行してください。";
         case FailureCause::NoFreeSlot:
-            // 一覧ファイル「%s」に空きがないため、登録できませんでした。ドライバで不要な設定を削除してから、もう一度実行してください。
-            return "\x88\xEA\x97\x97\x83t\x83@\x83"
-                   "C\x83\x8B\x81u%"
-                   "s\x81v\x82\xC9\x8B\xF3\x82\xAB\x82\xAA\x82\xC8\x82\xA2\x82\xBD\x82\xDF\x81"
-                   "A\x93o\x98^\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1\x82\xC5\x82\xB5\x82\xBD\x81"
-                   "B\x83h\x83\x89\x83"
-                   "C\x83o\x82\xC5\x95s\x97v\x82\xC8\x90\xDD\x92\xE8\x82\xF0\x8D\xED\x8F\x9C\x82"
-                   "\xB5\x82\xC4\x82\xA9\x82\xE7\x81"
-                   "A\x82\xE0\x82\xA4\x88\xEA\x93x\x8E\xC0\x8Ds\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82"
-                   "\xB3\x82\xA2\x81"
-                   "B";
+            return "一覧ファイル「%s」に空きがないため、登録できませんでした。"
+                   "ドライバで不要な設定を削除してから、もう一度実行してください。";
         case FailureCause::SlotOutOfRange:
-            // 一覧ファイル「%s」の番号が上限の999を超えるため、登録できませんでした。ドライバで不要な設定を削除してから、もう一度実行してください。
-            return "\x88\xEA\x97\x97\x83t\x83@\x83"
-                   "C\x83\x8B\x81u%s\x81v\x82\xCC\x94\xD4\x8D\x86\x82\xAA\x8F\xE3\x8C\xC0\x82\xCC"
-                   "999\x82\xF0\x92\xB4\x82\xA6\x82\xE9\x82\xBD\x82\xDF\x81"
-                   "A\x93o\x98^\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1\x82\xC5\x82\xB5\x82\xBD\x81"
-                   "B\x83h\x83\x89\x83"
-                   "C\x83o\x82\xC5\x95s\x97v\x82\xC8\x90\xDD\x92\xE8\x82\xF0\x8D\xED\x8F\x9C\x82"
-                   "\xB5\x82\xC4\x82\xA9\x82\xE7\x81"
-                   "A\x82\xE0\x82\xA4\x88\xEA\x93x\x8E\xC0\x8Ds\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82"
-                   "\xB3\x82\xA2\x81"
-                   "B";
+            return "一覧ファイル「%s」の番号が上限の999を超えるため、登録できませんでした。"
+                   "ドライバで不要な設定を削除してから、もう一度実行してください。";
         case FailureCause::SlotKeyUnsafe:
-            // 一覧ファイル「%s」の番号にファイル名に使えない文字があるため、登録できませんでした。一覧ファイルの内容を確認してください。
-            return "\x88\xEA\x97\x97\x83t\x83@\x83"
-                   "C\x83\x8B\x81u%s\x81v\x82\xCC\x94\xD4\x8D\x86\x82\xC9\x83t\x83@\x83"
-                   "C\x83\x8B\x96\xBC\x82\xC9\x8Eg\x82\xA6\x82\xC8\x82\xA2\x95\xB6\x8E\x9A\x82\xAA"
-                   "\x82\xA0\x82\xE9\x82\xBD\x82\xDF\x81"
-                   "A\x93o\x98^\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1\x82\xC5\x82\xB5\x82\xBD\x81"
-                   "B\x88\xEA\x97\x97\x83t\x83@\x83"
-                   "C\x83\x8B\x82\xCC\x93\xE0\x97"
-                   "e\x82\xF0\x8Am\x94"
-                   "F\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82\xB3\x82\xA2\x81"
-                   "B";
+            return "一覧ファイル「%s」の番号がファイル名に使えないか、ほかのファイルの名前と"
+                   "紛らわしいため、登録できませんでした。一覧ファイルの内容を確認してください。";
         case FailureCause::KitFileMissing:
-            // 配布ファイル「%s」がありません。配布フォルダ一式をそろえてから、もう一度実行してください。
-            return "\x94z\x95z\x83t\x83@\x83"
-                   "C\x83\x8B\x81u%s\x81v\x82\xAA\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1\x81"
-                   "B\x94z\x95z\x83t\x83H\x83\x8B\x83_"
-                   "\x88\xEA\x8E\xAE\x82\xF0\x82\xBB\x82\xEB\x82\xA6\x82\xC4\x82\xA9\x82\xE7\x81"
-                   "A\x82\xE0\x82\xA4\x88\xEA\x93x\x8E\xC0\x8Ds\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82"
-                   "\xB3\x82\xA2\x81"
-                   "B";
+            return "配布ファイル「%s」がありません。"
+                   "配布フォルダ一式をそろえてから、もう一度実行してください。";
+        case FailureCause::KitFileUnreadable:
+            return "配布ファイル「%s」を読み込めませんでした("
+                   "通常のファイルでないか、読み取れません)。"
+                   "配布フォルダ一式をそろえ直してから、もう一度実行してください。";
+        case FailureCause::KitFileTooLarge:
+            return "配布ファイル「%s」が大きすぎるため(64 MB "
+                   "を超えています)、読み込みませんでした。"
+                   "配布フォルダの内容を確認してください。";
         case FailureCause::ProfileRenameFailed:
-            // 設定ファイル「%s」を置き換えられませんでした。読み取り専用でないか、他のプログラムが使用していないか確認してから、もう一度実行してください。
-            return "\x90\xDD\x92\xE8\x83t\x83@\x83"
-                   "C\x83\x8B\x81u%"
-                   "s\x81v\x82\xF0\x92u\x82\xAB\x8A\xB7\x82\xA6\x82\xE7\x82\xEA\x82\xDC\x82\xB9\x82"
-                   "\xF1\x82\xC5\x82\xB5\x82\xBD\x81"
-                   "B\x93\xC7\x82\xDD\x8E\xE6\x82\xE8\x90\xEA\x97p\x82\xC5\x82\xC8\x82\xA2\x82\xA9"
-                   "\x81"
-                   "A\x91\xBC\x82\xCC\x83v\x83\x8D\x83O\x83\x89\x83\x80\x82\xAA\x8Eg\x97p\x82\xB5"
-                   "\x82\xC4\x82\xA2\x82\xC8\x82\xA2\x82\xA9\x8Am\x94"
-                   "F\x82\xB5\x82\xC4\x82\xA9\x82\xE7\x81"
-                   "A\x82\xE0\x82\xA4\x88\xEA\x93x\x8E\xC0\x8Ds\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82"
-                   "\xB3\x82\xA2\x81"
-                   "B";
+            return "設定ファイル「%s」を置き換えられませんでした。読み取り専用でないか、"
+                   "他のプログラムが使用していないか確認してから、もう一度実行してください。";
+        case FailureCause::ProfileRemoveFailed:
+            return "設定ファイル「%s」を削除できませんでした。"
+                   "他のプログラムが使用していないか確認してから、もう一度実行してください。";
         case FailureCause::FlagFileMissing:
-            // 管理ファイル「%s」がありません。ドライバが正しくインストールされているか確認してください。
-            return "\x8A\xC7\x97\x9D\x83t\x83@\x83"
-                   "C\x83\x8B\x81u%s\x81v\x82\xAA\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1\x81"
-                   "B\x83h\x83\x89\x83"
-                   "C\x83o\x82\xAA\x90\xB3\x82\xB5\x82\xAD\x83"
-                   "C\x83\x93\x83X\x83g\x81["
-                   "\x83\x8B\x82\xB3\x82\xEA\x82\xC4\x82\xA2\x82\xE9\x82\xA9\x8Am\x94"
-                   "F\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82\xB3\x82\xA2\x81"
-                   "B";
+            return "管理ファイル「%s」がありません。"
+                   "ドライバが正しくインストールされているか確認してください。";
         case FailureCause::FlagFileReadOnly:
-            // 管理ファイル「%s」が読み取り専用です。読み取り専用を解除してから、もう一度実行してください。
-            return "\x8A\xC7\x97\x9D\x83t\x83@\x83"
-                   "C\x83\x8B\x81u%"
-                   "s\x81v\x82\xAA\x93\xC7\x82\xDD\x8E\xE6\x82\xE8\x90\xEA\x97p\x82\xC5\x82\xB7\x81"
-                   "B\x93\xC7\x82\xDD\x8E\xE6\x82\xE8\x90\xEA\x97p\x82\xF0\x89\xF0\x8F\x9C\x82\xB5"
-                   "\x82\xC4\x82\xA9\x82\xE7\x81"
-                   "A\x82\xE0\x82\xA4\x88\xEA\x93x\x8E\xC0\x8Ds\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82"
-                   "\xB3\x82\xA2\x81"
-                   "B";
+            return "管理ファイル「%s」が読み取り専用です。"
+                   "読み取り専用を解除してから、もう一度実行してください。";
         case FailureCause::FlagFileLocked:
-            // 管理ファイル「%s」を他のプログラムが使用しています。スキャナを使うアプリケーションを閉じてから、もう一度実行してください。
-            return "\x8A\xC7\x97\x9D\x83t\x83@\x83"
-                   "C\x83\x8B\x81u%"
-                   "s\x81v\x82\xF0\x91\xBC\x82\xCC\x83v\x83\x8D\x83O\x83\x89\x83\x80\x82\xAA\x8Eg"
-                   "\x97p\x82\xB5\x82\xC4\x82\xA2\x82\xDC\x82\xB7\x81"
-                   "B\x83X\x83L\x83\x83\x83i\x82\xF0\x8Eg\x82\xA4\x83"
-                   "A\x83v\x83\x8A\x83P\x81["
-                   "\x83V\x83\x87\x83\x93\x82\xF0\x95\xC2\x82\xB6\x82\xC4\x82\xA9\x82\xE7\x81"
-                   "A\x82\xE0\x82\xA4\x88\xEA\x93x\x8E\xC0\x8Ds\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82"
-                   "\xB3\x82\xA2\x81"
-                   "B";
+            return "管理ファイル「%s」を他のプログラムが使用しています。"
+                   "スキャナを使うアプリケーションを閉じてから、もう一度実行してください。";
         case FailureCause::FlagFileUnsafe:
-            // 管理ファイル「%s」が通常のファイルではない(リンクなど)ため、安全のため変更しませんでした。管理者に確認してください。
-            return "\x8A\xC7\x97\x9D\x83t\x83@\x83"
-                   "C\x83\x8B\x81u%s\x81v\x82\xAA\x92\xCA\x8F\xED\x82\xCC\x83t\x83@\x83"
-                   "C\x83\x8B\x82\xC5\x82\xCD\x82\xC8\x82\xA2("
-                   "\x83\x8A\x83\x93\x83N\x82\xC8\x82\xC7)\x82\xBD\x82\xDF\x81"
-                   "A\x88\xC0\x91S\x82\xCC\x82\xBD\x82\xDF\x95\xCF\x8DX\x82\xB5\x82\xDC\x82\xB9\x82"
-                   "\xF1\x82\xC5\x82\xB5\x82\xBD\x81"
-                   "B\x8A\xC7\x97\x9D\x8E\xD2\x82\xC9\x8Am\x94"
-                   "F\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82\xB3\x82\xA2\x81"
-                   "B";
+            return "管理ファイル「%s」が通常のファイルではない(リンクなど)ため、"
+                   "安全のため変更しませんでした。管理者に確認してください。";
         case FailureCause::FlagFileIo:
-            // 管理ファイル「%s」を読み書きできませんでした。ドライバのフォルダに書き込める利用者で、もう一度実行してください。
-            return "\x8A\xC7\x97\x9D\x83t\x83@\x83"
-                   "C\x83\x8B\x81u%"
-                   "s\x81v\x82\xF0\x93\xC7\x82\xDD\x8F\x91\x82\xAB\x82\xC5\x82\xAB\x82\xDC\x82\xB9"
-                   "\x82\xF1\x82\xC5\x82\xB5\x82\xBD\x81"
-                   "B\x83h\x83\x89\x83"
-                   "C\x83o\x82\xCC\x83t\x83H\x83\x8B\x83_"
-                   "\x82\xC9\x8F\x91\x82\xAB\x8D\x9E\x82\xDF\x82\xE9\x97\x98\x97p\x8E\xD2\x82\xC5"
-                   "\x81"
-                   "A\x82\xE0\x82\xA4\x88\xEA\x93x\x8E\xC0\x8Ds\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82"
-                   "\xB3\x82\xA2\x81"
-                   "B";
+            return "管理ファイル「%s」を読み書きできませんでした。"
+                   "ドライバのフォルダに書き込める利用者で、もう一度実行してください。";
+        case FailureCause::FlagFileTooLarge:
+            return "管理ファイル「%s」が大きすぎるため(64 KB "
+                   "を超えています)、読み込みませんでした。"
+                   "ドライバが正しくインストールされているか確認してください。";
         case FailureCause::SaveFailed:
-            // 一覧ファイル「%s」を保存できませんでした。スキャナを使うアプリケーションを閉じ、ドライバのフォルダに書き込める利用者で、もう一度実行してください。
-            return "\x88\xEA\x97\x97\x83t\x83@\x83"
-                   "C\x83\x8B\x81u%"
-                   "s\x81v\x82\xF0\x95\xDB\x91\xB6\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1\x82\xC5"
-                   "\x82\xB5\x82\xBD\x81"
-                   "B\x83X\x83L\x83\x83\x83i\x82\xF0\x8Eg\x82\xA4\x83"
-                   "A\x83v\x83\x8A\x83P\x81[\x83V\x83\x87\x83\x93\x82\xF0\x95\xC2\x82\xB6\x81"
-                   "A\x83h\x83\x89\x83"
-                   "C\x83o\x82\xCC\x83t\x83H\x83\x8B\x83_"
-                   "\x82\xC9\x8F\x91\x82\xAB\x8D\x9E\x82\xDF\x82\xE9\x97\x98\x97p\x8E\xD2\x82\xC5"
-                   "\x81"
-                   "A\x82\xE0\x82\xA4\x88\xEA\x93x\x8E\xC0\x8Ds\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82"
-                   "\xB3\x82\xA2\x81"
-                   "B";
+            return "一覧ファイル「%"
+                   "s」を保存できませんでした。スキャナを使うアプリケーションを閉じ、"
+                   "ドライバのフォルダに書き込める利用者で、もう一度実行してください。";
         case FailureCause::TemplateMissing:
-            // テンプレートファイル「%s」がありません。配布フォルダの Twain
-            // フォルダを確認してから、もう一度実行してください。
-            return "\x83"
-                   "e\x83\x93\x83v\x83\x8C\x81[\x83g\x83t\x83@\x83"
-                   "C\x83\x8B\x81u%s\x81v\x82\xAA\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1\x81"
-                   "B\x94z\x95z\x83t\x83H\x83\x8B\x83_\x82\xCC Twain "
-                   "\x83t\x83H\x83\x8B\x83_\x82\xF0\x8Am\x94"
-                   "F\x82\xB5\x82\xC4\x82\xA9\x82\xE7\x81"
-                   "A\x82\xE0\x82\xA4\x88\xEA\x93x\x8E\xC0\x8Ds\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82"
-                   "\xB3\x82\xA2\x81"
-                   "B";
+            return "テンプレートファイル「%s」がありません。"
+                   "配布フォルダの Twain フォルダを確認してから、もう一度実行してください。";
         case FailureCause::OutOfMemory:
-            // メモリが不足しています。ほかのアプリケーションを閉じてから、もう一度実行してください。
-            return "\x83\x81\x83\x82\x83\x8A\x82\xAA\x95s\x91\xAB\x82\xB5\x82\xC4\x82\xA2\x82\xDC"
-                   "\x82\xB7\x81"
-                   "B\x82\xD9\x82\xA9\x82\xCC\x83"
-                   "A\x83v\x83\x8A\x83P\x81["
-                   "\x83V\x83\x87\x83\x93\x82\xF0\x95\xC2\x82\xB6\x82\xC4\x82\xA9\x82\xE7\x81"
-                   "A\x82\xE0\x82\xA4\x88\xEA\x93x\x8E\xC0\x8Ds\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82"
-                   "\xB3\x82\xA2\x81"
-                   "B";
+            return "メモリが不足しています。"
+                   "ほかのアプリケーションを閉じてから、もう一度実行してください。";
         case FailureCause::Unexpected:
             break;
     }
-    // 予期しないエラーが発生しました。もう一度実行してください。
-    return "\x97\\\x8A\xFA\x82\xB5\x82\xC8\x82\xA2\x83G\x83\x89\x81["
-           "\x82\xAA\x94\xAD\x90\xB6\x82\xB5\x82\xDC\x82\xB5\x82\xBD\x81"
-           "B\x82\xE0\x82\xA4\x88\xEA\x93x\x8E\xC0\x8Ds\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82\xB3\x82"
-           "\xA2\x81"
-           "B";
+    return "予期しないエラーが発生しました。もう一度実行してください。";
 }
 
 std::string FailureMessage(FailureCause cause, const std::string& file) {
@@ -266,7 +109,7 @@ std::string FailureMessage(FailureCause cause, const std::string& file) {
         } else {
             // Only the "%s" between the brackets gives way to the path.
             const std::size_t open = std::string(kFileMark).find('%');
-            message.replace(mark + open, 2, file);
+            message.replace(mark + open, 2, platform::PathToUtf8(file));
         }
     }
     return message;

@@ -1,6 +1,6 @@
 #pragma once
 // One sentence for people for each cause of failure: what happened, to which file, and what
-// to do. Code page 932 text.
+// to do. UTF-8 text.
 
 #include <string>
 
@@ -9,5 +9,6 @@
 // The sentence with "「%s」" where the file's full path goes.
 const char* FailureMessageFormat(FailureCause cause);
 
-// The sentence with the file put in; with no file, without the mention of one.
+// The sentence with the file (a path as the system names it) put in; with no file, without
+// the mention of one.
 std::string FailureMessage(FailureCause cause, const std::string& file);

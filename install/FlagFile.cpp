@@ -4,25 +4,58 @@ bool HasFlagByte(std::int64_t slot) {
     return slot >= 0 && slot <= kLastFlaggedSlot;
 }
 
-platform::FileStatus RaiseSlotFlags(const platform::Folder& folder,
-                                    const std::vector<std::int64_t>& slots, bool dryRun) {
-    std::string bytes;
-    platform::FileIdentity identity;
-    const platform::FileStatus read =
-        platform::ReadFileForUpdate(folder, kFlagFileName, bytes, identity);
-    if (read != platform::FileStatus::Ok) {
-        return read;
+int FlagByteOf(const std::string& bytes, std::int64_t slot) {
+    if (!HasFlagByte(slot)) {
+        return -1;
     }
+    return FlagOffset(slot) < bytes.size() ? static_cast<unsigned char>(bytes[FlagOffset(slot)])
+                                           : 0;
+}
+
+std::string WithFlagsRaised(std::string bytes, const std::vector<std::int64_t>& slots) {
     if (bytes.size() < kFlagImageSize) {
         bytes.resize(kFlagImageSize, '\0');
     }
     for (const std::int64_t slot : slots) {
-        if (!HasFlagByte(slot)) {
-            return platform::FileStatus::IoError;
+        if (HasFlagByte(slot)) {
+            bytes[FlagOffset(slot)] = static_cast<char>(kFlagRaised);
         }
-        bytes[FlagOffset(slot)] = static_cast<char>(0xFF);
     }
-    // The file written must be the file read: a file swapped in meanwhile is not replaced.
-    return dryRun ? platform::CheckReplaceable(folder, kFlagFileName, &identity)
-                  : platform::WriteFileReplacing(folder, kFlagFileName, bytes, &identity);
+    return bytes;
+}
+
+std::string WithFlagsLowered(std::string bytes, const std::vector<std::int64_t>& slots) {
+    for (const std::int64_t slot : slots) {
+        if (HasFlagByte(slot) && FlagOffset(slot) < bytes.size()) {
+            bytes[FlagOffset(slot)] = '\0';
+        }
+    }
+    return bytes;
+}
+
+FailureCause FlagFileFailureCause(platform::FileStatus status) {
+    switch (status) {
+        case platform::FileStatus::Missing:
+            return FailureCause::FlagFileMissing;
+        case platform::FileStatus::ReadOnly:
+            return FailureCause::FlagFileReadOnly;
+        case platform::FileStatus::Locked:
+            return FailureCause::FlagFileLocked;
+        case platform::FileStatus::Unsafe:
+            return FailureCause::FlagFileUnsafe;
+        case platform::FileStatus::TooLarge:
+            return FailureCause::FlagFileTooLarge;
+        case platform::FileStatus::OutOfMemory:
+            return FailureCause::OutOfMemory;
+        default:
+            return FailureCause::FlagFileIo;
+    }
+}
+
+platform::FileStatus ReadFlagFile(const InstallPlan& plan, bool forUpdate, std::string& bytes,
+                                  platform::FileIdentity& identity) {
+    const platform::Folder& folder = plan.settings.folder;
+    return forUpdate && plan.Exclusive()
+               ? platform::ReadFileForUpdate(folder, kFlagFileName, kFlagFileLimit, bytes, identity)
+               : platform::ReadFileShared(folder, kFlagFileName, kFlagFileLimit, bytes, identity);
 }

@@ -7,11 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "install/InstallPlan.h"
 #include "platform/Platform.h"
 
 constexpr char kFlagFileName[] = "Id.bin";
 constexpr std::size_t kFlagImageSize = 1008;
 constexpr std::int64_t kLastFlaggedSlot = 999;
+// The largest flag file that is read whole.
+constexpr std::uint64_t kFlagFileLimit = 64u << 10;
+constexpr unsigned char kFlagRaised = 0xFF;
 
 bool HasFlagByte(std::int64_t slot);
 
@@ -20,9 +24,21 @@ constexpr std::size_t FlagOffset(std::int64_t slot) {
     return 8 + static_cast<std::size_t>(slot);
 }
 
-// Sets the flag of each slot to 0xFF in the existing flag file of the folder. A shorter file
-// comes back 1008 bytes long, zero-filled. Fails, with the file unchanged, when it cannot be
-// read for update or written, was replaced in between, or a slot has no flag byte. With
-// `dryRun` the file is read and checked but not written.
-platform::FileStatus RaiseSlotFlags(const platform::Folder& folder,
-                                    const std::vector<std::int64_t>& slots, bool dryRun);
+// The slot's flag byte in the file's bytes; 0 where the file does not reach it, -1 for a
+// slot without one.
+int FlagByteOf(const std::string& bytes, std::int64_t slot);
+
+// The file's bytes with the flag of each slot raised; a shorter file comes back 1008 bytes
+// long, zero-filled.
+std::string WithFlagsRaised(std::string bytes, const std::vector<std::int64_t>& slots);
+
+// The file's bytes with the flag of each slot lowered; its length stays.
+std::string WithFlagsLowered(std::string bytes, const std::vector<std::int64_t>& slots);
+
+// The cause that a flag file's read or write failure is reported as.
+FailureCause FlagFileFailureCause(platform::FileStatus status);
+
+// The plan's flag file, read whole: for an update as the plan reads (an exclusive plan opens
+// it for update and sole use), else shared.
+platform::FileStatus ReadFlagFile(const InstallPlan& plan, bool forUpdate, std::string& bytes,
+                                  platform::FileIdentity& identity);

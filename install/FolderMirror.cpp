@@ -1,86 +1,167 @@
 #include "install/FolderMirror.h"
 
-#include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "text/Cp932.h"
 
 namespace {
 
-bool IsMirrored(const platform::FolderEntry& entry) {
+bool IsMirrored(const platform::FolderEntry& entry, const std::string& placedElsewhere) {
     return entry.name != "." && entry.name != ".." && !entry.isDirectory &&
-           !cp932::EqualsNoCase(entry.name, "Thumbs.db");
+           !cp932::EqualsNoCase(entry.name, "Thumbs.db") &&
+           !cp932::EqualsNoCase(entry.name, placedElsewhere);
 }
 
 // A target without a version resource that is newer than its source was edited on this
 // machine: it is kept.
-bool KeepsNewerTarget(const platform::Folder& target, const std::string& name,
-                      const std::string& sourceFile) {
-    if (platform::HasVersionResource(target, name)) {
+bool KeepsNewerTarget(const platform::Folder& folder, const std::string& name,
+                      const platform::FileInfo& target, const platform::KitFile& source) {
+    return target.lastWriteSeconds > source.lastWriteSeconds &&
+           !platform::HasVersionResource(folder, name);
+}
+
+// Whether the target already is the source: the same bytes, written in the same second.
+bool SameAsSource(const platform::Folder& folder, const std::string& name,
+                  const platform::FileInfo& target, const platform::KitFile& source) {
+    if (target.lastWriteSeconds != source.lastWriteSeconds) {
         return false;
     }
-    std::int64_t sourceTime = 0;
-    std::int64_t targetTime = 0;
-    platform::GetLastWriteSeconds(sourceFile, sourceTime);
-    platform::GetLastWriteSeconds(target, name, targetTime);
-    return targetTime > sourceTime;
+    std::string bytes;
+    platform::FileIdentity identity;
+    return platform::ReadFileShared(folder, name, kKitFileLimit, bytes, identity) ==
+               platform::FileStatus::Ok &&
+           bytes == source.bytes;
+}
+
+// Why a copy onto the target could not be made, or Ok.
+platform::FileStatus RefusalOf(InstallPlan& plan, const std::string& name,
+                               const platform::FileInfo& target) {
+    if (target.kind != platform::FileKind::Regular) {
+        return platform::FileStatus::Unsafe;
+    }
+    if (target.readOnly) {
+        return platform::FileStatus::ReadOnly;
+    }
+    if (target.hidden) {
+        return platform::FileStatus::Hidden;
+    }
+    return plan.Exclusive() ? platform::CheckCopyTarget(plan.settings.folder, name)
+                            : platform::FileStatus::Ok;
+}
+
+enum class Copying { GoesOn, Ends, PlanStops };
+
+Copying PlanFileCopy(const std::string& name, const std::string& sourceFile,
+                     const InstallOptions& options, InstallPlan& plan) {
+    const platform::Folder& folder = plan.settings.folder;
+    const std::string targetFile = folder.PathOf(name);
+    auto source = std::make_shared<platform::KitFile>();
+    const platform::FileStatus read = platform::ReadKitFile(sourceFile, kKitFileLimit, *source);
+    if (read == platform::FileStatus::TooLarge) {
+        plan.Stop(KitFileFailureCause(read), sourceFile);
+        return Copying::PlanStops;
+    }
+    if (read != platform::FileStatus::Ok) {
+        Notice(options, plan.Report(), CopyStoppedWarning(sourceFile, read));
+        return Copying::Ends;
+    }
+    platform::FileInfo target;
+    const platform::FileStatus found = platform::InspectFile(folder, name, target);
+    if (found == platform::FileStatus::Ok) {
+        if (target.kind == platform::FileKind::Regular &&
+            KeepsNewerTarget(folder, name, target, *source)) {
+            plan.Note(StepKind::KeepFile, targetFile);
+            return Copying::GoesOn;
+        }
+        if (target.kind == platform::FileKind::Regular &&
+            SameAsSource(folder, name, target, *source)) {
+            return Copying::GoesOn;
+        }
+    }
+    const platform::FileStatus refusal =
+        found == platform::FileStatus::Ok        ? RefusalOf(plan, name, target)
+        : found == platform::FileStatus::Missing ? platform::FileStatus::Ok
+                                                 : found;
+    if (refusal != platform::FileStatus::Ok) {
+        Notice(options, plan.Report(), CopyStoppedWarning(targetFile, refusal));
+        return Copying::Ends;
+    }
+    const platform::FileIdentity expected = target.identity;  // none when missing
+    plan.AddCopy(targetFile, [&folder, name, source, expected] {
+        return platform::WriteKitFile(folder, name, *source, platform::HiddenTarget::Refuse,
+                                      &expected);
+    });
+    return Copying::GoesOn;
 }
 
 }  // namespace
 
-int CopyFolderFiles(const std::string& sourceFolder, const std::string& targetFolder) {
-    platform::Folder target;
-    platform::OpenFolder(targetFolder, target);
-    InstallReport report;
-    return CopyFolderFiles(sourceFolder, target, InstallOptions{}, report);
+FailureCause KitFileFailureCause(platform::FileStatus status) {
+    switch (status) {
+        case platform::FileStatus::Missing:
+            return FailureCause::KitFileMissing;
+        case platform::FileStatus::TooLarge:
+            return FailureCause::KitFileTooLarge;
+        case platform::FileStatus::OutOfMemory:
+            return FailureCause::OutOfMemory;
+        default:
+            return FailureCause::KitFileUnreadable;
+    }
 }
 
-int CopyFolderFiles(const std::string& sourceFolder, const platform::Folder& target,
-                    const InstallOptions& options, InstallReport& report) {
+std::string KitNotComparedWarning(const std::string& kitFile) {
+    return "配布ファイル「" + platform::PathToUtf8(kitFile) +
+           "」を読み込めないため、設定フォルダのファイルと比べられませんでした。";
+}
+
+int PlanFolderMirror(const std::string& sourceFolder, const std::string& placedElsewhere,
+                     const InstallOptions& options, InstallPlan& plan) {
     std::vector<platform::FolderEntry> entries;
     if (!platform::ListFolder(sourceFolder, entries)) {
-        return 1;
+        return 0;
     }
     for (const platform::FolderEntry& entry : entries) {
-        if (IsMirrored(entry) &&
-            CopyFileIfNeeded(target, entry.name, platform::JoinPath(sourceFolder, entry.name),
-                             options, report) == 0) {
-            return 0;
+        if (!IsMirrored(entry, placedElsewhere)) {
+            continue;
+        }
+        const Copying copying =
+            PlanFileCopy(entry.name, platform::JoinPath(sourceFolder, entry.name), options, plan);
+        if (copying != Copying::GoesOn) {
+            return copying == Copying::PlanStops ? -1 : 0;
         }
     }
-    return 1;
+    return 0;
+}
+
+int CopyFolderFiles(const std::string& sourceFolder, const std::string& targetFolder) {
+    InstallPlan plan(PlanReads::Exclusive);
+    InstallOptions quiet;
+    quiet.warn = [](const std::string&) {};
+    if (platform::OpenFolder(targetFolder, plan.settings.folder) != platform::FileStatus::Ok) {
+        // Nowhere to copy to: done only when there is nothing to copy.
+        std::vector<platform::FolderEntry> entries;
+        platform::ListFolder(sourceFolder, entries);
+        for (const platform::FolderEntry& entry : entries) {
+            if (IsMirrored(entry, std::string())) {
+                return 0;
+            }
+        }
+        return 1;
+    }
+    PlanFolderMirror(sourceFolder, std::string(), quiet, plan);
+    return plan.Apply(quiet) == 0 && plan.Report().warnings.empty() ? 1 : 0;
 }
 
 int CopyFileIfNeeded(const std::string& targetFile, const std::string& sourceFile) {
-    platform::Folder target;
+    InstallPlan plan(PlanReads::Exclusive);
     std::string name;
-    platform::OpenFolderOf(targetFile, target, name);
-    InstallReport report;
-    return CopyFileIfNeeded(target, name, sourceFile, InstallOptions{}, report);
-}
-
-int CopyFileIfNeeded(const platform::Folder& target, const std::string& name,
-                     const std::string& sourceFile, const InstallOptions& options,
-                     InstallReport& report) {
-    if (!target.IsOpen()) {
+    if (platform::OpenFolderOf(targetFile, plan.settings.folder, name) !=
+        platform::FileStatus::Ok) {
         return 0;
     }
-    const std::string targetFile = target.PathOf(name);
-    // Only a regular single-link file is ever kept or replaced: a link is neither.
-    const platform::FileStatus present = platform::CheckRegularFile(target, name);
-    if (present != platform::FileStatus::Ok && present != platform::FileStatus::Missing) {
-        return 0;
-    }
-    if (present == platform::FileStatus::Ok && KeepsNewerTarget(target, name, sourceFile)) {
-        report.AddStep(StepKind::KeepFile, targetFile);
-        return 1;
-    }
-    const platform::FileStatus copied = options.dryRun
-                                            ? platform::CheckCopyTarget(target, name)
-                                            : platform::CopyFileInto(sourceFile, target, name);
-    if (copied != platform::FileStatus::Ok) {
-        return 0;
-    }
-    report.AddStep(StepKind::CopyFile, targetFile);
-    return 1;
+    InstallOptions quiet;
+    quiet.warn = [](const std::string&) {};
+    PlanFileCopy(name, sourceFile, quiet, plan);
+    return plan.Apply(quiet) == 0 && plan.Report().warnings.empty() ? 1 : 0;
 }

@@ -3,20 +3,32 @@
 
 #include <string>
 
-#include "install/InstallReport.h"
+#include "install/InstallPlan.h"
 #include "platform/Platform.h"
+
+// The largest kit file that is read whole.
+constexpr std::uint64_t kKitFileLimit = 64ull << 20;
 
 // Copies every file of `sourceFolder` but subfolders and "Thumbs.db" into `targetFolder`.
 // 1 when each was copied or left in place, also when the source cannot be listed; 0 when a
 // copy failed, and the remaining files were not attempted.
 int CopyFolderFiles(const std::string& sourceFolder, const std::string& targetFolder);
-int CopyFolderFiles(const std::string& sourceFolder, const platform::Folder& target,
-                    const InstallOptions& options, InstallReport& report);
 
 // Copies `sourceFile` over `targetFile` unless the target exists, has no version resource
-// and was written in a later second than the source. 1 copied or left; 0 the copy failed,
-// also on a target that is not a regular single-link file.
+// and was written in a later second than the source, or already has the source's bytes and
+// last-write second. 1 copied or left; 0 the copy failed, also on a target that is not a
+// regular single-link file.
 int CopyFileIfNeeded(const std::string& targetFile, const std::string& sourceFile);
-int CopyFileIfNeeded(const platform::Folder& target, const std::string& name,
-                     const std::string& sourceFile, const InstallOptions& options,
-                     InstallReport& report);
+
+// The cause that a kit file's read failure is reported as.
+FailureCause KitFileFailureCause(platform::FileStatus status);
+
+// A warning that the check could not compare the folder with a kit file.
+std::string KitNotComparedWarning(const std::string& kitFile);
+
+// Decides the copy of the profile set into the plan's settings folder: each file copied, kept
+// by the rule above or left as it is, but for `placedElsewhere`, which a later step puts in
+// place. A copy that cannot be made ends the copying there, with a warning; a kit file too
+// large to read stops the plan. -1 when the plan stops.
+int PlanFolderMirror(const std::string& sourceFolder, const std::string& placedElsewhere,
+                     const InstallOptions& options, InstallPlan& plan);

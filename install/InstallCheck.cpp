@@ -1,114 +1,106 @@
 #include "install/InstallCheck.h"
 
-#include "ini/INIRead.h"
-#include "ini/SlotNumber.h"
 #include "install/DriverFiles.h"
-#include "install/FlagFile.h"
-#include "install/ListFile.h"
-#include "install/SettingsFolder.h"
-#include "install/SlotKey.h"
-#include "text/Cp932.h"
+#include "install/InstallPlan.h"
+#include "install/PsipSettings.h"
+#include "install/TwainSettings.h"
 
 namespace {
 
-// The settings folder held in `found`; false, with the missing piece noted, when none is.
-bool FoundFolder(FolderSearch search, const SettingsFolder& found, InstallCheck& check) {
-    if (search != FolderSearch::Found) {
-        check.missing.push_back("settings-folder");
-        check.cause = FailureCause::SettingsFolderMissing;
-        check.failedFile = found.path;
-        return false;
+// The piece a planned step would put right.
+const char* PieceOf(const InstallStep& step, const std::string& templateFile) {
+    switch (step.kind) {
+        case StepKind::FillEntry:
+        case StepKind::AppendEntry:
+            return "entry";
+        case StepKind::PlaceProfile:
+        case StepKind::RemoveShipped:
+            return "profile-file";
+        case StepKind::RaiseFlag:
+            return "flag";
+        case StepKind::CopyFile:
+            return step.file == templateFile ? "template-file" : "profile-set";
+        default:
+            return nullptr;
     }
-    check.settingsFolder = found.path;
-    return true;
 }
 
-// The key of the entry that carries `value` in the folder's list file; false, with the
-// missing piece noted, when there is none.
-bool FindEntry(const platform::Folder& folder, const char* listFile, const char* section,
-               const char* value, InstallCheck& check) {
-    std::string bytes;
-    const platform::FileStatus read = platform::ReadFileShared(folder, listFile, bytes);
-    if (read != platform::FileStatus::Ok) {
-        check.missing.push_back("list-file");
-        check.cause = ListFileFailureCause(read);
-        check.failedFile = folder.PathOf(listFile);
-        return false;
+// The piece whose state stops the installation.
+const char* PieceOf(FailureCause cause) {
+    switch (cause) {
+        case FailureCause::SettingsFolderMissing:
+            return "settings-folder";
+        case FailureCause::ListFileMissing:
+        case FailureCause::ListFileReadOnly:
+        case FailureCause::ListFileLocked:
+        case FailureCause::ListFileUnsafe:
+        case FailureCause::ListFileUnreadable:
+        case FailureCause::ListFileTooLarge:
+            return "list-file";
+        case FailureCause::ListSectionMissing:
+        case FailureCause::NoFreeSlot:
+        case FailureCause::SlotOutOfRange:
+            return "entry";
+        case FailureCause::TemplateMissing:
+            return "template-file";
+        default:
+            return nullptr;
     }
-    CINIRead list;
-    list.LoadBytes(bytes);
-    std::string line;
-    if (list.FindValueLine(section, value, line) == 0) {
-        check.missing.push_back("entry");
-        return false;
-    }
-    check.key = line.substr(0, cp932::FindChar(line, '='));
-    return true;
 }
 
-// Whether the folder's file is byte for byte the kit's; a kit without the file is a failure
-// of the check itself.
-bool SameAsKit(const platform::Folder& folder, const std::string& name, const std::string& kitFile,
-               const char* piece, InstallCheck& check) {
-    std::string kit, installed;
-    if (platform::ReadWholeFile(kitFile, kit) != platform::FileStatus::Ok) {
-        check.cause = FailureCause::KitFileMissing;
-        check.failedFile = kitFile;
-        return false;
+void AddPiece(std::vector<std::string>& missing, const char* piece) {
+    if (piece == nullptr) {
+        return;
     }
-    if (platform::ReadFileShared(folder, name, installed) != platform::FileStatus::Ok ||
-        installed != kit) {
-        check.missing.push_back(piece);
-        return false;
+    for (const std::string& known : missing) {
+        if (known == piece) {
+            return;
+        }
     }
-    return true;
+    missing.emplace_back(piece);
 }
 
-int FlagOf(const platform::Folder& folder, const std::string& key) {
-    const std::int64_t slot = LeadingNumber(key);
-    std::string bytes;
-    if (!HasFlagByte(slot) ||
-        platform::ReadFileShared(folder, kFlagFileName, bytes) != platform::FileStatus::Ok ||
-        bytes.size() <= FlagOffset(slot)) {
-        return -1;
-    }
-    return static_cast<unsigned char>(bytes[FlagOffset(slot)]);
-}
-
-void Conclude(InstallCheck& check) {
-    check.installed = check.missing.empty() && check.cause == FailureCause::None;
+InstallCheck CheckWith(void (*planner)(const std::string&, const InstallOptions&, InstallPlan&),
+                       const std::string& sourceFolder, const char* templateName) {
+    InstallPlan plan(PlanReads::Shared);
+    InstallOptions quiet;
+    quiet.warn = [](const std::string&) {};
+    RunReported(plan.Report(), [&] {
+        planner(sourceFolder, quiet, plan);
+        return 0;
+    });
+    const std::string templateFile = templateName == nullptr || !plan.settings.folder.IsOpen()
+                                         ? std::string()
+                                         : plan.settings.folder.PathOf(templateName);
+    return CheckOfPlan(plan.Report(), templateFile);
 }
 
 }  // namespace
 
-InstallCheck CheckPsipInstalled(const std::string& sourceFolder) {
+InstallCheck CheckOfPlan(const InstallReport& plan, const std::string& templateFile) {
     InstallCheck check;
-    SettingsFolder found;
-    const FolderSearch search = FindPsipSettingsFolder(found);
-    if (FoundFolder(search, found, check) &&
-        FindEntry(found.folder, kPsipListFile, kPsipSection, kPsipProfileName, check)) {
-        if (!IsSafeSlotKey(check.key)) {
-            check.cause = FailureCause::SlotKeyUnsafe;
-            check.failedFile = found.folder.PathOf(kPsipListFile);
-        } else {
-            SameAsKit(found.folder, SlotProfileFile(check.key),
-                      platform::JoinPath(sourceFolder, kShippedProfile), "profile-file", check);
-            check.flag = FlagOf(found.folder, check.key);
+    check.settingsFolder = plan.settingsFolder;
+    check.cause = plan.cause;
+    check.failedFile = plan.failedFile;
+    check.warnings = plan.warnings;
+    bool changes = false;
+    for (const InstallStep& step : plan.steps) {
+        if (step.kind == StepKind::ReuseEntry) {
+            check.key = step.key;
         }
+        changes = changes || WritesFile(step.kind) || EditsList(step.kind);
+        AddPiece(check.missing, PieceOf(step, templateFile));
     }
-    Conclude(check);
+    AddPiece(check.missing, PieceOf(plan.cause));
+    check.flag = check.key.empty() ? -1 : plan.flag;
+    check.installed = !changes && plan.cause == FailureCause::None;
     return check;
 }
 
+InstallCheck CheckPsipInstalled(const std::string& sourceFolder) {
+    return CheckWith(PlanPsipInstall, sourceFolder, nullptr);
+}
+
 InstallCheck CheckTwainInstalled(const std::string& sourceFolder) {
-    InstallCheck check;
-    SettingsFolder found;
-    const FolderSearch search = FindTwainSettingsFolder(found);
-    if (FoundFolder(search, found, check) &&
-        FindEntry(found.folder, kTwainListFile, kTwainSection, kTemplateFile, check)) {
-        SameAsKit(found.folder, kTemplateFile, platform::JoinPath(sourceFolder, kTemplateFile),
-                  "template-file", check);
-    }
-    Conclude(check);
-    return check;
+    return CheckWith(PlanTwainInstall, sourceFolder, kTemplateFile);
 }

@@ -1,7 +1,7 @@
 #pragma once
-// Whether a driver already has the passbook settings, read without writing anything and
-// without the exclusive use that installing takes: the profile's entry is in the list file,
-// and the file the entry names is byte for byte the kit's.
+// Whether a driver already has the passbook settings: the installation's own plan, read
+// without writing anything and without the exclusive use that installing takes, would change
+// nothing, and nothing would stop it.
 
 #include <string>
 #include <vector>
@@ -14,11 +14,15 @@ struct InstallCheck {
     std::string key;  // the entry's slot key; empty when there is no entry
     int flag = -1;    // PaperStream IP: the slot's byte in the flag file; -1 when unknown
     // What is missing or differs: "settings-folder", "list-file", "entry", "profile-file",
-    // "template-file".
+    // "flag", "template-file", "profile-set".
     std::vector<std::string> missing;
-    FailureCause cause = FailureCause::None;  // why a file could not be read
+    FailureCause cause = FailureCause::None;  // what would stop the installation
     std::string failedFile;
+    std::vector<std::string> warnings;  // UTF-8
 };
 
 InstallCheck CheckPsipInstalled(const std::string& sourceFolder);
 InstallCheck CheckTwainInstalled(const std::string& sourceFolder);
+
+// The check of a plan decided by reading shared.
+InstallCheck CheckOfPlan(const InstallReport& plan, const std::string& templateFile);

@@ -20,6 +20,8 @@ const char* FailureCode(FailureCause cause) {
             return "list-file-unsafe";
         case FailureCause::ListFileUnreadable:
             return "list-file-unreadable";
+        case FailureCause::ListFileTooLarge:
+            return "list-file-too-large";
         case FailureCause::ListSectionMissing:
             return "list-section-missing";
         case FailureCause::NoFreeSlot:
@@ -30,8 +32,14 @@ const char* FailureCode(FailureCause cause) {
             return "slot-key-unsafe";
         case FailureCause::KitFileMissing:
             return "kit-file-missing";
+        case FailureCause::KitFileUnreadable:
+            return "kit-file-unreadable";
+        case FailureCause::KitFileTooLarge:
+            return "kit-file-too-large";
         case FailureCause::ProfileRenameFailed:
             return "profile-rename-failed";
+        case FailureCause::ProfileRemoveFailed:
+            return "profile-remove-failed";
         case FailureCause::FlagFileMissing:
             return "flag-file-missing";
         case FailureCause::FlagFileReadOnly:
@@ -42,6 +50,8 @@ const char* FailureCode(FailureCause cause) {
             return "flag-file-unsafe";
         case FailureCause::FlagFileIo:
             return "flag-file-io";
+        case FailureCause::FlagFileTooLarge:
+            return "flag-file-too-large";
         case FailureCause::SaveFailed:
             return "save-failed";
         case FailureCause::TemplateMissing:
@@ -54,14 +64,43 @@ const char* FailureCode(FailureCause cause) {
     return "unexpected";
 }
 
-void InstallReport::AddStep(StepKind kind, const std::string& file, const std::string& stepKey,
-                            std::int64_t slot) {
-    steps.push_back(InstallStep{kind, file, stepKey, slot});
+bool WritesFile(StepKind kind) {
+    switch (kind) {
+        case StepKind::CopyFile:
+        case StepKind::PlaceProfile:
+        case StepKind::RemoveShipped:
+        case StepKind::RaiseFlag:
+        case StepKind::RemoveProfile:
+        case StepKind::LowerFlag:
+        case StepKind::SaveList:
+            return true;
+        default:
+            return false;
+    }
 }
 
-bool InstallReport::HasStep(StepKind kind, const std::string& file) const {
+bool EditsList(StepKind kind) {
+    return kind == StepKind::FillEntry || kind == StepKind::AppendEntry ||
+           kind == StepKind::EmptyEntry || kind == StepKind::RemoveEntry;
+}
+
+void InstallReport::AddStep(StepKind kind, const std::string& file, const std::string& stepKey,
+                            std::int64_t slot) {
+    steps.push_back(InstallStep{kind, file, stepKey, slot, false});
+}
+
+bool InstallReport::HasStep(StepKind kind) const {
     for (const InstallStep& step : steps) {
-        if (step.kind == kind && step.file == file) {
+        if (step.kind == kind) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool InstallReport::Writes() const {
+    for (const InstallStep& step : steps) {
+        if (WritesFile(step.kind)) {
             return true;
         }
     }
@@ -80,6 +119,13 @@ void Warn(const InstallOptions& options, InstallReport& report, const std::strin
         options.warn(text);
     } else {
         platform::ShowMessageBox(text);
+    }
+}
+
+void Notice(const InstallOptions& options, InstallReport& report, const std::string& text) {
+    report.warnings.push_back(text);
+    if (options.warn) {
+        options.warn(text);
     }
 }
 

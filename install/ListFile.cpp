@@ -1,5 +1,14 @@
 #include "install/ListFile.h"
 
+namespace {
+
+FailureCause SaveFailureCause(platform::FileStatus status) {
+    return status == platform::FileStatus::Locked ? FailureCause::ListFileLocked
+                                                  : FailureCause::SaveFailed;
+}
+
+}  // namespace
+
 FailureCause ListFileFailureCause(platform::FileStatus status) {
     switch (status) {
         case platform::FileStatus::Missing:
@@ -11,6 +20,8 @@ FailureCause ListFileFailureCause(platform::FileStatus status) {
         case platform::FileStatus::Unsafe:
         case platform::FileStatus::Changed:
             return FailureCause::ListFileUnsafe;
+        case platform::FileStatus::TooLarge:
+            return FailureCause::ListFileTooLarge;
         case platform::FileStatus::OutOfMemory:
             return FailureCause::OutOfMemory;
         default:
@@ -18,20 +29,35 @@ FailureCause ListFileFailureCause(platform::FileStatus status) {
     }
 }
 
-int LoadListFile(CINIRead& list, const platform::Folder& folder, const std::string& name,
-                 InstallReport& report) {
-    return list.Load(folder, name) == 0
+int PlanListLoad(InstallPlan& plan, const std::string& name) {
+    const platform::Folder& folder = plan.settings.folder;
+    platform::FileStatus status = platform::FileStatus::Ok;
+    if (plan.Exclusive()) {
+        status = plan.list.Load(folder, name, kListFileLimit) == 0 ? platform::FileStatus::Ok
+                                                                   : plan.list.LastFileStatus();
+    } else {
+        std::string bytes;
+        platform::FileIdentity identity;
+        status = platform::ReadFileShared(folder, name, kListFileLimit, bytes, identity);
+        plan.list.LoadBytes(bytes);
+    }
+    return status == platform::FileStatus::Ok
                ? 0
-               : report.Fail(ListFileFailureCause(list.LastFileStatus()), folder.PathOf(name));
+               : plan.Stop(ListFileFailureCause(status), folder.PathOf(name));
 }
 
-int SaveListFile(CINIRead& list, const platform::Folder& folder, const std::string& name,
-                 const InstallOptions& options, InstallReport& report) {
+int PlanListSave(InstallPlan& plan, const std::string& name) {
+    const platform::Folder& folder = plan.settings.folder;
     const std::string path = folder.PathOf(name);
-    const int saved = options.dryRun ? list.CheckSave(folder, name) : list.Save(folder, name);
-    if (saved != 0) {
-        return report.Fail(FailureCause::SaveFailed, path);
+    if (plan.Exclusive() && plan.list.CheckSave(folder, name) != 0) {
+        return plan.Stop(SaveFailureCause(plan.list.LastFileStatus()), path);
     }
-    report.AddStep(StepKind::SaveList, path);
+    CINIRead& list = plan.list;
+    plan.Add(
+        StepKind::SaveList, path, std::string(), 0,
+        [&list, &folder, name] {
+            return list.Save(folder, name) == 0 ? platform::FileStatus::Ok : list.LastFileStatus();
+        },
+        SaveFailureCause);
     return 0;
 }

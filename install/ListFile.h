@@ -1,20 +1,22 @@
 #pragma once
-// Loading and saving a driver's list file within an installation, with the cause of a
-// failure reported.
+// A driver's list file within a plan: read as the plan reads, and saved when an edit needs
+// it, with the cause of a failure reported.
 
 #include <string>
 
-#include "ini/INIRead.h"
-#include "install/InstallReport.h"
+#include "install/InstallPlan.h"
 #include "platform/Platform.h"
+
+// The largest list file that is read whole (a list of a million entries is about 22 MB).
+constexpr std::uint64_t kListFileLimit = 64ull << 20;
 
 // The cause that a list file's read failure is reported as.
 FailureCause ListFileFailureCause(platform::FileStatus status);
 
-// 0 loaded; else the reported failure's -1.
-int LoadListFile(CINIRead& list, const platform::Folder& folder, const std::string& name,
-                 InstallReport& report);
+// Loads the list file of the plan's settings folder into the plan's store: 0, or -1 with the
+// plan stopped.
+int PlanListLoad(InstallPlan& plan, const std::string& name);
 
-// 0 saved (with options.dryRun: would be saved); else the reported failure's -1.
-int SaveListFile(CINIRead& list, const platform::Folder& folder, const std::string& name,
-                 const InstallOptions& options, InstallReport& report);
+// Adds the save of the list's edits; an exclusive plan first makes sure the file may be
+// replaced, and stops (-1) when it may not.
+int PlanListSave(InstallPlan& plan, const std::string& name);

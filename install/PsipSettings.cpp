@@ -1,29 +1,21 @@
 #include "install/PsipSettings.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
-#include "ini/INIRead.h"
 #include "ini/SlotNumber.h"
 #include "install/DriverFiles.h"
 #include "install/FlagFile.h"
 #include "install/FolderMirror.h"
 #include "install/ListFile.h"
-#include "install/SettingsFolder.h"
 #include "install/SlotKey.h"
 #include "text/Cp932.h"
 
 namespace {
 
-// "PFU設定ディレクトリ(7X)がありません！" (the PFU settings folder (7X) does not exist!)
-const char kFolderMissing[] =
-    "PFU\x90\xDD\x92\xE8\x83"
-    "f\x83"
-    "B\x83\x8C\x83N\x83g\x83\x8A(7X)\x82\xAA\x82\xA0\x82\xE8"
-    "\x82\xDC\x82\xB9\x82\xF1\x81I";
 const char* const kSection = kPsipSection;
 const char* const kListFile = kPsipListFile;
-const char* const kProfileNames[] = {kPsipProfileName};
 constexpr int kLastFreeSlotTried = 99;
 
 struct Slot {
@@ -37,7 +29,9 @@ struct Slot {
 Slot TakeSlot(CINIRead& list, const std::string& name) {
     std::string line;
     if (list.FindValueLine(kSection, name, line) != 0) {
-        return Slot{line.substr(0, cp932::FindChar(line, '=')), SlotAction::Reused, 0};
+        std::string key = line.substr(0, cp932::FindChar(line, '='));
+        const std::int64_t number = LeadingNumber(key);
+        return Slot{std::move(key), SlotAction::Reused, number};
     }
     for (int number = 1; number <= kLastFreeSlotTried; ++number) {
         std::string key = FormatSlotKey(number, 6);
@@ -59,120 +53,173 @@ StepKind StepOf(SlotAction action) {
                                           : StepKind::AppendEntry;
 }
 
-// Puts the kit's profile under the slot's name in one step, whatever stood in the settings
-// folder before (also a newer "FTS_EX_BKBOOK.xml" that the copy kept), and takes the shipped
-// name away. The slot's old profile stays when there is nothing to replace it with.
-int PlaceProfile(const std::string& sourceFolder, const platform::Folder& folder,
-                 const std::string& key, const InstallOptions& options, InstallReport& report) {
-    const std::string kitProfile = platform::JoinPath(sourceFolder, kShippedProfile);
-    const std::string target = SlotProfileFile(key);
-    if (!platform::IsExistingFile(kitProfile)) {
-        return report.Fail(FailureCause::KitFileMissing, kitProfile);
-    }
-    const platform::HiddenTarget hidden = platform::HiddenTarget::Replace;
-    const platform::FileStatus placed =
-        options.dryRun ? platform::CheckCopyTarget(folder, target, hidden)
-                       : platform::CopyFileInto(kitProfile, folder, target, hidden);
-    if (placed == platform::FileStatus::Missing) {
-        return report.Fail(FailureCause::KitFileMissing, kitProfile);
-    }
-    if (placed != platform::FileStatus::Ok) {
-        return report.Fail(FailureCause::ProfileRenameFailed, folder.PathOf(target));
-    }
-    const platform::FileStatus removed =
-        options.dryRun ? platform::FileStatus::Ok : platform::RemoveFile(folder, kShippedProfile);
-    if (removed != platform::FileStatus::Ok && removed != platform::FileStatus::Missing) {
-        return report.Fail(FailureCause::ProfileRenameFailed, folder.PathOf(kShippedProfile));
-    }
-    report.AddStep(StepKind::PlaceProfile, folder.PathOf(target), key);
-    return 0;
-}
-
-int InstallProfile(CINIRead& list, const std::string& sourceFolder, const platform::Folder& folder,
-                   const std::string& name, const InstallOptions& options, InstallReport& report,
-                   std::vector<std::int64_t>& newSlots) {
-    const std::string listPath = folder.PathOf(kListFile);
-    const Slot slot = TakeSlot(list, name);
+// The entry of the profile: found, filled or added. -1 when the plan stops.
+int PlanEntry(InstallPlan& plan, const std::string& name, Slot& slot) {
+    const std::string listPath = plan.settings.folder.PathOf(kListFile);
+    slot = TakeSlot(plan.list, name);
     if (slot.action == SlotAction::None) {
         // Entries, but no number above them left for a new one.
-        return report.Fail(list.HasKeyLine(kSection) ? FailureCause::SlotOutOfRange
-                                                     : FailureCause::ListSectionMissing,
-                           listPath);
+        return plan.Stop(plan.list.HasKeyLine(kSection) ? FailureCause::SlotOutOfRange
+                                                        : FailureCause::ListSectionMissing,
+                         listPath);
     }
     if (slot.action != SlotAction::Reused && !HasFlagByte(slot.number)) {
-        return report.Fail(FailureCause::SlotOutOfRange, listPath);
+        return plan.Stop(FailureCause::SlotOutOfRange, listPath);
     }
-    if (!IsSafeSlotKey(slot.key)) {
-        return report.Fail(FailureCause::SlotKeyUnsafe, listPath);
+    if (!IsSafeProfileKey(slot.key)) {
+        return plan.Stop(FailureCause::SlotKeyUnsafe, listPath);
     }
+    InstallReport& report = plan.Report();
     report.action = slot.action;
     report.key = slot.key;
-    report.AddStep(StepOf(slot.action), listPath, slot.key, slot.number);
-    if (PlaceProfile(sourceFolder, folder, slot.key, options, report) != 0) {
-        return -1;
-    }
-    if (slot.action != SlotAction::Reused) {
-        newSlots.push_back(slot.number);
+    if (slot.action == SlotAction::Reused) {
+        plan.Note(StepKind::ReuseEntry, listPath, slot.key);
+    } else {
+        plan.EditList(StepOf(slot.action), listPath, slot.key, slot.number);
     }
     return 0;
 }
 
-FailureCause FlagFailureCause(platform::FileStatus status) {
-    switch (status) {
-        case platform::FileStatus::Missing:
-            return FailureCause::FlagFileMissing;
-        case platform::FileStatus::ReadOnly:
-            return FailureCause::FlagFileReadOnly;
-        case platform::FileStatus::Locked:
-            return FailureCause::FlagFileLocked;
-        case platform::FileStatus::Unsafe:
-            return FailureCause::FlagFileUnsafe;
-        case platform::FileStatus::OutOfMemory:
-            return FailureCause::OutOfMemory;
-        default:
-            return FailureCause::FlagFileIo;
-    }
+// Whether the file at a name of the folder has the kit's bytes.
+bool HasBytes(const platform::Folder& folder, const std::string& name, const std::string& bytes) {
+    std::string found;
+    platform::FileIdentity identity;
+    return platform::ReadFileShared(folder, name, kKitFileLimit, found, identity) ==
+               platform::FileStatus::Ok &&
+           found == bytes;
 }
 
-int RaiseFlags(const platform::Folder& folder, const std::vector<std::int64_t>& newSlots,
-               const InstallOptions& options, InstallReport& report) {
-    const std::string flagPath = folder.PathOf(kFlagFileName);
-    const platform::FileStatus raised = RaiseSlotFlags(folder, newSlots, options.dryRun);
-    if (raised != platform::FileStatus::Ok) {
-        return report.Fail(FlagFailureCause(raised), flagPath);
+// The kit's profile under the slot's name, whatever stood there before. A profile that
+// already is the kit's is no step. -1 when the plan stops.
+int PlanProfilePlacement(InstallPlan& plan, const std::string& key,
+                         const std::shared_ptr<const platform::KitFile>& kit) {
+    const platform::Folder& folder = plan.settings.folder;
+    const std::string target = SlotProfileFile(key);
+    const std::string targetPath = folder.PathOf(target);
+    platform::FileInfo info;
+    const platform::FileStatus found = platform::InspectFile(folder, target, info);
+    if (found != platform::FileStatus::Missing &&
+        (found != platform::FileStatus::Ok || info.kind != platform::FileKind::Regular)) {
+        return plan.Stop(FailureCause::ProfileRenameFailed, targetPath);
     }
-    for (const std::int64_t slot : newSlots) {
-        report.AddStep(StepKind::RaiseFlag, flagPath, std::string(), slot);
+    if (found == platform::FileStatus::Ok &&
+        (kit == nullptr || HasBytes(folder, target, kit->bytes))) {
+        return 0;  // the kit's already, or (checked without a kit) present
     }
+    if (found == platform::FileStatus::Ok && info.readOnly) {
+        return plan.Stop(FailureCause::ProfileRenameFailed, targetPath);
+    }
+    const platform::HiddenTarget hidden = platform::HiddenTarget::Replace;
+    if (plan.Exclusive() &&
+        platform::CheckCopyTarget(folder, target, hidden) != platform::FileStatus::Ok) {
+        return plan.Stop(FailureCause::ProfileRenameFailed, targetPath);
+    }
+    const platform::FileIdentity expected = info.identity;
+    plan.Add(
+        StepKind::PlaceProfile, targetPath, key, 0,
+        [&folder, target, kit, expected] {
+            return kit == nullptr
+                       ? platform::FileStatus::Missing
+                       : platform::WriteKitFile(folder, target, *kit,
+                                                platform::HiddenTarget::Replace, &expected);
+        },
+        [](platform::FileStatus) { return FailureCause::ProfileRenameFailed; });
     return 0;
 }
 
-int Install(const std::string& sourceFolder, const InstallOptions& options, InstallReport& report) {
-    SettingsFolder settings;
-    const FolderSearch search = FindPsipSettingsFolder(settings);
-    if (EnterSettingsFolder(search, settings, kFolderMissing, options, report) != 0) {
-        return -1;
+// A profile left under the shipped name by an earlier run is taken away, as the rename it
+// stands for always did. -1 when the plan stops.
+int PlanShippedNameRemoval(InstallPlan& plan) {
+    const platform::Folder& folder = plan.settings.folder;
+    const std::string path = folder.PathOf(kShippedProfile);
+    platform::FileInfo info;
+    const platform::FileStatus found = platform::InspectFile(folder, kShippedProfile, info);
+    if (found == platform::FileStatus::Missing) {
+        return 0;
     }
-    const platform::Folder& folder = settings.folder;
-    CopyFolderFiles(sourceFolder, folder, options, report);
+    if (found != platform::FileStatus::Ok || info.kind == platform::FileKind::Folder) {
+        return plan.Stop(FailureCause::ProfileRenameFailed, path);
+    }
+    const platform::FileIdentity expected = info.identity;
+    plan.Add(
+        StepKind::RemoveShipped, path, std::string(), 0,
+        [&folder, expected] { return platform::RemoveFile(folder, kShippedProfile, &expected); },
+        [](platform::FileStatus) { return FailureCause::ProfileRenameFailed; });
+    return 0;
+}
 
-    CINIRead list;
-    if (LoadListFile(list, folder, kListFile, report) != 0) {
-        return -1;
+// The kit's profile, read whole; null when the check goes on without it.
+int ReadKitProfile(InstallPlan& plan, const std::string& sourceFolder,
+                   const InstallOptions& options, std::shared_ptr<const platform::KitFile>& kit) {
+    const std::string path = platform::JoinPath(sourceFolder, kShippedProfile);
+    auto read = std::make_shared<platform::KitFile>();
+    const platform::FileStatus status = platform::ReadKitFile(path, kKitFileLimit, *read);
+    if (status == platform::FileStatus::Ok) {
+        kit = std::move(read);
+        return 0;
     }
-    std::vector<std::int64_t> newSlots;
-    for (const char* name : kProfileNames) {
-        if (InstallProfile(list, sourceFolder, folder, name, options, report, newSlots) != 0) {
-            return -1;
+    if (!plan.Exclusive() && status != platform::FileStatus::TooLarge) {
+        Notice(options, plan.Report(), KitNotComparedWarning(path));
+        return 0;
+    }
+    return plan.Stop(KitFileFailureCause(status), path);
+}
+
+// The slot's flag raised: always for a slot taken now, and for a reused entry whose flag
+// file is there but has the flag low. -1 when the plan stops.
+int PlanFlag(InstallPlan& plan, const Slot& slot) {
+    const std::string path = plan.settings.folder.PathOf(kFlagFileName);
+    std::string bytes;
+    platform::FileIdentity identity;
+    if (slot.action == SlotAction::Reused) {
+        // A listed profile leaves a missing or unreadable flag file alone, as it always did.
+        if (!HasFlagByte(slot.number) ||
+            ReadFlagFile(plan, false, bytes, identity) != platform::FileStatus::Ok) {
+            return 0;
+        }
+        plan.Report().flag = FlagByteOf(bytes, slot.number);
+        if (plan.Report().flag == kFlagRaised) {
+            return 0;
         }
     }
-    if (!newSlots.empty() && RaiseFlags(folder, newSlots, options, report) != 0) {
-        return -1;
+    const platform::FileStatus read = ReadFlagFile(plan, true, bytes, identity);
+    if (read != platform::FileStatus::Ok) {
+        return plan.Stop(FlagFileFailureCause(read), path);
     }
-    return SaveListFile(list, folder, kListFile, options, report);
+    plan.Report().flag = FlagByteOf(bytes, slot.number);
+    const std::string raised = WithFlagsRaised(bytes, {slot.number});
+    if (raised == bytes) {
+        return 0;
+    }
+    const platform::Folder& folder = plan.settings.folder;
+    plan.Add(
+        StepKind::RaiseFlag, path, std::string(), slot.number,
+        [&folder, raised, identity] {
+            return platform::WriteFileReplacing(folder, kFlagFileName, raised, &identity);
+        },
+        FlagFileFailureCause);
+    return 0;
 }
 
 }  // namespace
+
+void PlanPsipInstall(const std::string& sourceFolder, const InstallOptions& options,
+                     InstallPlan& plan) {
+    const FolderSearch search = FindPsipSettingsFolder(plan.settings);
+    std::shared_ptr<const platform::KitFile> kit;
+    Slot slot;
+    if (plan.EnterSettingsFolder(search, kPsipFolderMissing, options) != 0 ||
+        PlanFolderMirror(sourceFolder, kShippedProfile, options, plan) != 0 ||
+        PlanListLoad(plan, kListFile) != 0 || PlanEntry(plan, kPsipProfileName, slot) != 0 ||
+        ReadKitProfile(plan, sourceFolder, options, kit) != 0 ||
+        PlanProfilePlacement(plan, slot.key, kit) != 0 || PlanShippedNameRemoval(plan) != 0 ||
+        PlanFlag(plan, slot) != 0) {
+        return;
+    }
+    if (slot.action != SlotAction::Reused) {
+        PlanListSave(plan, kListFile);
+    }
+}
 
 int InstallPsipSettings(const std::string& sourceFolder) {
     InstallReport report;
@@ -181,5 +228,6 @@ int InstallPsipSettings(const std::string& sourceFolder) {
 
 int InstallPsipSettings(const std::string& sourceFolder, const InstallOptions& options,
                         InstallReport& report) {
-    return RunReported(report, [&] { return Install(sourceFolder, options, report); });
+    return RunPlanned(options, report,
+                      [&](InstallPlan& plan) { PlanPsipInstall(sourceFolder, options, plan); });
 }

@@ -5,11 +5,16 @@
 
 #include <string>
 
+#include "install/InstallPlan.h"
 #include "install/InstallReport.h"
 
 // 0 success; -1 failure. Nothing is undone on failure, but no driver file is ever lost:
 // the installed profile file is replaced only by the kit's, and the list file and the flag
-// file are each fully old or fully new.
+// file are each fully old or fully new. A run with nothing to do writes nothing.
 int InstallPsipSettings(const std::string& sourceFolder);
 int InstallPsipSettings(const std::string& sourceFolder, const InstallOptions& options,
                         InstallReport& report);
+
+// Decides every step of the installation, reading as the plan reads, and where it stops.
+void PlanPsipInstall(const std::string& sourceFolder, const InstallOptions& options,
+                     InstallPlan& plan);

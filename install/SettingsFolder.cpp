@@ -39,17 +39,3 @@ FolderSearch FindTwainSettingsFolder(SettingsFolder& found) {
     return OpenCandidate(windowsFolder, {"twain_32", "fjscan32"}, found) ? FolderSearch::Found
                                                                          : FolderSearch::Missing;
 }
-
-int EnterSettingsFolder(FolderSearch search, const SettingsFolder& found,
-                        const std::string& warning, const InstallOptions& options,
-                        InstallReport& report) {
-    if (search == FolderSearch::NoCommonAppData) {
-        return report.Fail(FailureCause::SettingsFolderMissing, std::string());
-    }
-    if (search == FolderSearch::Missing) {
-        Warn(options, report, warning);
-        return report.Fail(FailureCause::SettingsFolderMissing, found.path);
-    }
-    report.settingsFolder = found.path;
-    return 0;
-}

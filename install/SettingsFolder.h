@@ -4,7 +4,6 @@
 
 #include <string>
 
-#include "install/InstallReport.h"
 #include "platform/Platform.h"
 
 enum class FolderSearch {
@@ -23,9 +22,3 @@ FolderSearch FindPsipSettingsFolder(SettingsFolder& found);
 
 // "%ProgramData%\Fujitsu\Fjtwain\FTS", else "%windir%\twain_32\fjscan32".
 FolderSearch FindTwainSettingsFolder(SettingsFolder& found);
-
-// An installation's first step: 0 with the folder found and reported; else -1, with the
-// failure reported and, when no candidate is a real folder, `warning` shown first.
-int EnterSettingsFolder(FolderSearch search, const SettingsFolder& found,
-                        const std::string& warning, const InstallOptions& options,
-                        InstallReport& report);

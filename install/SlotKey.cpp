@@ -1,5 +1,6 @@
 #include "install/SlotKey.h"
 
+#include "install/DriverFiles.h"
 #include "text/Cp932.h"
 
 bool IsSafeSlotKey(const std::string& key) {
@@ -8,10 +9,14 @@ bool IsSafeSlotKey(const std::string& key) {
             return false;
         }
     }
-    for (const char forbidden : std::string(":*?\"<>|")) {
+    for (const char forbidden : std::string(":*?\"<>|~")) {
         if (cp932::FindChar(key, forbidden) != std::string::npos) {
             return false;
         }
     }
     return true;
+}
+
+bool IsSafeProfileKey(const std::string& key) {
+    return IsSafeSlotKey(key) && !cp932::EqualsNoCase(SlotProfileFile(key), kShippedProfile);
 }

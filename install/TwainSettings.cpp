@@ -1,24 +1,15 @@
 #include "install/TwainSettings.h"
 
-#include "ini/INIRead.h"
 #include "ini/SlotNumber.h"
 #include "install/DriverFiles.h"
 #include "install/FolderMirror.h"
 #include "install/ListFile.h"
-#include "install/SettingsFolder.h"
 #include "text/Cp932.h"
 
 namespace {
 
-// "PFU設定ディレクトリがありません！" (the PFU settings folder does not exist!)
-const char kFolderMissing[] =
-    "PFU\x90\xDD\x92\xE8\x83"
-    "f\x83"
-    "B\x83\x8C\x83N\x83g\x83\x8A\x82\xAA\x82\xA0\x82\xE8\x82"
-    "\xDC\x82\xB9\x82\xF1\x81I";
 const char* const kSection = kTwainSection;
 const char* const kListFile = kTwainListFile;
-const char* const kTemplateNames[] = {kTemplateFile};
 constexpr int kLastSlot = 99;
 
 // The entry that carries the name, else the first free one of 01 to 99 by number.
@@ -38,48 +29,77 @@ SlotAction RegisterTemplate(CINIRead& list, const std::string& name, std::string
     return SlotAction::None;
 }
 
-// A template that is neither in the folder nor about to be copied there cannot be
-// registered: the driver would list a template it cannot open.
-bool TemplatePresent(const platform::Folder& folder, const std::string& name,
-                     const InstallReport& report) {
-    return platform::CheckRegularFile(folder, name) == platform::FileStatus::Ok ||
-           report.HasStep(StepKind::CopyFile, folder.PathOf(name));
+bool CopyPlanned(const InstallReport& report, const std::string& file) {
+    for (const InstallStep& step : report.steps) {
+        if (step.kind == StepKind::CopyFile && step.file == file) {
+            return true;
+        }
+    }
+    return false;
 }
 
-int Install(const std::string& sourceFolder, const InstallOptions& options, InstallReport& report) {
-    SettingsFolder settings;
-    const FolderSearch search = FindTwainSettingsFolder(settings);
-    if (EnterSettingsFolder(search, settings, kFolderMissing, options, report) != 0) {
-        return -1;
-    }
-    const platform::Folder& folder = settings.folder;
-    CopyFolderFiles(sourceFolder, folder, options, report);
-    for (const char* name : kTemplateNames) {
-        if (!TemplatePresent(folder, name, report)) {
-            return report.Fail(FailureCause::TemplateMissing, folder.PathOf(name));
-        }
-    }
+bool TemplateInFolder(const platform::Folder& folder, const std::string& name) {
+    platform::FileInfo info;
+    return platform::InspectFile(folder, name, info) == platform::FileStatus::Ok &&
+           info.kind == platform::FileKind::Regular;
+}
 
-    CINIRead list;
-    if (LoadListFile(list, folder, kListFile, report) != 0) {
-        return -1;
+// A template that is neither in the folder nor copied there cannot be registered: the
+// driver would list a template it cannot open. -1 when the plan stops.
+int PlanTemplatePresent(InstallPlan& plan, const std::string& name) {
+    const platform::Folder& folder = plan.settings.folder;
+    const std::string path = folder.PathOf(name);
+    if (CopyPlanned(plan.Report(), path)) {
+        // The copy may yet fail: the run looks again before it registers anything.
+        plan.Require([&folder, name] { return TemplateInFolder(folder, name); },
+                     FailureCause::TemplateMissing, path);
+        return 0;
     }
-    const std::string listPath = folder.PathOf(kListFile);
-    for (const char* name : kTemplateNames) {
-        report.action = RegisterTemplate(list, name, report.key);
-        if (report.action == SlotAction::None) {
-            return report.Fail(list.HasKeyLine(kSection) ? FailureCause::NoFreeSlot
-                                                         : FailureCause::ListSectionMissing,
-                               listPath);
-        }
-        const bool reused = report.action == SlotAction::Reused;
-        report.AddStep(reused ? StepKind::ReuseEntry : StepKind::FillEntry, listPath, report.key,
-                       reused ? 0 : LeadingNumber(report.key));
+    return TemplateInFolder(folder, name) ? 0 : plan.Stop(FailureCause::TemplateMissing, path);
+}
+
+// The check compares with the kit's template; without one it says so.
+void NoticeMissingKitTemplate(InstallPlan& plan, const std::string& sourceFolder,
+                              const InstallOptions& options) {
+    const std::string path = platform::JoinPath(sourceFolder, kTemplateFile);
+    platform::KitFile kit;
+    if (!plan.Exclusive() &&
+        platform::ReadKitFile(path, kKitFileLimit, kit) != platform::FileStatus::Ok) {
+        Notice(options, plan.Report(), KitNotComparedWarning(path));
     }
-    return SaveListFile(list, folder, kListFile, options, report);
+}
+
+int PlanRegistration(InstallPlan& plan, const std::string& name) {
+    const std::string listPath = plan.settings.folder.PathOf(kListFile);
+    InstallReport& report = plan.Report();
+    report.action = RegisterTemplate(plan.list, name, report.key);
+    if (report.action == SlotAction::None) {
+        return plan.Stop(plan.list.HasKeyLine(kSection) ? FailureCause::NoFreeSlot
+                                                        : FailureCause::ListSectionMissing,
+                         listPath);
+    }
+    if (report.action == SlotAction::Reused) {
+        plan.Note(StepKind::ReuseEntry, listPath, report.key);
+        return 0;
+    }
+    plan.EditList(StepKind::FillEntry, listPath, report.key, LeadingNumber(report.key));
+    return PlanListSave(plan, kListFile);
 }
 
 }  // namespace
+
+void PlanTwainInstall(const std::string& sourceFolder, const InstallOptions& options,
+                      InstallPlan& plan) {
+    const FolderSearch search = FindTwainSettingsFolder(plan.settings);
+    if (plan.EnterSettingsFolder(search, kTwainFolderMissing, options) != 0 ||
+        PlanFolderMirror(sourceFolder, std::string(), options, plan) != 0) {
+        return;
+    }
+    NoticeMissingKitTemplate(plan, sourceFolder, options);
+    if (PlanTemplatePresent(plan, kTemplateFile) == 0 && PlanListLoad(plan, kListFile) == 0) {
+        PlanRegistration(plan, kTemplateFile);
+    }
+}
 
 int InstallTwainSettings(const std::string& sourceFolder) {
     InstallReport report;
@@ -88,5 +108,6 @@ int InstallTwainSettings(const std::string& sourceFolder) {
 
 int InstallTwainSettings(const std::string& sourceFolder, const InstallOptions& options,
                          InstallReport& report) {
-    return RunReported(report, [&] { return Install(sourceFolder, options, report); });
+    return RunPlanned(options, report,
+                      [&](InstallPlan& plan) { PlanTwainInstall(sourceFolder, options, plan); });
 }

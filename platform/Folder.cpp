@@ -14,13 +14,16 @@ Folder::~Folder() {
 }
 
 Folder::Folder(Folder&& other) noexcept
-    : m_handles(std::exchange(other.m_handles, {})), m_path(std::move(other.m_path)) {}
+    : m_handles(std::exchange(other.m_handles, {})),
+      m_path(std::move(other.m_path)),
+      m_written(other.m_written) {}
 
 Folder& Folder::operator=(Folder&& other) noexcept {
     if (this != &other) {
         Close();
         m_handles = std::exchange(other.m_handles, {});
         m_path = std::move(other.m_path);
+        m_written = other.m_written;
     }
     return *this;
 }

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -30,14 +31,22 @@ enum class FileStatus {
     IoError,  // any other failure of the system
 };
 
-// Which file a name stood for: the same identity means the same file.
+// Which file a name stood for, as it was seen: the same identity means the same file, not
+// written since (the same size and last-write time).
 struct FileIdentity {
+    bool exists = false;  // false: nothing stood at the name
     std::uint64_t volume = 0;
     std::uint64_t index = 0;
+    std::uint64_t size = 0;
+    std::int64_t lastWrite = 0;  // in the system's own units
     bool operator==(const FileIdentity& other) const {
-        return volume == other.volume && index == other.index;
+        return exists == other.exists && volume == other.volume && index == other.index &&
+               size == other.size && lastWrite == other.lastWrite;
     }
 };
+
+// No limit on the size of a file read whole.
+constexpr std::uint64_t kAnySize = ~std::uint64_t{0};
 
 // A folder held open. While it is held, it (and on Windows each folder above it up to its
 // base) cannot be swapped for another, and names in it are resolved inside it.
@@ -58,12 +67,15 @@ public:
     // For the system files: the handles from the base down, the folder itself last.
     Folder(std::vector<std::intptr_t> handles, std::string path);
     std::intptr_t Handle() const { return m_handles.back(); }
+    // True once only: the first write in the folder removes what crashed runs left there.
+    bool TakeFirstWrite() const { return !std::exchange(m_written, true); }
 
 private:
     void Close();
 
     std::vector<std::intptr_t> m_handles;
     std::string m_path;
+    mutable bool m_written = false;
 };
 
 // --- Folders ------------------------------------------------------------------------------
@@ -84,47 +96,74 @@ FileStatus OpenFolderOf(const std::string& path, Folder& folder, std::string& na
 
 // Reads a whole file that the process may also write, with the identity of the file read.
 // Refuses, reading nothing, what an exclusive read-write open would refuse (a missing,
-// read-only or locked file) and anything but a regular file with one link.
-FileStatus ReadFileForUpdate(const Folder& folder, const std::string& name, std::string& bytes,
-                             FileIdentity& identity);
+// read-only or locked file), anything but a regular file with one link, and a file longer
+// than `limit` bytes (TooLarge).
+FileStatus ReadFileForUpdate(const Folder& folder, const std::string& name, std::uint64_t limit,
+                             std::string& bytes, FileIdentity& identity);
 
 // Reads a whole regular, single-link file without asking for write access or exclusive use.
-FileStatus ReadFileShared(const Folder& folder, const std::string& name, std::string& bytes);
+FileStatus ReadFileShared(const Folder& folder, const std::string& name, std::uint64_t limit,
+                          std::string& bytes, FileIdentity& identity);
+
+enum class FileKind {
+    Regular,  // a regular file with exactly one link
+    Folder,   // a real folder
+    Other,    // a link, junction, hard-linked file, pipe or device
+};
+
+// What stands at a name, seen without following a link and without opening it for more
+// than its attributes.
+struct FileInfo {
+    FileKind kind = FileKind::Other;
+    FileIdentity identity;
+    bool readOnly = false;  // the read-only attribute (POSIX: the owner write bit clear)
+    bool hidden = false;    // the hidden attribute (POSIX: a name that starts with '.')
+    std::int64_t lastWriteSeconds = 0;  // since 1970
+};
+
+// Missing when nothing stands at the name.
+FileStatus InspectFile(const Folder& folder, const std::string& name, FileInfo& info);
 
 // Whether WriteFileReplacing would be allowed to replace the name (a missing file may be
-// created), without writing anything. With `expected`, the file must still be that one.
+// created), without writing anything. With `expected`, the name must still stand for that
+// file (or, when it did not exist, for none).
 FileStatus CheckReplaceable(const Folder& folder, const std::string& name,
                             const FileIdentity* expected);
 
 // Writes a whole file so that it is at every moment either fully the old one or fully the
 // new one: the bytes go to a temporary file beside it, which then replaces it, with the old
 // file's permissions but never a set-user-id, set-group-id or sticky bit (Windows: only the
-// read-only, hidden, system and archive attributes). Refuses what CheckReplaceable refuses
-// and leaves no temporary file, also none that a crashed earlier run left for this name.
+// read-only, hidden, system and archive attributes). Refuses what CheckReplaceable refuses.
+// Temporary files that a crashed earlier run left in the folder are removed first, once per
+// held folder.
 FileStatus WriteFileReplacing(const Folder& folder, const std::string& name,
                               const std::string& bytes, const FileIdentity* expected);
 
 // Whether a copy replaces a hidden target or, as the system's own copy does, refuses it.
 enum class HiddenTarget { Refuse, Replace };
 
-// Copies a file of the kit onto a name in the folder, in the same way, with the source's
-// last-write time and read-only state.
-FileStatus CopyFileInto(const std::string& sourcePath, const Folder& folder,
-                        const std::string& name, HiddenTarget hidden = HiddenTarget::Refuse);
-
-// Whether CopyFileInto would be allowed to replace the name.
+// Whether WriteKitFile would be allowed to replace the name.
 FileStatus CheckCopyTarget(const Folder& folder, const std::string& name,
                            HiddenTarget hidden = HiddenTarget::Refuse);
 
+// A file of the kit as read: its bytes and what a copy of it takes over.
+struct KitFile {
+    std::string bytes;
+    std::int64_t lastWrite = 0;         // in the system's own units
+    std::int64_t lastWriteSeconds = 0;  // since 1970
+    std::uint32_t permissions = 0;      // POSIX: the mode bits; Windows: the kept attributes
+};
+
+// Writes a kit file onto a name in the folder in the way WriteFileReplacing does, with the
+// kit file's last-write time and read-only state.
+FileStatus WriteKitFile(const Folder& folder, const std::string& name, const KitFile& file,
+                        HiddenTarget hidden, const FileIdentity* expected);
+
 // Removes whatever stands at the name (a link itself, never what it points to), read-only
-// or not. Missing when there is nothing.
-FileStatus RemoveFile(const Folder& folder, const std::string& name);
-
-// Ok when a regular single-link file stands at the name; Missing, Unsafe or IoError else.
-FileStatus CheckRegularFile(const Folder& folder, const std::string& name);
-
-// Last-write time in whole seconds since 1970, of the name itself (not of a link's target).
-bool GetLastWriteSeconds(const Folder& folder, const std::string& name, std::int64_t& seconds);
+// or not, but never a real folder (Unsafe). Missing when there is nothing; with `expected`,
+// Changed when the name no longer stands for that file.
+FileStatus RemoveFile(const Folder& folder, const std::string& name,
+                      const FileIdentity* expected = nullptr);
 
 // Whether the name is a regular file that carries a version resource.
 bool HasVersionResource(const Folder& folder, const std::string& name);
@@ -140,13 +179,12 @@ struct FolderEntry {
 // the system reports them. Fails when the folder cannot be listed.
 bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries);
 
-bool GetLastWriteSeconds(const std::string& path, std::int64_t& seconds);
-
-// Reads a whole regular file; never waits on a pipe or device.
-FileStatus ReadWholeFile(const std::string& path, std::string& bytes);
+// Reads a whole file of the kit, without following a link at its name: Unsafe when it is not
+// a regular single-link file, TooLarge when it is longer than `limit` bytes. Never waits on a
+// pipe or device.
+FileStatus ReadKitFile(const std::string& path, std::uint64_t limit, KitFile& file);
 
 bool IsExistingDirectory(const std::string& path);
-bool IsExistingFile(const std::string& path);
 
 // --- Environment --------------------------------------------------------------------------
 
@@ -213,7 +251,8 @@ private:
 // The window that owns every message box; null for none.
 void SetMessageBoxOwner(void* window);
 
-// A modal box with an OK button and the exclamation icon; returns when it is dismissed.
+// A modal box with an OK button and the exclamation icon, for UTF-8 text; returns when it is
+// dismissed.
 void ShowMessageBox(const std::string& text);
 
 }  // namespace platform

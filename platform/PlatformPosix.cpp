@@ -69,8 +69,19 @@ bool IsHiddenName(const std::string& name) {
 }
 
 FileIdentity IdentityOf(const struct stat& status) {
-    return FileIdentity{static_cast<std::uint64_t>(status.st_dev),
-                        static_cast<std::uint64_t>(status.st_ino)};
+    FileIdentity identity;
+    identity.exists = true;
+    identity.volume = static_cast<std::uint64_t>(status.st_dev);
+    identity.index = static_cast<std::uint64_t>(status.st_ino);
+    identity.size = static_cast<std::uint64_t>(status.st_size);
+    identity.lastWrite =
+        static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
+    return identity;
+}
+
+// The same file, whatever became of its contents: for a file this process holds open.
+bool SameFile(const struct stat& left, const struct stat& right) {
+    return left.st_dev == right.st_dev && left.st_ino == right.st_ino;
 }
 
 FileStatus StatusOfError(int error) {
@@ -129,8 +140,7 @@ FileStatus OpenInFolder(const Folder& folder, const std::string& name, int acces
     if (::fstat(fd.get(), &status) != 0) {
         return FileStatus::IoError;
     }
-    if (CheckRegularSingle(status) != FileStatus::Ok ||
-        !(IdentityOf(status) == IdentityOf(before))) {
+    if (CheckRegularSingle(status) != FileStatus::Ok || !SameFile(status, before)) {
         return FileStatus::Unsafe;
     }
     return ClearNonBlocking(fd.get()) ? FileStatus::Ok : FileStatus::IoError;
@@ -138,11 +148,12 @@ FileStatus OpenInFolder(const Folder& folder, const std::string& name, int acces
 
 constexpr std::size_t kReadChunk = 1 << 16;
 
-// Reads to the end of the file, which may have grown since it was measured.
-FileStatus ReadAll(int fd, const struct stat& status, std::string& bytes) {
+// Reads to the end of the file, which may have grown since it was measured, but never more
+// than `limit` bytes.
+FileStatus ReadAll(int fd, const struct stat& status, std::uint64_t limit, std::string& bytes) {
     std::string read;
-    if (status.st_size < 0 ||
-        static_cast<std::uintmax_t>(status.st_size) > read.max_size() - 2 * kReadChunk) {
+    const std::uint64_t most = std::min<std::uint64_t>(limit, read.max_size() - 2 * kReadChunk);
+    if (status.st_size < 0 || static_cast<std::uint64_t>(status.st_size) > most) {
         return FileStatus::TooLarge;
     }
     try {
@@ -150,7 +161,7 @@ FileStatus ReadAll(int fd, const struct stat& status, std::string& bytes) {
         read.reserve(static_cast<std::size_t>(status.st_size) + kReadChunk);
         for (;;) {
             const std::size_t size = read.size();
-            if (size > read.max_size() - 2 * kReadChunk) {
+            if (size > most) {
                 return FileStatus::TooLarge;
             }
             const std::size_t chunk = std::max(kReadChunk, read.capacity() - size);
@@ -170,24 +181,11 @@ FileStatus ReadAll(int fd, const struct stat& status, std::string& bytes) {
     } catch (const std::bad_alloc&) {
         return FileStatus::OutOfMemory;
     }
+    if (read.size() > most) {
+        return FileStatus::TooLarge;
+    }
     bytes.swap(read);
     return FileStatus::Ok;
-}
-
-bool CopyAll(int from, int to) {
-    std::vector<char> buffer(kReadChunk);
-    for (;;) {
-        const ssize_t count = ::read(from, buffer.data(), buffer.size());
-        if (count < 0 && errno == EINTR) {
-            continue;
-        }
-        if (count <= 0) {
-            return count == 0;
-        }
-        if (!WriteAll(to, buffer.data(), static_cast<std::size_t>(count))) {
-            return false;
-        }
-    }
 }
 
 mode_t DefaultFileMode() {
@@ -217,6 +215,11 @@ struct ReplaceTarget {
     FileIdentity identity;
 };
 
+// Whether the file found at a name (or none) is the one expected there.
+bool IsExpected(const FileIdentity* expected, const FileIdentity& found) {
+    return expected == nullptr || *expected == found;
+}
+
 // Refuses an existing target that is not a regular single-link file, read-only, (for a copy)
 // hidden, held by another program, or not the file expected; a missing target is created,
 // unless a file was expected there.
@@ -227,7 +230,7 @@ FileStatus OpenReplaceTarget(const Folder& folder, const std::string& name,
     const FileStatus opened = OpenInFolder(folder, name, O_RDWR, true, target.fd, status);
     if (opened == FileStatus::Missing) {
         target.mode = DefaultFileMode();
-        return expected != nullptr ? FileStatus::Changed : FileStatus::Ok;
+        return IsExpected(expected, FileIdentity{}) ? FileStatus::Ok : FileStatus::Changed;
     }
     if (opened != FileStatus::Ok) {
         return opened;
@@ -240,7 +243,7 @@ FileStatus OpenReplaceTarget(const Folder& folder, const std::string& name,
     }
     target.exists = true;
     target.identity = IdentityOf(status);
-    if (expected != nullptr && !(target.identity == *expected)) {
+    if (!IsExpected(expected, target.identity)) {
         return FileStatus::Changed;
     }
     target.mode = status.st_mode & 0777;  // never a set-id or sticky bit
@@ -256,8 +259,12 @@ bool StillAtName(int dir, const std::string& name, const ReplaceTarget& target) 
     return target.exists && IdentityOf(status) == target.identity;
 }
 
-// Temporary files of the name that a crashed run left behind.
-void RemoveStaleTemporaryFiles(int dir, const std::string& name) {
+// Temporary files that crashed runs left in the folder, swept at its first write.
+void RemoveStaleTemporaryFiles(const Folder& folder) {
+    if (!folder.TakeFirstWrite()) {
+        return;
+    }
+    const int dir = FolderDescriptor(folder);
     // A listing of its own: a duplicate of the held descriptor would share its position.
     const int own = ::openat(dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     DIR* listing = own < 0 ? nullptr : ::fdopendir(own);
@@ -268,11 +275,20 @@ void RemoveStaleTemporaryFiles(int dir, const std::string& name) {
         return;
     }
     while (const dirent* entry = ::readdir(listing)) {
-        if (IsTemporaryNameFor(entry->d_name, name)) {
+        if (IsTemporaryName(entry->d_name)) {
             ::unlinkat(dir, entry->d_name, 0);
         }
     }
     ::closedir(listing);
+}
+
+// Whether the name now stands for the temporary file this process wrote and still holds:
+// another user may have put something else in its place before the rename.
+bool NameIsFileWritten(int dir, const std::string& name, int written) {
+    struct stat atName {};
+    struct stat held {};
+    return ::fstatat(dir, name.c_str(), &atName, AT_SYMLINK_NOFOLLOW) == 0 &&
+           ::fstat(written, &held) == 0 && SameFile(atName, held);
 }
 
 // Fills a new temporary file beside the target and moves it onto the target's name. The
@@ -283,7 +299,7 @@ template <typename Fill>
 FileStatus ReplaceThroughTemporaryFile(const Folder& folder, const std::string& name,
                                        const ReplaceTarget& target, bool seamSteps, Fill fill) {
     const int dir = FolderDescriptor(folder);
-    RemoveStaleTemporaryFiles(dir, name);
+    RemoveStaleTemporaryFiles(folder);
     std::string temporary;
     Descriptor fd;
     for (int attempt = 0; attempt < 16 && fd.get() < 0; ++attempt) {
@@ -297,9 +313,8 @@ FileStatus ReplaceThroughTemporaryFile(const Folder& folder, const std::string& 
     if (fd.get() < 0) {
         return FileStatus::IoError;
     }
-    bool written = !(seamSteps && ShouldFail(Call::WriteTemporaryFile)) && fill(fd.get()) &&
-                   ::fsync(fd.get()) == 0;
-    written = fd.Close() && written;
+    const bool written = !(seamSteps && ShouldFail(Call::WriteTemporaryFile)) && fill(fd.get()) &&
+                         ::fsync(fd.get()) == 0;
     if (written && seamSteps && ShouldFail(Call::CrashBeforeReplace)) {
         return FileStatus::IoError;
     }
@@ -310,13 +325,15 @@ FileStatus ReplaceThroughTemporaryFile(const Folder& folder, const std::string& 
         status = FileStatus::Changed;
     } else if (::renameat(dir, temporary.c_str(), dir, name.c_str()) != 0) {
         status = StatusOfError(errno);
+    } else if (!NameIsFileWritten(dir, name, fd.get())) {
+        return FileStatus::Changed;  // what stands there now is not ours to remove
     }
     if (status != FileStatus::Ok) {
         ::unlinkat(dir, temporary.c_str(), 0);
         return status;
     }
     ::fsync(dir);
-    return FileStatus::Ok;
+    return fd.Close() ? FileStatus::Ok : FileStatus::IoError;
 }
 
 }  // namespace
@@ -361,8 +378,8 @@ FileStatus OpenFolder(const std::string& path, Folder& folder) {
     return FileStatus::Ok;
 }
 
-FileStatus ReadFileForUpdate(const Folder& folder, const std::string& name, std::string& bytes,
-                             FileIdentity& identity) {
+FileStatus ReadFileForUpdate(const Folder& folder, const std::string& name, std::uint64_t limit,
+                             std::string& bytes, FileIdentity& identity) {
     if (ShouldFail(Call::ReadFileForUpdate)) {
         return FileStatus::IoError;
     }
@@ -376,14 +393,34 @@ FileStatus ReadFileForUpdate(const Folder& folder, const std::string& name, std:
         return opened;
     }
     identity = IdentityOf(status);
-    return ReadAll(fd.get(), status, bytes);
+    return ReadAll(fd.get(), status, limit, bytes);
 }
 
-FileStatus ReadFileShared(const Folder& folder, const std::string& name, std::string& bytes) {
+FileStatus ReadFileShared(const Folder& folder, const std::string& name, std::uint64_t limit,
+                          std::string& bytes, FileIdentity& identity) {
     Descriptor fd;
     struct stat status {};
     const FileStatus opened = OpenInFolder(folder, name, O_RDONLY, false, fd, status);
-    return opened != FileStatus::Ok ? opened : ReadAll(fd.get(), status, bytes);
+    if (opened != FileStatus::Ok) {
+        return opened;
+    }
+    identity = IdentityOf(status);
+    return ReadAll(fd.get(), status, limit, bytes);
+}
+
+FileStatus InspectFile(const Folder& folder, const std::string& name, FileInfo& info) {
+    struct stat status {};
+    if (::fstatat(FolderDescriptor(folder), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
+        return StatusOfError(errno);
+    }
+    info.kind = CheckRegularSingle(status) == FileStatus::Ok ? FileKind::Regular
+                : S_ISDIR(status.st_mode)                    ? FileKind::Folder
+                                                             : FileKind::Other;
+    info.identity = IdentityOf(status);
+    info.readOnly = IsReadOnly(status);
+    info.hidden = IsHiddenName(name);
+    info.lastWriteSeconds = static_cast<std::int64_t>(status.st_mtime);
+    return FileStatus::Ok;
 }
 
 FileStatus CheckReplaceable(const Folder& folder, const std::string& name,
@@ -409,57 +446,47 @@ FileStatus CheckCopyTarget(const Folder& folder, const std::string& name, Hidden
     return OpenReplaceTarget(folder, name, nullptr, hidden == HiddenTarget::Refuse, target);
 }
 
-FileStatus CopyFileInto(const std::string& sourcePath, const Folder& folder,
-                        const std::string& name, HiddenTarget hidden) {
-    if (ShouldFail(Call::CopyFileInto)) {
+FileStatus WriteKitFile(const Folder& folder, const std::string& name, const KitFile& file,
+                        HiddenTarget hidden, const FileIdentity* expected) {
+    if (ShouldFail(Call::WriteKitFile)) {
         return FileStatus::IoError;
-    }
-    Descriptor input(::open(sourcePath.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    struct stat source {};
-    if (input.get() < 0) {
-        return StatusOfError(errno);
-    }
-    if (::fstat(input.get(), &source) != 0 || !S_ISREG(source.st_mode)) {
-        return FileStatus::Unsafe;
     }
     ReplaceTarget target;
     const FileStatus opened =
-        OpenReplaceTarget(folder, name, nullptr, hidden == HiddenTarget::Refuse, target);
+        OpenReplaceTarget(folder, name, expected, hidden == HiddenTarget::Refuse, target);
     if (opened != FileStatus::Ok) {
         return opened;
     }
     return ReplaceThroughTemporaryFile(folder, name, target, false, [&](int fd) {
-        const struct timespec times[2] = {source.st_atim, source.st_mtim};
-        return ClearNonBlocking(input.get()) && CopyAll(input.get(), fd) &&
-               ::fchmod(fd, source.st_mode & 0777) == 0 && ::futimens(fd, times) == 0;
+        struct timespec times[2] = {};
+        times[0].tv_nsec = UTIME_OMIT;
+        times[1].tv_sec = static_cast<time_t>(file.lastWrite / 1000000000);
+        times[1].tv_nsec = static_cast<long>(file.lastWrite % 1000000000);
+        return WriteAll(fd, file.bytes.data(), file.bytes.size()) &&
+               ::fchmod(fd, static_cast<mode_t>(file.permissions & 0777)) == 0 &&
+               ::futimens(fd, times) == 0;
     });
 }
 
-FileStatus RemoveFile(const Folder& folder, const std::string& name) {
+FileStatus RemoveFile(const Folder& folder, const std::string& name, const FileIdentity* expected) {
     if (ShouldFail(Call::RemoveFile)) {
         return FileStatus::IoError;
     }
-    if (::unlinkat(FolderDescriptor(folder), name.c_str(), 0) == 0) {
+    const int dir = FolderDescriptor(folder);
+    struct stat status {};
+    if (::fstatat(dir, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
+        return StatusOfError(errno);
+    }
+    if (S_ISDIR(status.st_mode)) {
+        return FileStatus::Unsafe;
+    }
+    if (!IsExpected(expected, IdentityOf(status))) {
+        return FileStatus::Changed;
+    }
+    if (::unlinkat(dir, name.c_str(), 0) == 0) {
         return FileStatus::Ok;
     }
     return errno == EPERM ? FileStatus::Unsafe : StatusOfError(errno);
-}
-
-FileStatus CheckRegularFile(const Folder& folder, const std::string& name) {
-    struct stat status {};
-    if (::fstatat(FolderDescriptor(folder), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
-        return StatusOfError(errno);
-    }
-    return CheckRegularSingle(status);
-}
-
-bool GetLastWriteSeconds(const Folder& folder, const std::string& name, std::int64_t& seconds) {
-    struct stat status {};
-    if (::fstatat(FolderDescriptor(folder), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
-        return false;
-    }
-    seconds = static_cast<std::int64_t>(status.st_mtime);
-    return true;
 }
 
 bool HasVersionResource(const Folder& folder, const std::string& name) {
@@ -494,35 +521,27 @@ bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
     return true;
 }
 
-bool GetLastWriteSeconds(const std::string& path, std::int64_t& seconds) {
-    struct stat status {};
-    if (::stat(path.c_str(), &status) != 0) {
-        return false;
-    }
-    seconds = static_cast<std::int64_t>(status.st_mtime);
-    return true;
-}
-
-FileStatus ReadWholeFile(const std::string& path, std::string& bytes) {
-    Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+FileStatus ReadKitFile(const std::string& path, std::uint64_t limit, KitFile& file) {
+    Descriptor fd(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     struct stat status {};
     if (fd.get() < 0) {
         return StatusOfError(errno);
     }
-    if (::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
+    if (::fstat(fd.get(), &status) != 0 || CheckRegularSingle(status) != FileStatus::Ok) {
         return FileStatus::Unsafe;
     }
-    return ClearNonBlocking(fd.get()) ? ReadAll(fd.get(), status, bytes) : FileStatus::IoError;
+    if (!ClearNonBlocking(fd.get())) {
+        return FileStatus::IoError;
+    }
+    file.lastWrite = IdentityOf(status).lastWrite;
+    file.lastWriteSeconds = static_cast<std::int64_t>(status.st_mtime);
+    file.permissions = status.st_mode & 0777;
+    return ReadAll(fd.get(), status, limit, file.bytes);
 }
 
 bool IsExistingDirectory(const std::string& path) {
     struct stat status {};
     return ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
-}
-
-bool IsExistingFile(const std::string& path) {
-    struct stat status {};
-    return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
 }
 
 bool GetCommonAppDataFolder(std::string& folder) {

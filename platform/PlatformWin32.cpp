@@ -101,9 +101,29 @@ FileStatus StatusOfError(DWORD error) {
     }
 }
 
+std::int64_t Ticks(const FILETIME& time) {
+    return static_cast<std::int64_t>((std::uint64_t{time.dwHighDateTime} << 32) |
+                                     time.dwLowDateTime);
+}
+
+std::int64_t SecondsSince1970(const FILETIME& time) {
+    constexpr std::int64_t kTicksPerSecond = 10000000;
+    constexpr std::int64_t kEpochDifference = 11644473600;  // 1601 to 1970, in seconds
+    return Ticks(time) / kTicksPerSecond - kEpochDifference;
+}
+
 FileIdentity IdentityOf(const BY_HANDLE_FILE_INFORMATION& info) {
-    return FileIdentity{info.dwVolumeSerialNumber,
-                        (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+    FileIdentity identity;
+    identity.exists = true;
+    identity.volume = info.dwVolumeSerialNumber;
+    identity.index = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+    identity.size = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+    identity.lastWrite = Ticks(info.ftLastWriteTime);
+    return identity;
+}
+
+bool IsExpected(const FileIdentity* expected, const FileIdentity& found) {
+    return expected == nullptr || *expected == found;
 }
 
 // Only a regular file on disk with one link is read or replaced: a reparse point could lead
@@ -151,23 +171,24 @@ FileStatus OpenInFolder(const Folder& folder, const std::string& name, DWORD acc
     return regular;
 }
 
-// Reads to the end of the file, refusing a length that this build cannot hold.
-FileStatus ReadAll(HANDLE file, std::string& bytes) {
+// Reads to the end of the file, but never more than `limit` bytes or than this build can
+// hold.
+FileStatus ReadAll(HANDLE file, std::uint64_t limit, std::string& bytes) {
     constexpr DWORD kChunk = 1u << 20;
     LARGE_INTEGER size{};
     std::string read;
+    const std::uint64_t most = std::min<std::uint64_t>(limit, read.max_size() - 2 * kChunk);
     if (!::GetFileSizeEx(file, &size)) {
         return FileStatus::IoError;
     }
-    if (size.QuadPart < 0 ||
-        static_cast<std::uint64_t>(size.QuadPart) > read.max_size() - 2 * kChunk) {
+    if (size.QuadPart < 0 || static_cast<std::uint64_t>(size.QuadPart) > most) {
         return FileStatus::TooLarge;
     }
     try {
         read.reserve(static_cast<std::size_t>(size.QuadPart) + kChunk);
         for (;;) {
             const std::size_t done = read.size();
-            if (done > read.max_size() - 2 * kChunk) {
+            if (done > most) {
                 return FileStatus::TooLarge;
             }
             read.resize(done + kChunk);
@@ -184,24 +205,11 @@ FileStatus ReadAll(HANDLE file, std::string& bytes) {
     } catch (const std::bad_alloc&) {
         return FileStatus::OutOfMemory;
     }
+    if (read.size() > most) {
+        return FileStatus::TooLarge;
+    }
     bytes.swap(read);
     return FileStatus::Ok;
-}
-
-bool CopyAll(HANDLE from, HANDLE to) {
-    std::vector<char> buffer(1u << 16);
-    for (;;) {
-        DWORD count = 0;
-        if (!::ReadFile(from, buffer.data(), static_cast<DWORD>(buffer.size()), &count, nullptr)) {
-            return false;
-        }
-        if (count == 0) {
-            return true;
-        }
-        if (!WriteAll(to, buffer.data(), count)) {
-            return false;
-        }
-    }
 }
 
 std::uint64_t RandomNumber() {
@@ -289,7 +297,7 @@ FileStatus OpenReplaceTarget(const Folder& folder, const std::string& name,
     const FileStatus opened = OpenInFolder(
         folder, name, GENERIC_READ | GENERIC_WRITE | READ_CONTROL, 0, true, target.file, info);
     if (opened == FileStatus::Missing) {
-        return expected != nullptr ? FileStatus::Changed : FileStatus::Ok;
+        return IsExpected(expected, FileIdentity{}) ? FileStatus::Ok : FileStatus::Changed;
     }
     if (opened != FileStatus::Ok) {
         return opened;
@@ -299,7 +307,7 @@ FileStatus OpenReplaceTarget(const Folder& folder, const std::string& name,
     }
     target.exists = true;
     target.identity = IdentityOf(info);
-    if (expected != nullptr && !(target.identity == *expected)) {
+    if (!IsExpected(expected, target.identity)) {
         return FileStatus::Changed;
     }
     target.attributes = info.dwFileAttributes & kKeptAttributes;
@@ -319,8 +327,10 @@ bool StillAtName(const Folder& folder, const std::string& name, const ReplaceTar
            IdentityOf(info) == target.identity;
 }
 
-// Removes whatever stands at a name of the folder, but never a real folder.
-FileStatus RemoveInFolder(const Folder& folder, const std::string& name) {
+// Removes whatever stands at a name of the folder, but never a real folder, and (with
+// `expected`) only the file expected there.
+FileStatus RemoveInFolder(const Folder& folder, const std::string& name,
+                          const FileIdentity* expected) {
     Handle file(::CreateFileW(Widen(folder.PathOf(name)).c_str(),
                               DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -336,14 +346,20 @@ FileStatus RemoveInFolder(const Folder& folder, const std::string& name) {
         (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
         return FileStatus::Unsafe;
     }
+    if (!IsExpected(expected, IdentityOf(info))) {
+        return FileStatus::Changed;
+    }
     return DeleteByHandle(file.get(), info.dwFileAttributes) ? FileStatus::Ok
                                                              : StatusOfError(::GetLastError());
 }
 
-// Temporary files of the name that a crashed run left behind.
-void RemoveStaleTemporaryFiles(const Folder& folder, const std::string& name) {
+// Temporary files that crashed runs left in the folder, swept at its first write.
+void RemoveStaleTemporaryFiles(const Folder& folder) {
+    if (!folder.TakeFirstWrite()) {
+        return;
+    }
     WIN32_FIND_DATAW found{};
-    const std::wstring pattern = Widen(folder.PathOf(name + ".~brenwick-*.tmp"));
+    const std::wstring pattern = Widen(folder.PathOf("*.~brenwick-*.tmp"));
     const HANDLE search = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
                                              FindExSearchNameMatch, nullptr, 0);
     if (search == INVALID_HANDLE_VALUE) {
@@ -351,8 +367,8 @@ void RemoveStaleTemporaryFiles(const Folder& folder, const std::string& name) {
     }
     do {
         const std::string entry = Narrow(found.cFileName);
-        if (IsTemporaryNameFor(entry, name)) {
-            RemoveInFolder(folder, entry);
+        if (IsTemporaryName(entry)) {
+            RemoveInFolder(folder, entry, nullptr);
         }
     } while (::FindNextFileW(search, &found));
     ::FindClose(search);
@@ -367,7 +383,7 @@ template <typename Fill>
 FileStatus ReplaceThroughTemporaryFile(const Folder& folder, const std::string& name,
                                        ReplaceTarget& target, bool seamSteps, DWORD attributes,
                                        const FILETIME* lastWrite, Fill fill) {
-    RemoveStaleTemporaryFiles(folder, name);
+    RemoveStaleTemporaryFiles(folder);
     Handle temporary;
     for (int attempt = 0; attempt < 16 && !temporary.IsValid(); ++attempt) {
         const std::wstring path = Widen(folder.PathOf(TemporaryNameFor(name, RandomNumber())));
@@ -492,8 +508,8 @@ FileStatus OpenFolder(const std::string& path, Folder& folder) {
     return status;
 }
 
-FileStatus ReadFileForUpdate(const Folder& folder, const std::string& name, std::string& bytes,
-                             FileIdentity& identity) {
+FileStatus ReadFileForUpdate(const Folder& folder, const std::string& name, std::uint64_t limit,
+                             std::string& bytes, FileIdentity& identity) {
     if (ShouldFail(Call::ReadFileForUpdate)) {
         return FileStatus::IoError;
     }
@@ -505,16 +521,48 @@ FileStatus ReadFileForUpdate(const Folder& folder, const std::string& name, std:
         return opened;
     }
     identity = IdentityOf(info);
-    return ReadAll(file.get(), bytes);
+    return ReadAll(file.get(), limit, bytes);
 }
 
-FileStatus ReadFileShared(const Folder& folder, const std::string& name, std::string& bytes) {
+FileStatus ReadFileShared(const Folder& folder, const std::string& name, std::uint64_t limit,
+                          std::string& bytes, FileIdentity& identity) {
     Handle file;
     BY_HANDLE_FILE_INFORMATION info{};
     const FileStatus opened =
         OpenInFolder(folder, name, GENERIC_READ,
                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, false, file, info);
-    return opened != FileStatus::Ok ? opened : ReadAll(file.get(), bytes);
+    if (opened != FileStatus::Ok) {
+        return opened;
+    }
+    identity = IdentityOf(info);
+    return ReadAll(file.get(), limit, bytes);
+}
+
+FileStatus InspectFile(const Folder& folder, const std::string& name, FileInfo& info) {
+    Handle file(::CreateFileW(Widen(folder.PathOf(name)).c_str(), FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | kNoFollow, nullptr));
+    BY_HANDLE_FILE_INFORMATION found{};
+    if (!file.IsValid()) {
+        return StatusOfError(::GetLastError());
+    }
+    if (!::GetFileInformationByHandle(file.get(), &found)) {
+        return FileStatus::IoError;
+    }
+    const DWORD attributes = found.dwFileAttributes;
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        info.kind = FileKind::Other;
+    } else if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        info.kind = FileKind::Folder;
+    } else {
+        info.kind = CheckRegularHandle(file.get(), found) == FileStatus::Ok ? FileKind::Regular
+                                                                            : FileKind::Other;
+    }
+    info.identity = IdentityOf(found);
+    info.readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+    info.hidden = (attributes & FILE_ATTRIBUTE_HIDDEN) != 0;
+    info.lastWriteSeconds = SecondsSince1970(found.ftLastWriteTime);
+    return FileStatus::Ok;
 }
 
 FileStatus CheckReplaceable(const Folder& folder, const std::string& name,
@@ -540,57 +588,40 @@ FileStatus CheckCopyTarget(const Folder& folder, const std::string& name, Hidden
     return OpenReplaceTarget(folder, name, nullptr, hidden == HiddenTarget::Refuse, target);
 }
 
-FileStatus CopyFileInto(const std::string& sourcePath, const Folder& folder,
-                        const std::string& name, HiddenTarget hidden) {
-    if (ShouldFail(Call::CopyFileInto)) {
+FileStatus WriteKitFile(const Folder& folder, const std::string& name, const KitFile& file,
+                        HiddenTarget hidden, const FileIdentity* expected) {
+    if (ShouldFail(Call::WriteKitFile)) {
         return FileStatus::IoError;
-    }
-    Handle input(::CreateFileW(
-        Widen(sourcePath).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-        FILE_ATTRIBUTE_NORMAL | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, nullptr));
-    BY_HANDLE_FILE_INFORMATION source{};
-    if (!input.IsValid()) {
-        return StatusOfError(::GetLastError());
-    }
-    if (::GetFileType(input.get()) != FILE_TYPE_DISK ||
-        !::GetFileInformationByHandle(input.get(), &source) ||
-        (source.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        return FileStatus::Unsafe;
     }
     ReplaceTarget target;
     const FileStatus opened =
-        OpenReplaceTarget(folder, name, nullptr, hidden == HiddenTarget::Refuse, target);
+        OpenReplaceTarget(folder, name, expected, hidden == HiddenTarget::Refuse, target);
     if (opened != FileStatus::Ok) {
         return opened;
     }
+    FILETIME lastWrite{};
+    lastWrite.dwLowDateTime = static_cast<DWORD>(static_cast<std::uint64_t>(file.lastWrite));
+    lastWrite.dwHighDateTime = static_cast<DWORD>(static_cast<std::uint64_t>(file.lastWrite) >> 32);
     return ReplaceThroughTemporaryFile(
-        folder, name, target, false, source.dwFileAttributes & kKeptAttributes,
-        &source.ftLastWriteTime, [&](HANDLE file) { return CopyAll(input.get(), file); });
+        folder, name, target, false, file.permissions & kKeptAttributes, &lastWrite,
+        [&](HANDLE temporary) {
+            return WriteAll(temporary, file.bytes.data(), file.bytes.size());
+        });
 }
 
-FileStatus RemoveFile(const Folder& folder, const std::string& name) {
+FileStatus RemoveFile(const Folder& folder, const std::string& name, const FileIdentity* expected) {
     if (ShouldFail(Call::RemoveFile)) {
         return FileStatus::IoError;
     }
-    return RemoveInFolder(folder, name);
-}
-
-FileStatus CheckRegularFile(const Folder& folder, const std::string& name) {
-    Handle file;
-    BY_HANDLE_FILE_INFORMATION info{};
-    return OpenInFolder(folder, name, FILE_READ_ATTRIBUTES,
-                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, false, file, info);
-}
-
-bool GetLastWriteSeconds(const Folder& folder, const std::string& name, std::int64_t& seconds) {
-    // The attribute functions describe a reparse point itself, not its target.
-    return GetLastWriteSeconds(folder.PathOf(name), seconds);
+    return RemoveInFolder(folder, name, expected);
 }
 
 bool HasVersionResource(const Folder& folder, const std::string& name) {
     static const GetFileVersionInfoSizeFunction getSize = LoadGetFileVersionInfoSize();
     DWORD handle = 0;
-    return getSize != nullptr && CheckRegularFile(folder, name) == FileStatus::Ok &&
+    FileInfo info;
+    return getSize != nullptr && InspectFile(folder, name, info) == FileStatus::Ok &&
+           info.kind == FileKind::Regular &&
            getSize(Widen(folder.PathOf(name)).c_str(), &handle) != 0;
 }
 
@@ -612,44 +643,25 @@ bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
     return true;
 }
 
-bool GetLastWriteSeconds(const std::string& path, std::int64_t& seconds) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!::GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &data)) {
-        return false;
-    }
-    constexpr std::int64_t kTicksPerSecond = 10000000;
-    constexpr std::int64_t kEpochDifference = 11644473600;  // 1601 to 1970, in seconds
-    const std::uint64_t ticks = (std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
-                                data.ftLastWriteTime.dwLowDateTime;
-    seconds = static_cast<std::int64_t>(ticks / kTicksPerSecond) - kEpochDifference;
-    return true;
-}
-
-FileStatus ReadWholeFile(const std::string& path, std::string& bytes) {
-    Handle file(::CreateFileW(
-        Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION,
-        nullptr));
+FileStatus ReadKitFile(const std::string& path, std::uint64_t limit, KitFile& file) {
+    Handle input(::CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | kNoFollow, nullptr));
     BY_HANDLE_FILE_INFORMATION info{};
-    if (!file.IsValid()) {
+    if (!input.IsValid()) {
         return StatusOfError(::GetLastError());
     }
-    if (::GetFileType(file.get()) != FILE_TYPE_DISK ||
-        !::GetFileInformationByHandle(file.get(), &info) ||
-        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    if (CheckRegularHandle(input.get(), info) != FileStatus::Ok) {
         return FileStatus::Unsafe;
     }
-    return ReadAll(file.get(), bytes);
+    file.lastWrite = Ticks(info.ftLastWriteTime);
+    file.lastWriteSeconds = SecondsSince1970(info.ftLastWriteTime);
+    file.permissions = info.dwFileAttributes & kKeptAttributes;
+    return ReadAll(input.get(), limit, file.bytes);
 }
 
 bool IsExistingDirectory(const std::string& path) {
     const DWORD attributes = ::GetFileAttributesW(Widen(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-bool IsExistingFile(const std::string& path) {
-    const DWORD attributes = ::GetFileAttributesW(Widen(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 bool GetCommonAppDataFolder(std::string& folder) {
@@ -743,7 +755,7 @@ void ShowMessageBox(const std::string& text) {
         RecordMessageBox(text);
         return;
     }
-    ::MessageBoxW(messageBoxOwner, Widen(text).c_str(), ApplicationName().c_str(),
+    ::MessageBoxW(messageBoxOwner, WideFrom(CP_UTF8, text).c_str(), ApplicationName().c_str(),
                   MB_OK | MB_ICONEXCLAMATION);
 }
 

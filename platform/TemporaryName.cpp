@@ -41,4 +41,9 @@ bool IsTemporaryNameFor(std::string_view name, std::string_view target) {
     return true;
 }
 
+bool IsTemporaryName(std::string_view name) {
+    const std::size_t tail = kInfix.size() + kDigits + kSuffix.size();
+    return name.size() > tail && IsTemporaryNameFor(name, name.substr(0, name.size() - tail));
+}
+
 }  // namespace platform

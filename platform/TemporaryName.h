@@ -15,4 +15,7 @@ std::string TemporaryNameFor(std::string_view target, std::uint64_t random);
 // Whether `name` is a temporary file of `target` by the form above.
 bool IsTemporaryNameFor(std::string_view name, std::string_view target);
 
+// Whether `name` is a temporary file of any target by the form above.
+bool IsTemporaryName(std::string_view name);
+
 }  // namespace platform

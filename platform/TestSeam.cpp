@@ -32,6 +32,15 @@ void ClearFailures() {
     plannedFailures.fill(PlannedFailure{});
 }
 
+bool AnyFailurePlanned() {
+    for (const PlannedFailure& plan : plannedFailures) {
+        if (plan.callsUntilFailure > 0 || plan.failing) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool ShouldFail(Call call) {
     PlannedFailure& plan = PlanFor(call);
     if (plan.failing) {

@@ -15,7 +15,7 @@ enum class Call {
     // the temporary file stays behind, as a crash would leave it.
     CrashBeforeReplace,
     ListFolder,
-    CopyFileInto,
+    WriteKitFile,
     RemoveFile,
     GetCommonAppDataFolder,
     Count
@@ -25,6 +25,7 @@ enum class Call {
 // call after it fails as well.
 void FailCall(Call call, int nth, bool fromThenOn = false);
 void ClearFailures();
+bool AnyFailurePlanned();
 
 // Consumed by the system files at the start of each call that can fail.
 bool ShouldFail(Call call);

@@ -6,18 +6,8 @@
 
 namespace {
 
-const std::string kCompleted =
-    "\x83h\x83\x89\x83"
-    "C\x83o\x90\xDD\x92\xE8\x82\xCC\x83"
-    "C\x83\x93\x83X\x83g\x81[\x83\x8B"
-    "\x82\xAA\x8A\xAE\x97\xB9\x82\xB5\x82\xDC\x82\xB5\x82\xBD\x81"
-    "B";
-const std::string kFailedPrefix =
-    "\x83h\x83\x89\x83"
-    "C\x83o\x90\xDD\x92\xE8\x82\xCC\x83"
-    "C\x83\x93\x83X\x83g\x81[\x83\x8B"
-    "\x82\xC5\x83G\x83\x89\x81[\x82\xAA\x94\xAD\x90\xB6\x82\xB5\x82\xDC\x82\xB5\x82\xBD\x81"
-    "B(";
+const std::string kCompleted = "ドライバ設定のインストールが完了しました。";
+const std::string kFailedPrefix = "ドライバ設定のインストールでエラーが発生しました。(";
 
 class InstallCommandTest : public InstallFixture {
 protected:
@@ -38,7 +28,6 @@ protected:
 
 TEST(InstallResultTextTest, SuccessAndEveryFailureHaveTheirText) {
     EXPECT_EQ(InstallResultText(0), kCompleted);
-    EXPECT_EQ(kCompleted.size(), 42u);
     EXPECT_EQ(InstallResultText(-1), kFailedPrefix + "-1)");
     EXPECT_EQ(InstallResultText(7), kFailedPrefix + "7)");
     EXPECT_EQ(InstallResultText(-2147483647 - 1), kFailedPrefix + "-2147483648)");
@@ -51,9 +40,9 @@ TEST(InstallResultTextTest, SuccessAndEveryFailureHaveTheirText) {
     const std::string failed = InstallOutcomeText(-1, report);
     EXPECT_EQ(failed.substr(0, failed.find('\n')), kFailedPrefix + "-1)");
     EXPECT_EQ(failed.substr(failed.find('\n'), 2), "\n\n");
-    EXPECT_NE(failed.find("\x81uC:\\FTS\\SettingInfo.ini\x81v"), std::string::npos);
+    EXPECT_NE(failed.find("「C:\\FTS\\SettingInfo.ini」"), std::string::npos);
     report.Fail(FailureCause::OutOfMemory, "");
-    EXPECT_EQ(InstallOutcomeText(-1, report).find("\x81u"), std::string::npos);
+    EXPECT_EQ(InstallOutcomeText(-1, report).find("「"), std::string::npos);
 }
 
 TEST_F(InstallCommandTest, ChoiceZeroRunsOnlyThePaperStreamInstaller) {

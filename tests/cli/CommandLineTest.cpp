@@ -28,7 +28,8 @@ TEST(CommandLineTest, AcceptsTheDocumentedFormsOnly) {
         {{"install", "psip", "--log", "a", "--log", "b"}, false},
         {{"install", "psip", "--force"}, false},
         {{"--version", "extra"}, false},
-        {{"uninstall", "psip"}, false},
+        {{"uninstall", "psip", "--dry-run", "--log", "L", "--json"}, true},
+        {{"uninstall"}, false},
     };
     for (const auto& line : lines) {
         CliOptions options;
@@ -66,7 +67,9 @@ TEST(CommandLineTest, LogRecordsQuoteArgumentsAsACommandLineReadsThem) {
 
 TEST(CommandLineTest, JsonStringsEscapeAndNeverCarryBrokenUtf8) {
     EXPECT_EQ(JsonString("C:\\\"x\"\n\x01"), "\"C:\\\\\\\"x\\\"\\u000a\\u0001\"");
-    EXPECT_EQ(JsonString("\xE9\x80\x9A\xE5\xB8\xB3"), "\"\xE9\x80\x9A\xE5\xB8\xB3\"");  // 通帳
+    // ASCII only: the same bytes read alike in every code page.
+    EXPECT_EQ(JsonString("通帳"), "\"\\u901a\\u5e33\"");
+    EXPECT_EQ(JsonString("\xF0\x9F\x93\x96~\x7F"), "\"\\ud83d\\udcd6~\\u007f\"");
     EXPECT_EQ(JsonString("\x92\xCA"), "\"\\ufffd\\ufffd\"");  // code page 932 bytes
     EXPECT_EQ(JsonString("\xE9\x80"), "\"\\ufffd\\ufffd\"");  // cut short
     EXPECT_EQ(JsonString("\xC0\xAF"), "\"\\ufffd\\ufffd\"");  // overlong '/'

@@ -47,7 +47,8 @@ TEST_F(ConsoleProgramTest, ChecksInstallsAndChecksAgainWithJson) {
     EXPECT_TRUE(Says("\"command\":\"check\",\"dryRun\":false,\"exitCode\":1,\"drivers\":[{"));
     EXPECT_TRUE(Says("\"driver\":\"psip\""));
     EXPECT_TRUE(Says("\"driver\":\"twain\""));
-    EXPECT_TRUE(Says("\"missing\":[\"entry\"]"));
+    EXPECT_TRUE(Says("\"missing\":[\"entry\",\"profile-file\",\"flag\"]"));
+    EXPECT_TRUE(Says("\"missing\":[\"template-file\",\"entry\"]"));
     EXPECT_TRUE(Says("\"result\":null"));
 
     EXPECT_EQ(Run({"install", "auto", "--json"}), 0);
@@ -90,6 +91,7 @@ TEST_F(ConsoleProgramTest, DryRunSaysWhatWouldBeDoneAndChangesNothing) {
     for (const char* step : {"copy", "fill-entry", "place-profile", "raise-flag", "save-list"}) {
         EXPECT_TRUE(Says(std::string("{\"step\":\"") + step + "\"")) << step;
     }
+    EXPECT_FALSE(Says("\"done\":true"));
     // What it would refuse, it reports as the installation would.
     SetReadOnly(InPsip("Id.bin"), true);
     EXPECT_EQ(Run({"install", "psip", "--dry-run", "--json"}), 1);
@@ -136,4 +138,38 @@ TEST_F(ConsoleProgramTest, EachRunAppendsOneWholeRecordToTheLog) {
         ++records;
     }
     EXPECT_EQ(records, 2u);
+}
+
+TEST_F(ConsoleProgramTest, UninstallTakesTheProfileBackOffAndThenFindsNothing) {
+    ASSERT_EQ(Run({"install", "auto"}), 0);
+    const auto installed = TreeSnapshot(commonAppData);
+    EXPECT_EQ(Run({"uninstall", "auto", "--dry-run", "--json"}), 0);
+    EXPECT_EQ(TreeSnapshot(commonAppData), installed);
+    EXPECT_TRUE(Says("\"command\":\"uninstall\",\"dryRun\":true"));
+    EXPECT_TRUE(Says("\"installed\":true,\"action\":\"removed\",\"key\":\"000002\""));
+    for (const char* step : {"empty-entry", "remove-profile", "lower-flag", "save-list"}) {
+        EXPECT_TRUE(Says(std::string("{\"step\":\"") + step + "\"")) << step;
+    }
+    EXPECT_FALSE(Says("\"done\":true"));
+
+    EXPECT_EQ(Run({"uninstall", "auto", "--json"}), 0);
+    EXPECT_TRUE(Says("\"installed\":false,\"action\":\"removed\",\"key\":\"000002\""));
+    EXPECT_FALSE(Says("\"done\":false"));
+    EXPECT_EQ(ReadBytes(InPsip("SettingInfo.ini")),
+              "[Informations]\r\n000001=Color\r\n000002=\r\n");
+    EXPECT_EQ(Run({"check", "psip"}), 1);
+
+    EXPECT_EQ(Run({"uninstall", "auto"}), 0);
+    EXPECT_TRUE(Says("[PaperStream IP] 削除する設定はありません。"));
+    EXPECT_TRUE(Says("[fiシリーズ TWAIN] 削除する設定はありません。"));
+}
+
+TEST_F(ConsoleProgramTest, AFailedRunShowsOnlyWhatItDid) {
+    SetReadOnly(InPsip("Id.bin"), true);
+    EXPECT_EQ(Run({"install", "psip"}), 1);
+    EXPECT_TRUE(Says("プロファイルを配置: "));
+    EXPECT_FALSE(Says("空きエントリに登録"));  // the list file was never saved
+    EXPECT_FALSE(Says("一覧ファイルを保存"));
+    EXPECT_TRUE(Says("[flag-file-read-only]"));
+    SetReadOnly(InPsip("Id.bin"), false);
 }

@@ -178,7 +178,7 @@ exit_code() {  # exit_code EXPECTED: the last run's, with its standard error whe
 }
 cli check psip --source 'C:\配布キット' --json
 check "check before: exit code 1" exit_code 1
-check "check before: the entry is missing" contains "$(tr ',' '\n' <<<"$cli_out")" '"missing":["entry"]'
+check "check before: the entry is missing" contains "$(tr ',' '\n' <<<"$cli_out")" '"missing":["entry"'
 cli install psip --source 'C:\配布キット' --json
 check "install: exit code 0" exit_code 0
 check "install: filled slot 000002" contains "$(tr ',' '\n' <<<"$cli_out")" '"key":"000002"'
@@ -190,7 +190,19 @@ tree_state() { find "$DRIVE_C/ProgramData/Fujitsu" -printf '%p %T@ %s %m\n' | so
 before_dry_run="$(tree_state)"
 cli install auto --source 'C:\配布キット' --dry-run
 check "a dry run of auto covers both drivers and writes nothing" \
-    same "$cli_code:$(grep -c '^\[' <<<"$cli_out"):$(tree_state)" "0:11:$before_dry_run"
+    same "$cli_code:$(grep -c '^\[' <<<"$cli_out"):$(tree_state)" "0:8:$before_dry_run"
+cli install psip --source 'C:\配布キット'
+check "a second install has nothing to do" same "$cli_code:$(tree_state)" "0:$before_dry_run"
+cli uninstall psip --source 'C:\配布キット' --json
+check "uninstall: exit code 0" exit_code 0
+check "uninstall: the entry is removed" contains "$(tr ',' '\n' <<<"$cli_out")" '"action":"removed"'
+check "uninstall: the list file is as the driver left it" \
+    cmp -s "$PSIP_FOLDER/SettingInfo.ini" "$snapshot/Fujitsu/iCube/FTS/SettingInfo.ini"
+check "uninstall: the flag file is as the driver left it" \
+    cmp -s "$PSIP_FOLDER/Id.bin" "$snapshot/Fujitsu/iCube/FTS/Id.bin"
+check "uninstall: the slot's profile is gone" test ! -e "$PSIP_FOLDER/FTS_EX000002.xml"
+cli check psip --source 'C:\配布キット'
+check "check after uninstall: exit code 1" exit_code 1
 cli install psip --bogus
 check "a bad command line: exit code 2" exit_code 2
 

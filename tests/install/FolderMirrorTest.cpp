@@ -77,7 +77,7 @@ TEST_F(FolderMirrorTest, StopsAtTheFirstFailedCopy) {
     for (const char* name : {"1.xml", "2.xml", "3.xml", "4.xml", "5.xml"}) {
         WriteBytes(Source(name), name);
     }
-    platform::FailCall(platform::Call::CopyFileInto, 3);
+    platform::FailCall(platform::Call::WriteKitFile, 3);
     EXPECT_EQ(CopyFolderFiles(source, target), 0);
     EXPECT_EQ(FolderNames(target).size(), 2u);
 

@@ -3,18 +3,13 @@
 #include "platform/Platform.h"
 #include "platform/TestSeam.h"
 #include "support/FileBytes.h"
+#include "support/Stranger.h"
+
+#include <set>
 
 const std::string kProfileName = "\x92\xCA\x92\xA0\x83}\x83\x8B\x83`";
-const std::string kTwainFolderMissing =
-    "PFU\x90\xDD\x92\xE8\x83"
-    "f\x83"
-    "B\x83\x8C\x83N\x83g\x83\x8A\x82\xAA\x82\xA0\x82\xE8\x82"
-    "\xDC\x82\xB9\x82\xF1\x81I";
-const std::string kPsipFolderMissing =
-    "PFU\x90\xDD\x92\xE8\x83"
-    "f\x83"
-    "B\x83\x8C\x83N\x83g\x83\x8A(7X)\x82\xAA\x82\xA0\x82\xE8"
-    "\x82\xDC\x82\xB9\x82\xF1\x81I";
+const std::string kTwainFolderMissing = "PFU設定ディレクトリがありません！";
+const std::string kPsipFolderMissing = "PFU設定ディレクトリ(7X)がありません！";
 
 void InstallFixture::SetUp() {
 #ifndef _WIN32
@@ -69,4 +64,75 @@ void InstallFixture::ShipKit() {
 
 std::vector<std::string> InstallFixture::TakeBoxes() {
     return platform::TakeRecordedMessageBoxes();
+}
+
+namespace {
+
+// The files that differ between two snapshots of a tree.
+std::set<std::string> ChangedFiles(const std::map<std::string, std::string>& before,
+                                   const std::map<std::string, std::string>& after) {
+    std::set<std::string> changed;
+    for (const auto& [path, what] : before) {
+        const auto now = after.find(path);
+        if (now == after.end() || now->second != what) {
+            changed.insert(path);
+        }
+    }
+    for (const auto& [path, what] : after) {
+        if (before.count(path) == 0) {
+            changed.insert(path);
+        }
+    }
+    return changed;
+}
+
+// The driver folders, wherever the system keeps them.
+std::map<std::string, std::string> DriverTrees(const std::string& commonAppData,
+                                               const std::string& windowsFolder) {
+    std::map<std::string, std::string> trees = TreeSnapshot(commonAppData);
+    const std::map<std::string, std::string> windows = TreeSnapshot(windowsFolder);
+    trees.insert(windows.begin(), windows.end());
+    return trees;
+}
+
+std::set<std::string> FilesWrittenByDoneSteps(const InstallReport& report) {
+    std::set<std::string> files;
+    for (const InstallStep& step : report.steps) {
+        if (step.done && WritesFile(step.kind)) {
+            files.insert(step.file);
+        }
+    }
+    return files;
+}
+
+}  // namespace
+
+InstallReport InstallFixture::RunPredicted(const ReportedRun& run, int& result) {
+    const bool predictable = !platform::AnyFailurePlanned();
+    const auto before = DriverTrees(commonAppData, windowsFolder);
+    InstallOptions dryRun;
+    dryRun.dryRun = true;
+    InstallReport plan;
+    const int planned = predictable ? run(dryRun, plan) : 0;
+    EXPECT_EQ(DriverTrees(commonAppData, windowsFolder), before) << "a dry run wrote";
+    TakeBoxes();
+    InstallReport report;
+    result = run(InstallOptions{}, report);
+    if (predictable) {
+        EXPECT_EQ(planned, result);
+        EXPECT_EQ(plan.cause, report.cause);
+        EXPECT_EQ(plan.action, report.action);
+        EXPECT_EQ(plan.key, report.key);
+        for (const InstallStep& step : plan.steps) {
+            EXPECT_FALSE(step.done) << "a dry run did " << step.file;
+        }
+    }
+    // Nothing the run left out of the report, and nothing in it the run did not do; the
+    // folder of a crashed write may hold its temporary file besides.
+    std::set<std::string> changed = ChangedFiles(before, DriverTrees(commonAppData, windowsFolder));
+    for (auto file = changed.begin(); file != changed.end();) {
+        file = file->find(".~brenwick-") != std::string::npos ? changed.erase(file) : ++file;
+    }
+    EXPECT_EQ(changed, FilesWrittenByDoneSteps(report));
+    return report;
 }

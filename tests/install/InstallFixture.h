@@ -5,10 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "install/InstallReport.h"
 #include "support/TempFolder.h"
+
+// An installer, uninstaller or the dialog's command with options and a report.
+using ReportedRun = std::function<int(const InstallOptions&, InstallReport&)>;
 
 class InstallFixture : public ::testing::Test {
 protected:
@@ -23,6 +28,12 @@ protected:
     // The kit beside the executable: PSIP/ with the shipped profile, Twain/ with a template.
     void ShipKit();
     std::vector<std::string> TakeBoxes();
+
+    // Runs `run` as a dry run, then for real. The dry run must change nothing and predict the
+    // real run's result, cause, action and key (unless the test seam plans a failure, which a
+    // dry run may not meet); the real run must report as done exactly the steps whose files
+    // it changed. Gives the real run's report and result.
+    InstallReport RunPredicted(const ReportedRun& run, int& result);
 
     TempFolder temp;
     std::string commonAppData;

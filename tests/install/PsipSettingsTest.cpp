@@ -1,6 +1,7 @@
 // The PaperStream IP installer end to end on disk.
 
 #include "install/PsipSettings.h"
+#include "install/Uninstall.h"
 
 #include <filesystem>
 #include <functional>
@@ -31,11 +32,19 @@ protected:
         return static_cast<unsigned char>(ReadBytes(InPsip("Id.bin")).at(offset));
     }
     std::string Entry(const std::string& key) { return key + "=" + kProfileName + "\r\n"; }
-    // Runs the installer and gives its report, with its result in `result`.
+    // Runs the installer, predicted by a dry run, and gives its report, with its result in
+    // `result`.
     InstallReport Install(int& result) {
-        InstallReport report;
-        result = InstallPsipSettings(psipSource, InstallOptions{}, report);
-        return report;
+        return RunPredicted(
+            [&](const InstallOptions& options, InstallReport& report) {
+                return InstallPsipSettings(psipSource, options, report);
+            },
+            result);
+    }
+    int Result() {
+        int result = 0;
+        Install(result);
+        return result;
     }
     FailureCause CauseOfFailure() {
         int result = 0;
@@ -64,18 +73,28 @@ TEST_F(PsipSettingsTest, FillsTheFirstFreeEntryByNumberAndFlagsItsSlot) {
     EXPECT_TRUE(TakeBoxes().empty());
 }
 
-TEST_F(PsipSettingsTest, AListedProfileKeepsItsSlotAndTouchesNoFlag) {
+TEST_F(PsipSettingsTest, AListedProfileKeepsItsSlotAndASecondRunWritesNothing) {
     WriteList("[Informations]\r\n000001=\r\n" + Entry("000005"));
     WriteBytes(InPsip("FTS_EX000005.xml"), "old profile");
     RemoveTree(InPsip("Id.bin"));
-    EXPECT_EQ(InstallPsipSettings(psipSource), 0);
+    EXPECT_EQ(Result(), 0);
     EXPECT_EQ(ReadBytes(InPsip("FTS_EX000005.xml")), kShipped);
     EXPECT_EQ(List(), "[Informations]\r\n000001=\r\n" + Entry("000005"));
-    EXPECT_FALSE(Exists(InPsip("Id.bin")));
+    EXPECT_FALSE(Exists(InPsip("Id.bin")));  // a listed profile needs none
 
-    // A second run from the same kit does the same again.
-    EXPECT_EQ(InstallPsipSettings(psipSource), 0);
-    EXPECT_EQ(ReadBytes(InPsip("FTS_EX000005.xml")), kShipped);
+    // Installed: the next run, even from a read-only kit profile, has nothing to do.
+    SetReadOnly(platform::JoinPath(psipSource, "FTS_EX_BKBOOK.xml"), true);
+    int result = -1;
+    EXPECT_FALSE(Install(result).Writes());
+    EXPECT_EQ(result, 0);
+    WriteBytes(InPsip("Id.bin"), std::string(1008, '\0'));
+    RemoveTree(InPsip("FTS_EX000005.xml"));
+    EXPECT_EQ(Result(), 0);
+    EXPECT_TRUE(IsReadOnlyFile(InPsip("FTS_EX000005.xml")));
+    EXPECT_EQ(FlagByte(13), 0xFF);  // a flag file there gets the listed slot's flag raised
+    EXPECT_FALSE(Install(result).Writes());
+    EXPECT_EQ(result, 0);
+    SetReadOnly(InPsip("FTS_EX000005.xml"), false);
 }
 
 TEST_F(PsipSettingsTest, AppendsAfterTheLastEntryWhenTheFirst99AreTaken) {
@@ -85,7 +104,7 @@ TEST_F(PsipSettingsTest, AppendsAfterTheLastEntryWhenTheFirst99AreTaken) {
     }
     list += "000120=p\r\n";
     WriteList(list);
-    EXPECT_EQ(InstallPsipSettings(psipSource), 0);
+    EXPECT_EQ(Result(), 0);
     EXPECT_EQ(List(), list + Entry("000121"));
     EXPECT_EQ(ReadBytes(InPsip("FTS_EX000121.xml")), kShipped);
     EXPECT_EQ(FlagByte(129), 0xFF);
@@ -94,7 +113,7 @@ TEST_F(PsipSettingsTest, AppendsAfterTheLastEntryWhenTheFirst99AreTaken) {
 TEST_F(PsipSettingsTest, ShortFlagFilesGrowAndLongOnesKeepTheirTail) {
     WriteList("[Informations]\r\n000003=\r\n");
     WriteBytes(InPsip("Id.bin"), "\x01\x02\x03\x04\x05");
-    EXPECT_EQ(InstallPsipSettings(psipSource), 0);
+    EXPECT_EQ(Result(), 0);
     std::string expected = "\x01\x02\x03\x04\x05" + std::string(1003, '\0');
     expected[11] = '\xFF';
     EXPECT_EQ(ReadBytes(InPsip("Id.bin")), expected);
@@ -104,13 +123,14 @@ TEST_F(PsipSettingsTest, ShortFlagFilesGrowAndLongOnesKeepTheirTail) {
     std::string longFile(2000, '\x11');
     longFile[12] = '\xFF';
     WriteBytes(InPsip("Id.bin"), longFile);
-    EXPECT_EQ(InstallPsipSettings(psipSource), 0);
+    EXPECT_EQ(Result(), 0);
     EXPECT_EQ(ReadBytes(InPsip("Id.bin")), longFile);  // byte 12 was raised already
 }
 
-TEST_F(PsipSettingsTest, AListFileThatCannotBeLoadedFailsAfterTheCopy) {
+TEST_F(PsipSettingsTest, AListFileThatCannotBeLoadedFailsAndChangesNothing) {
+    // The kit's profile is never copied under its shipped name: its place is the slot's.
     EXPECT_EQ(CauseOfFailure(), FailureCause::ListFileMissing);
-    EXPECT_EQ(ReadBytes(InPsip("FTS_EX_BKBOOK.xml")), kShipped);
+    EXPECT_FALSE(Exists(InPsip("FTS_EX_BKBOOK.xml")));
     EXPECT_FALSE(Exists(InPsip("SettingInfo.ini")));
     EXPECT_EQ(ReadBytes(InPsip("Id.bin")), std::string(1008, '\0'));
 
@@ -129,7 +149,7 @@ TEST_F(PsipSettingsTest, AListFileThatCannotBeLoadedFailsAfterTheCopy) {
 TEST_F(PsipSettingsTest, AFailedCopyLeavesNoProfileToNameAndNothingRegistered) {
     const std::string list = "[Informations]\r\n000001=\r\n";
     WriteList(list);
-    platform::FailCall(platform::Call::CopyFileInto, 1, true);
+    platform::FailCall(platform::Call::WriteKitFile, 1, true);
     EXPECT_EQ(CauseOfFailure(), FailureCause::ProfileRenameFailed);
     EXPECT_EQ(List(), list);
     EXPECT_FALSE(Exists(InPsip("FTS_EX000001.xml")));
@@ -141,7 +161,7 @@ TEST_F(PsipSettingsTest, ASectionWithoutEntriesFailsAndChangesNothing) {
     WriteList(list);
     EXPECT_EQ(CauseOfFailure(), FailureCause::ListSectionMissing);
     EXPECT_EQ(List(), list);
-    EXPECT_EQ(ReadBytes(InPsip("FTS_EX_BKBOOK.xml")), kShipped);
+    EXPECT_EQ(FolderNames(PsipFolder()), (std::vector<std::string>{"Id.bin", "SettingInfo.ini"}));
 }
 
 TEST_F(PsipSettingsTest, AFlagFileThatCannotBeUpdatedLeavesTheListUnsaved) {
@@ -183,10 +203,9 @@ TEST_F(PsipSettingsTest, TheInstalledProfileSurvivesAKitWithoutItOrAFailedRename
     EXPECT_EQ(ReadBytes(InPsip("FTS_EX000005.xml")), "installed");
 
     ShipKit();
-    platform::FailCall(platform::Call::CopyFileInto, 2);  // the first is the mirroring's
+    platform::FailCall(platform::Call::WriteKitFile, 1);
     EXPECT_EQ(CauseOfFailure(), FailureCause::ProfileRenameFailed);
     EXPECT_EQ(ReadBytes(InPsip("FTS_EX000005.xml")), "installed");
-    EXPECT_EQ(ReadBytes(InPsip("FTS_EX_BKBOOK.xml")), kShipped);
 
     // A read-only slot profile is not replaced, on either system, and nothing after it runs.
     const std::string list = "[Informations]\r\n000005=\r\n";
@@ -206,7 +225,6 @@ TEST_F(PsipSettingsTest, ASlotWithoutAFlagByteIsRefusedBeforeAnyChange) {
     EXPECT_EQ(CauseOfFailure(), FailureCause::SlotOutOfRange);
     WriteList(list);
     EXPECT_EQ(List(), list);
-    EXPECT_TRUE(Exists(InPsip("FTS_EX_BKBOOK.xml")));
     EXPECT_FALSE(Exists(InPsip("FTS_EX001000.xml")));
     EXPECT_EQ(ReadBytes(InPsip("Id.bin")), std::string(1008, '\0'));
 }
@@ -214,14 +232,14 @@ TEST_F(PsipSettingsTest, ASlotWithoutAFlagByteIsRefusedBeforeAnyChange) {
 TEST_F(PsipSettingsTest, KeysFromTheFileMayBeLongButNeverLeadOutOfTheFolder) {
     const std::string longKey(40, '7');
     WriteList("[Informations]\r\n" + Entry(longKey));
-    EXPECT_EQ(InstallPsipSettings(psipSource), 0);
+    EXPECT_EQ(Result(), 0);
     EXPECT_EQ(ReadBytes(InPsip(("FTS_EX" + longKey + ".xml").c_str())), kShipped);
 
     // A separator byte anywhere, also as the trail byte of "表" (0x95 0x5C).
-    for (const char* key : {"/../x", "\\..\\x", "\x95\x5C", "a\x81/"}) {
+    // A key that names the shipped profile, in any letter case, or a short name ("~1").
+    for (const char* key : {"/../x", "\\..\\x", "\x95\x5C", "a\x81/", "_BKBOOK", "_bkBook", "~1"}) {
         WriteList("[Informations]\r\n" + Entry(key));
         EXPECT_EQ(CauseOfFailure(), FailureCause::SlotKeyUnsafe) << key;
-        EXPECT_TRUE(Exists(InPsip("FTS_EX_BKBOOK.xml")));
     }
 }
 
@@ -248,10 +266,10 @@ TEST_F(PsipSettingsTest, ACrashLeavesNoTemporaryFileBehindAfterTheNextRun) {
         WriteBytes(InPsip("Id.bin"), std::string(1008, '\0'));
         RemoveTree(InPsip("FTS_EX000001.xml"));
         platform::FailCall(platform::Call::CrashBeforeReplace, nth);
-        EXPECT_EQ(InstallPsipSettings(psipSource), -1);
+        EXPECT_EQ(Result(), -1);
         EXPECT_EQ(FolderNames(PsipFolder()).size(), crashFree.size() + 1) << "the crash's leftover";
         WriteList(list);
-        EXPECT_EQ(InstallPsipSettings(psipSource), 0);
+        EXPECT_EQ(Result(), 0);
         EXPECT_EQ(FolderNames(PsipFolder()), crashFree);
     }
 }
@@ -359,4 +377,69 @@ TEST_F(PsipSettingsTest, NothingAnotherUserPlantsSteersTheRunOutsideTheFolder) {
         }
         TakeBoxes();
     }
+}
+
+TEST_F(PsipSettingsTest, UninstallGivesTheFolderBackAsTheDriverShippedIt) {
+    std::string full = "[Informations]\r\n";
+    for (int slot = 1; slot <= 99; ++slot) {
+        full += (slot < 10 ? "00000" : "0000") + std::to_string(slot) + "=p\r\n";
+    }
+    const auto uninstall = [&](int& result) {
+        return RunPredicted(
+            [&](const InstallOptions& options, InstallReport& report) {
+                return UninstallPsipSettings(psipSource, options, report);
+            },
+            result);
+    };
+    // A filled entry gets its empty value back; an added one loses its line.
+    for (const std::string& list : {std::string("[Informations]\r\n000001=a\r\n000002=\r\n"
+                                                "[Next]\r\nx=1\r\n"),
+                                    full}) {
+        WriteList(list);
+        std::string flags(1008, '\0');
+        flags[3] = '\x7E';
+        WriteBytes(InPsip("Id.bin"), flags);
+        ASSERT_EQ(Result(), 0);
+        ASSERT_NE(List(), list);
+        int result = -1;
+        InstallReport report = uninstall(result);
+        EXPECT_EQ(result, 0);
+        EXPECT_EQ(report.action, SlotAction::Removed);
+        EXPECT_EQ(List(), list);
+        EXPECT_EQ(ReadBytes(InPsip("Id.bin")), flags);
+        EXPECT_EQ(FolderNames(PsipFolder()),
+                  (std::vector<std::string>{"Id.bin", "SettingInfo.ini"}));
+        // Again: nothing registered, nothing written.
+        report = uninstall(result);
+        EXPECT_EQ(result, 0);
+        EXPECT_EQ(report.action, SlotAction::Absent);
+        EXPECT_FALSE(report.Writes());
+    }
+}
+
+TEST_F(PsipSettingsTest, UninstallKeepsWhatIsNotTheKitsAndUnregistersLast) {
+    WriteList("[Informations]\r\n" + Entry("000005"));
+    WriteBytes(InPsip("FTS_EX000005.xml"), "edited on this PC");
+    std::string flags(1008, '\0');
+    flags[13] = '\xFF';
+    WriteBytes(InPsip("Id.bin"), flags);
+    SetReadOnly(InPsip("Id.bin"), true);
+    const auto uninstall = [&](int& result) {
+        return RunPredicted(
+            [&](const InstallOptions& options, InstallReport& report) {
+                return UninstallPsipSettings(psipSource, options, report);
+            },
+            result);
+    };
+    int result = 0;
+    EXPECT_EQ(uninstall(result).cause, FailureCause::FlagFileReadOnly);
+    EXPECT_EQ(result, -1);
+    EXPECT_EQ(List(), "[Informations]\r\n" + Entry("000005"));  // still registered
+    SetReadOnly(InPsip("Id.bin"), false);
+    const InstallReport report = uninstall(result);
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(List(), "[Informations]\r\n000005=\r\n");
+    EXPECT_EQ(ReadBytes(InPsip("FTS_EX000005.xml")), "edited on this PC");
+    EXPECT_EQ(report.warnings.size(), 1u);
+    EXPECT_EQ(FlagByte(13), 0);
 }

@@ -1,6 +1,7 @@
 // The fi-series TWAIN installer end to end on disk.
 
 #include "install/TwainSettings.h"
+#include "install/Uninstall.h"
 
 #include "install/InstallFixture.h"
 #include "platform/Platform.h"
@@ -29,11 +30,18 @@ protected:
         MakeFolder(folder);
         WriteBytes(ListIn(folder), list);
     }
-    FailureCause CauseOfFailure() {
-        InstallReport report;
-        EXPECT_EQ(InstallTwainSettings(twainSource, InstallOptions{}, report), -1);
-        return report.cause;
+    // Runs the installer, predicted by a dry run; `expected` its result.
+    InstallReport Install(int expected = 0) {
+        int result = 0;
+        const InstallReport report = RunPredicted(
+            [&](const InstallOptions& options, InstallReport& run) {
+                return InstallTwainSettings(twainSource, options, run);
+            },
+            result);
+        EXPECT_EQ(result, expected);
+        return report;
     }
+    FailureCause CauseOfFailure() { return Install(-1).cause; }
 };
 
 }  // namespace
@@ -41,7 +49,7 @@ protected:
 TEST_F(TwainSettingsTest, FillsTheFirstFreeSlotOfTheFirstCandidate) {
     Prepare(TwainFolder(), kFreeSlot05);
     Prepare(FallbackTwainFolder(), kFreeSlot05);
-    EXPECT_EQ(InstallTwainSettings(twainSource), 0);
+    Install();
     EXPECT_EQ(ReadBytes(ListIn(TwainFolder())),
               "[TemplateLists]\r\n01=a.fts\r\n02=b.fts\r\n03=c.fts\r\n04=d.fts\r\n"
               "05=bkbook_multi.fts\r\n06=\r\n");
@@ -56,7 +64,7 @@ TEST_F(TwainSettingsTest, FallsBackToTheWindowsFolderWhenTheFirstIsNoRealFolder)
     MakeFolder(fjtwain);
     WriteBytes(TwainFolder(), "a file, not a folder");
     Prepare(FallbackTwainFolder(), "[TemplateLists]\r\n02=\r\n");
-    EXPECT_EQ(InstallTwainSettings(twainSource), 0);
+    Install();
     EXPECT_EQ(ReadBytes(ListIn(FallbackTwainFolder())),
               "[TemplateLists]\r\n02=bkbook_multi.fts\r\n");
     EXPECT_TRUE(Exists(TemplateIn(FallbackTwainFolder())));
@@ -70,7 +78,7 @@ TEST_F(TwainSettingsTest, FallsBackToTheWindowsFolderWhenTheFirstIsNoRealFolder)
     OpenToEveryone(platform::JoinPath(commonAppData, "Fujitsu"));
     if (AsStranger([&] { return MakeSymbolicLink(outside, fjtwain); })) {
         const auto before = TreeSnapshot(outside);
-        EXPECT_EQ(InstallTwainSettings(twainSource), 0);
+        Install();
         EXPECT_EQ(TreeSnapshot(outside), before);
         EXPECT_EQ(ReadBytes(ListIn(FallbackTwainFolder())),
                   "[TemplateLists]\r\n02=bkbook_multi.fts\r\n");
@@ -81,8 +89,7 @@ TEST_F(TwainSettingsTest, FallsBackToTheWindowsFolderWhenTheFirstIsNoRealFolder)
 TEST_F(TwainSettingsTest, ARegisteredTemplateIsSavedUnchangedAndAnUnregisteredOneFails) {
     const std::string registered = "[TemplateLists]\r\n01=\r\n07=BKBOOK_MULTI.FTS\r\n";
     Prepare(TwainFolder(), registered);
-    InstallReport report;
-    EXPECT_EQ(InstallTwainSettings(twainSource, InstallOptions{}, report), 0);
+    const InstallReport report = Install();
     EXPECT_EQ(ReadBytes(ListIn(TwainFolder())), registered);
     EXPECT_EQ(report.action, SlotAction::Reused);
     EXPECT_EQ(report.key, "07");
@@ -102,8 +109,7 @@ TEST_F(TwainSettingsTest, ARegisteredTemplateIsSavedUnchangedAndAnUnregisteredOn
     };
     for (const auto& item : unregistered) {
         Prepare(TwainFolder(), item.list);
-        InstallReport failed;
-        EXPECT_EQ(InstallTwainSettings(twainSource, InstallOptions{}, failed), -1);
+        const InstallReport failed = Install(-1);
         EXPECT_EQ(ReadBytes(ListIn(TwainFolder())), item.list);
         EXPECT_EQ(failed.cause, item.cause);
         EXPECT_EQ(failed.failedFile, ListIn(TwainFolder()));
@@ -114,24 +120,23 @@ TEST_F(TwainSettingsTest, OnlyATemplateInTheFolderIsRegistered) {
     // No kit and no template from before, or a copy that failed: nothing to register.
     Prepare(TwainFolder(), "[TemplateLists]\r\n01=\r\n");
     RemoveTree(twainSource);
-    InstallReport missingKit;
-    EXPECT_EQ(InstallTwainSettings(twainSource, InstallOptions{}, missingKit), -1);
+    const InstallReport missingKit = Install(-1);
     EXPECT_EQ(missingKit.cause, FailureCause::TemplateMissing);
     EXPECT_EQ(missingKit.failedFile, TemplateIn(TwainFolder()));
     ShipKit();
-    platform::FailCall(platform::Call::CopyFileInto, 1, true);
-    EXPECT_EQ(InstallTwainSettings(twainSource), -1);
+    platform::FailCall(platform::Call::WriteKitFile, 1, true);
+    Install(-1);
     EXPECT_EQ(ReadBytes(ListIn(TwainFolder())), "[TemplateLists]\r\n01=\r\n");
     EXPECT_FALSE(Exists(TemplateIn(TwainFolder())));
 
     // A template from an earlier installation is enough, whatever became of the copy.
     WriteBytes(TemplateIn(TwainFolder()), "earlier");
-    EXPECT_EQ(InstallTwainSettings(twainSource), 0);
+    Install();
     EXPECT_EQ(ReadBytes(ListIn(TwainFolder())), "[TemplateLists]\r\n01=bkbook_multi.fts\r\n");
     platform::ClearFailures();
     RemoveTree(twainSource);
     Prepare(TwainFolder(), "[TemplateLists]\r\n01=\r\n");
-    EXPECT_EQ(InstallTwainSettings(twainSource), 0);
+    Install();
     EXPECT_EQ(ReadBytes(ListIn(TwainFolder())), "[TemplateLists]\r\n01=bkbook_multi.fts\r\n");
     EXPECT_EQ(ReadBytes(TemplateIn(TwainFolder())), "earlier");
 }
@@ -162,12 +167,32 @@ TEST_F(TwainSettingsTest, NoFolderWarnsOnceAndFails) {
     // Without "windir" there is no fallback: nothing is copied anywhere.
     for (const char* windir : std::vector<const char*>{"", nullptr}) {
         windir ? SetEnvironment("windir", windir) : UnsetEnvironment("windir");
-        EXPECT_EQ(InstallTwainSettings(twainSource), -1);
+        Install(-1);
         EXPECT_EQ(TakeBoxes(), std::vector<std::string>{kTwainFolderMissing});
     }
     EXPECT_FALSE(Exists(platform::JoinPath("", "twain_32")));
 
     platform::FailCall(platform::Call::GetCommonAppDataFolder, 1);
-    EXPECT_EQ(InstallTwainSettings(twainSource), -1);
+    Install(-1);
     EXPECT_TRUE(TakeBoxes().empty());
+}
+
+TEST_F(TwainSettingsTest, UninstallEmptiesEveryEntryOfTheTemplateAndKeepsTheFile) {
+    const std::string list = "[TemplateLists]\r\n01=a.fts\r\n02=\r\n";
+    Prepare(TwainFolder(), list);
+    Install();
+    const auto uninstall = [&] {
+        int result = -1;
+        const InstallReport report = RunPredicted(
+            [&](const InstallOptions& options, InstallReport& run) {
+                return UninstallTwainSettings(twainSource, options, run);
+            },
+            result);
+        EXPECT_EQ(result, 0);
+        return report.action;
+    };
+    EXPECT_EQ(uninstall(), SlotAction::Removed);
+    EXPECT_EQ(ReadBytes(ListIn(TwainFolder())), list);
+    EXPECT_EQ(ReadBytes(TemplateIn(TwainFolder())), "template");
+    EXPECT_EQ(uninstall(), SlotAction::Absent);
 }

@@ -27,39 +27,61 @@ protected:
 
 }  // namespace
 
-TEST_F(PlatformTest, CopyCarriesBytesTimeAndReadOnlyState) {
+TEST_F(PlatformTest, KitFilesAreWrittenWithTheirTimeAndReadOnlyState) {
     const std::string source = folder.Join({"source.xml"});
     const std::string target = folder.Join({"target.xml"});
     WriteBytes(source, "profile");
     ShiftWriteTime(source, -3600);
     SetReadOnly(source, true);
-    ASSERT_EQ(platform::CopyFileInto(source, held, "target.xml"), platform::FileStatus::Ok);
+    platform::KitFile kit;
+    ASSERT_EQ(platform::ReadKitFile(source, 100, kit), platform::FileStatus::Ok);
+    EXPECT_EQ(kit.bytes, "profile");
+    ASSERT_EQ(
+        platform::WriteKitFile(held, "target.xml", kit, platform::HiddenTarget::Refuse, nullptr),
+        platform::FileStatus::Ok);
     EXPECT_EQ(ReadBytes(target), "profile");
     EXPECT_EQ(WriteTimeDifference(target, source), 0);
     EXPECT_TRUE(IsReadOnlyFile(target));
+    EXPECT_EQ(platform::ReadKitFile(source, 6, kit), platform::FileStatus::TooLarge);
+    EXPECT_EQ(platform::ReadKitFile(folder.Join({"missing"}), 100, kit),
+              platform::FileStatus::Missing);
 }
 
-TEST_F(PlatformTest, CopyOverwritesButNeverOntoAReadOnlyOrHiddenTarget) {
-    const std::string source = folder.Join({"source.xml"});
+TEST_F(PlatformTest, KitFilesNeverReplaceAReadOnlyHiddenOrChangedTarget) {
     const std::string target = folder.Join({"target.xml"});
     const std::string hidden = folder.Join({".hidden.xml"});
-    WriteBytes(source, "new");
+    platform::KitFile kit;
+    kit.bytes = "new";
+    kit.permissions = 0644;
+    const auto write = [&](const char* name, platform::HiddenTarget policy,
+                           const platform::FileIdentity* expected) {
+        return platform::WriteKitFile(held, name, kit, policy, expected);
+    };
+    const platform::HiddenTarget refuse = platform::HiddenTarget::Refuse;
     WriteBytes(target, "old");
-    ASSERT_EQ(platform::CopyFileInto(source, held, "target.xml"), platform::FileStatus::Ok);
+    ASSERT_EQ(write("target.xml", refuse, nullptr), platform::FileStatus::Ok);
     EXPECT_EQ(ReadBytes(target), "new");
     WriteBytes(target, "old");
     SetReadOnly(target, true);
-    EXPECT_EQ(platform::CopyFileInto(source, held, "target.xml"), platform::FileStatus::ReadOnly);
+    EXPECT_EQ(write("target.xml", refuse, nullptr), platform::FileStatus::ReadOnly);
     EXPECT_EQ(ReadBytes(target), "old");
     WriteBytes(hidden, "old");
     SetHidden(hidden);
-    EXPECT_EQ(platform::CopyFileInto(source, held, ".hidden.xml"), platform::FileStatus::Hidden);
+    EXPECT_EQ(write(".hidden.xml", refuse, nullptr), platform::FileStatus::Hidden);
     EXPECT_EQ(ReadBytes(hidden), "old");
-    EXPECT_EQ(platform::CopyFileInto(source, held, ".hidden.xml", platform::HiddenTarget::Replace),
+    EXPECT_EQ(write(".hidden.xml", platform::HiddenTarget::Replace, nullptr),
               platform::FileStatus::Ok);
     EXPECT_EQ(ReadBytes(hidden), "new");
-    EXPECT_EQ(FolderNames(folder.Path()),
-              (std::vector<std::string>{".hidden.xml", "source.xml", "target.xml"}));
+    // What was seen must still hold: a file where none was, or another file than the one seen.
+    const platform::FileIdentity none;
+    EXPECT_EQ(write(".hidden.xml", platform::HiddenTarget::Replace, &none),
+              platform::FileStatus::Changed);
+    platform::FileInfo seen;
+    ASSERT_EQ(platform::InspectFile(held, ".hidden.xml", seen), platform::FileStatus::Ok);
+    WriteBytes(hidden, "rewritten meanwhile");
+    EXPECT_EQ(write(".hidden.xml", platform::HiddenTarget::Replace, &seen.identity),
+              platform::FileStatus::Changed);
+    EXPECT_EQ(FolderNames(folder.Path()), (std::vector<std::string>{".hidden.xml", "target.xml"}));
 }
 
 TEST_F(PlatformTest, ListsFilesAndFoldersAndTellsThemApart) {
@@ -114,7 +136,8 @@ TEST_F(PlatformTest, TheSeamFailsTheChosenCallOnceOrFromThenOn) {
     std::string bytes;
     platform::FileIdentity identity;
     const auto read = [&] {
-        return platform::ReadFileForUpdate(held, "f", bytes, identity) == platform::FileStatus::Ok;
+        return platform::ReadFileForUpdate(held, "f", platform::kAnySize, bytes, identity) ==
+               platform::FileStatus::Ok;
     };
     platform::FailCall(platform::Call::ReadFileForUpdate, 2);
     EXPECT_TRUE(read());
@@ -127,8 +150,8 @@ TEST_F(PlatformTest, TheSeamFailsTheChosenCallOnceOrFromThenOn) {
     EXPECT_TRUE(read());
 
     platform::RecordMessageBoxes(true);
-    platform::ShowMessageBox("\x92\xCA\x92\xA0");
-    EXPECT_EQ(platform::TakeRecordedMessageBoxes(), std::vector<std::string>{"\x92\xCA\x92\xA0"});
+    platform::ShowMessageBox("通帳");
+    EXPECT_EQ(platform::TakeRecordedMessageBoxes(), std::vector<std::string>{"通帳"});
     platform::RecordMessageBoxes(false);
 }
 
@@ -154,8 +177,10 @@ TEST_F(PlatformTest, FoldersAreEnteredOneRealFolderAtATimeAndHeld) {
     EXPECT_TRUE(error) << "a held folder cannot be renamed";
 #else
     // Renamed or not, names are resolved in the folder that was entered.
-    EXPECT_EQ(platform::CheckRegularFile(opened, "missing"), platform::FileStatus::Missing);
+    platform::FileInfo info;
+    EXPECT_EQ(platform::InspectFile(opened, "missing", info), platform::FileStatus::Missing);
     WriteBytes(folder.Join({"moved", "b", "f"}), "x");
-    EXPECT_EQ(platform::CheckRegularFile(opened, "f"), platform::FileStatus::Ok);
+    EXPECT_EQ(platform::InspectFile(opened, "f", info), platform::FileStatus::Ok);
+    EXPECT_EQ(info.kind, platform::FileKind::Regular);
 #endif
 }

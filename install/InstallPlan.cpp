@@ -1,0 +1,145 @@
+#include "install/InstallPlan.h"
+
+#include "platform/Platform.h"
+
+namespace {
+
+const char* ReasonOf(platform::FileStatus status) {
+    switch (status) {
+        case platform::FileStatus::ReadOnly:
+            return "読み取り専用です";
+        case platform::FileStatus::Hidden:
+            return "隠しファイルです";
+        case platform::FileStatus::Locked:
+            return "他のプログラムが使用しています";
+        case platform::FileStatus::Unsafe:
+            return "通常のファイルではありません";
+        case platform::FileStatus::Changed:
+            return "途中でほかのプログラムに変更されました";
+        case platform::FileStatus::TooLarge:
+            return "大きすぎます";
+        default:
+            return "読み書きできません";
+    }
+}
+
+}  // namespace
+
+std::string CopyStoppedWarning(const std::string& file, platform::FileStatus status) {
+    return "「" + platform::PathToUtf8(file) + "」をコピーできませんでした(" + ReasonOf(status) +
+           ")。以降の配布ファイルはコピーしていません。";
+}
+
+int InstallPlan::EnterSettingsFolder(FolderSearch search, const std::string& warning,
+                                     const InstallOptions& options) {
+    if (search == FolderSearch::NoCommonAppData) {
+        return Stop(FailureCause::SettingsFolderMissing, std::string());
+    }
+    if (search == FolderSearch::Missing) {
+        // The check reads without a word; the installation says so as it always has.
+        if (Exclusive()) {
+            Warn(options, m_report, warning);
+        }
+        return Stop(FailureCause::SettingsFolderMissing, settings.path);
+    }
+    m_report.settingsFolder = settings.path;
+    return 0;
+}
+
+void InstallPlan::Push(StepKind kind, const std::string& file, const std::string& key,
+                       std::int64_t slot, Action action) {
+    action.step = m_report.steps.size();
+    m_report.AddStep(kind, file, key, slot);
+    m_actions.push_back(std::move(action));
+}
+
+void InstallPlan::Note(StepKind kind, const std::string& file, const std::string& key,
+                       std::int64_t slot) {
+    Push(kind, file, key, slot, Action{});
+}
+
+void InstallPlan::EditList(StepKind kind, const std::string& file, const std::string& key,
+                           std::int64_t slot) {
+    Push(kind, file, key, slot, Action{});
+}
+
+void InstallPlan::Add(StepKind kind, const std::string& file, const std::string& key,
+                      std::int64_t slot, Write write, CauseOf failure) {
+    Push(kind, file, key, slot, Action{kNoStep, std::move(write), std::move(failure), {}});
+}
+
+void InstallPlan::AddCopy(const std::string& file, Write write) {
+    Push(StepKind::CopyFile, file, std::string(), 0, Action{kNoStep, std::move(write), {}, {}});
+}
+
+void InstallPlan::Require(std::function<bool()> holds, FailureCause cause,
+                          const std::string& file) {
+    m_actions.push_back(Action{
+        kNoStep,
+        [holds] { return holds() ? platform::FileStatus::Ok : platform::FileStatus::Missing; },
+        [cause](platform::FileStatus) { return cause; }, file});
+}
+
+int InstallPlan::Stop(FailureCause cause, const std::string& file) {
+    return m_report.Fail(cause, file);
+}
+
+void InstallPlan::MarkListEditsDone() {
+    for (InstallStep& step : m_report.steps) {
+        step.done = step.done || EditsList(step.kind);
+    }
+}
+
+int InstallPlan::Carry(const Action& action, bool& copying, const InstallOptions& options) {
+    if (action.step == kNoStep) {
+        const platform::FileStatus status = action.write();
+        return status == platform::FileStatus::Ok
+                   ? 0
+                   : m_report.Fail(action.failure(status), action.file);
+    }
+    InstallStep& step = m_report.steps[action.step];
+    const bool copy = step.kind == StepKind::CopyFile || step.kind == StepKind::KeepFile;
+    if (copy && !copying) {
+        return 0;
+    }
+    if (!action.write) {
+        step.done = !EditsList(step.kind);
+        return 0;
+    }
+    const platform::FileStatus status = action.write();
+    if (status == platform::FileStatus::Ok) {
+        step.done = true;
+        if (step.kind == StepKind::SaveList) {
+            MarkListEditsDone();
+        }
+        return 0;
+    }
+    if (!action.failure) {
+        // The copy of the profile set stops here, and the run goes on without it.
+        copying = false;
+        Notice(options, m_report, CopyStoppedWarning(step.file, status));
+        return 0;
+    }
+    return m_report.Fail(action.failure(status), step.file);
+}
+
+int InstallPlan::Apply(const InstallOptions& options) {
+    bool copying = true;
+    for (const Action& action : m_actions) {
+        if (Carry(action, copying, options) != 0) {
+            return -1;
+        }
+    }
+    return Result();
+}
+
+int RunPlanned(const InstallOptions& options, InstallReport& report,
+               const std::function<void(InstallPlan&)>& planner) {
+    InstallPlan plan(PlanReads::Exclusive);
+    const int result = RunReported(plan.Report(), [&] {
+        planner(plan);
+        return options.dryRun ? plan.Result() : plan.Apply(options);
+    });
+    report = std::move(plan.Report());
+    return result;
+}
