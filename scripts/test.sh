@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds both builds and runs every test: the native unit suite (gcc), the same under
 # AddressSanitizer and UndefinedBehaviorSanitizer (clang), a bounded fuzz run, the list-file
-# benchmark, the Windows build's unit suite under Wine, and the end-to-end test of the real
-# Brenwick.exe under Wine and Xvfb. Installs what is missing first.
+# benchmark, the Windows build's unit suite under Wine, the end-to-end test of the real
+# Brenwick.exe under Wine and Xvfb, and a second build of the kit that must give the same bytes.
+# Installs what is missing first.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -58,5 +59,44 @@ ctest --test-dir "$build/windows" --output-on-failure
 
 step "End-to-end: the real Brenwick.exe under Wine, driven from outside"
 bash "$root/tests/e2e/run-e2e.sh" "$build/windows"
+
+step "Reproducible: the kit built again from a copy of the sources elsewhere, later, byte for byte"
+# The tracked and new files as they are now. The copy has no .git: it gets the commit's time,
+# which the first build took from git, through SOURCE_DATE_EPOCH.
+epoch="${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct)}"
+again="$(mktemp -d)"
+mkdir "$again/sources"
+(cd "$root" && git ls-files -z --cached --others --exclude-standard |
+    tar --null -T - --ignore-failed-read -cf -) | tar -xf - -C "$again/sources"
+SOURCE_DATE_EPOCH="$epoch" cmake -S "$again/sources" -B "$again/build" \
+    -DCMAKE_TOOLCHAIN_FILE="$again/sources/cmake/mingw-w64-x86_64.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DBRENWICK_WERROR=ON -DBRENWICK_BUILD_TESTS=OFF >/dev/null
+cmake --build "$again/build" -j "$jobs" --target kit >/dev/null
+kit="$build/windows/package"
+zip="$(cd "$kit" && echo Brenwick-*.zip)"
+faults=0
+fault() { echo "  FAILED  $*"; faults=$((faults + 1)); }
+for file in Brenwick/Brenwick.exe Brenwick/BrenwickCli.exe "$zip"; do
+    if cmp -s "$kit/$file" "$again/build/package/$file"; then
+        echo "  same    $file"
+    else
+        fault "$file differs (offset, octal bytes; first lines):"
+        cmp -l "$kit/$file" "$again/build/package/$file" | head -n 5 || true
+    fi
+done
+for exe in Brenwick.exe BrenwickCli.exe; do
+    file="$kit/Brenwick/$exe"
+    pe="$(od -An -tu4 -j60 -N4 "$file" | tr -d ' ')"
+    stamp="$(od -An -tu4 -j$((pe + 8)) -N4 "$file" | tr -d ' ')"
+    [ "$stamp" = "$epoch" ] || fault "$exe: PE time stamp $stamp, not the commit's $epoch"
+    size="$(stat -c %s "$file")"
+    [ "$size" -lt 460800 ] || fault "$exe: $size bytes, not under 450 KB"
+    debug="$(x86_64-w64-mingw32-objdump -h "$file" | grep -c ' \.debug' || true)"
+    [ "$debug" = 0 ] || fault "$exe: $debug debug sections"
+done
+(cd "$kit/Brenwick" && sha256sum --quiet -c SHA256SUMS) || fault "the kit's SHA256SUMS does not match it"
+[ "$faults" -eq 0 ] || { echo "(second build kept in $again)"; exit 1; }
+rm -rf "$again"
+echo "  Brenwick.exe, BrenwickCli.exe and $zip: the same bytes; PE time stamps the commit's"
 
 step "All tests passed"
