@@ -114,11 +114,24 @@ RunOutcome RunCommand(const CliOptions& options,
                                 : options.command == CliCommand::Uninstall
                                     ? Uninstall(driver, source, installOptions)
                                     : Install(driver, source, installOptions);
-        const bool failed = outcome.hasResult ? outcome.result != 0 : !outcome.installed;
-        if (failed) {
-            run.exitCode = kExitFailed;
-        }
         run.drivers.push_back(std::move(outcome));
     }
+    run.exitCode = ExitCodeOf(run.drivers);
     return run;
+}
+
+int ExitCodeOf(const std::vector<DriverOutcome>& drivers) {
+    int exitCode = kExitInstalled;
+    for (const DriverOutcome& driver : drivers) {
+        const bool failed = driver.hasResult ? driver.result != 0 : !driver.installed;
+        const bool busy = driver.hasResult && (driver.cause == FailureCause::ListFileLocked ||
+                                               driver.cause == FailureCause::FlagFileLocked);
+        if (failed && !busy) {
+            return kExitFailed;
+        }
+        if (failed) {
+            exitCode = kExitBusy;
+        }
+    }
+    return exitCode;
 }

@@ -15,6 +15,9 @@ constexpr int kExitInstalled = 0;  // every chosen driver installed
 constexpr int kExitFailed = 1;     // an installation failed, or a driver is not installed
 constexpr int kExitUsage = 2;      // a bad command line, or a log that cannot be opened
 constexpr int kExitNoDriver = 3;   // auto found no driver settings folder
+// A driver file is held by another program: try again later, as deployment systems do by
+// themselves with this code (another installation is in progress, to Windows Installer).
+constexpr int kExitBusy = 1618;
 
 enum class Driver { Psip, Twain };
 
@@ -35,11 +38,19 @@ struct DriverOutcome {
 };
 
 struct RunOutcome {
+    bool commandKnown = true;  // false when the command line was not understood
     CliCommand command = CliCommand::Install;
     bool dryRun = false;
     int exitCode = kExitInstalled;
+    // Why nothing was done at all: "usage", "log-file-unusable", "log-file-unsafe".
+    std::string errorCode;
+    std::string errorMessage;  // UTF-8
     std::vector<DriverOutcome> drivers;
 };
+
+// The exit code of a run over several drivers: a failure beats a driver file held by another
+// program, which beats success.
+int ExitCodeOf(const std::vector<DriverOutcome>& drivers);
 
 // The kit's profile set of a driver: `kitFolder`'s PSIP or Twain folder, or, without a kit
 // folder, the one beside the executable.

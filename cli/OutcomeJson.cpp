@@ -182,11 +182,15 @@ std::string JsonString(const std::string& text) {
 }
 
 std::string OutcomeJson(const RunOutcome& run) {
-    return std::string("{\"command\":\"") +
-           (run.command == CliCommand::Check       ? "check"
-            : run.command == CliCommand::Uninstall ? "uninstall"
-                                                   : "install") +
-           "\",\"dryRun\":" + (run.dryRun ? "true" : "false") +
-           ",\"exitCode\":" + std::to_string(run.exitCode) +
+    const std::string command = !run.commandKnown                      ? "null"
+                                : run.command == CliCommand::Check     ? "\"check\""
+                                : run.command == CliCommand::Uninstall ? "\"uninstall\""
+                                                                       : "\"install\"";
+    const std::string error = run.errorCode.empty()
+                                  ? "null"
+                                  : "{\"code\":" + JsonString(run.errorCode) +
+                                        ",\"message\":" + JsonString(run.errorMessage) + "}";
+    return "{\"command\":" + command + ",\"dryRun\":" + (run.dryRun ? "true" : "false") +
+           ",\"exitCode\":" + std::to_string(run.exitCode) + ",\"error\":" + error +
            ",\"drivers\":" + Array(run.drivers, DriverJson) + "}\n";
 }

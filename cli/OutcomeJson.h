@@ -2,7 +2,9 @@
 // The console program's answer for scripts: exactly one JSON object, in ASCII (every other
 // character escaped), so that it reads the same in any code page.
 //
-//   {"command": "install" | "check" | "uninstall", "dryRun": bool, "exitCode": n,
+//   {"command": "install" | "check" | "uninstall" | null, "dryRun": bool, "exitCode": n,
+//    "error": null | {"code": "usage" | "log-file-unusable" | "log-file-unsafe",
+//                     "message": text},
 //    "drivers": [{"driver": "psip" | "twain", "settingsFolder": text | null,
 //                 "installed": bool,
 //                 "action": "reused" | "filled" | "appended" | "removed" | "absent" | "none",

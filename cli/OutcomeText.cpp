@@ -1,6 +1,7 @@
 #include "cli/OutcomeText.h"
 
 #include "app/InstallCommand.h"
+#include "cli/PrintableText.h"
 #include "install/FailureMessage.h"
 #include "platform/Platform.h"
 
@@ -107,9 +108,7 @@ void AddRunLines(const RunOutcome& run, const DriverOutcome& driver,
     lines.push_back(label + (run.dryRun ? "ドライラン (何も変更していません): " : "") + result);
 }
 
-}  // namespace
-
-std::vector<std::string> OutcomeLines(const RunOutcome& run, bool warnings) {
+std::vector<std::string> Lines(const RunOutcome& run, bool warnings) {
     std::vector<std::string> lines;
     if (run.exitCode == kExitNoDriver) {
         lines.push_back("ドライバの設定フォルダが見つかりません。何も変更していません。");
@@ -134,6 +133,16 @@ std::vector<std::string> OutcomeLines(const RunOutcome& run, bool warnings) {
             lines.push_back(label + FailureMessage(driver.cause, driver.failedFile) + " [" +
                             FailureCode(driver.cause) + "]");
         }
+    }
+    return lines;
+}
+
+}  // namespace
+
+std::vector<std::string> OutcomeLines(const RunOutcome& run, bool warnings) {
+    std::vector<std::string> lines = Lines(run, warnings);
+    for (std::string& line : lines) {
+        line = PrintableText(line);
     }
     return lines;
 }

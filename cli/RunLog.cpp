@@ -1,5 +1,7 @@
 #include "cli/RunLog.h"
 
+#include "cli/PrintableText.h"
+
 std::string QuoteArgument(const std::string& argument) {
     if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos) {
         return argument;
@@ -24,7 +26,7 @@ std::string RunLogRecord(const RunLogHeader& header, const std::vector<std::stri
                          int exitCode) {
     std::string commandLine;
     for (const std::string& argument : header.arguments) {
-        commandLine += (commandLine.empty() ? "" : " ") + QuoteArgument(argument);
+        commandLine += (commandLine.empty() ? "" : " ") + PrintableText(QuoteArgument(argument));
     }
     std::string record = "=== " + header.startTime + " " + header.computer + " " + header.user +
                          "\ncommand line: " + commandLine + "\n";

@@ -4,6 +4,7 @@
 #include <iconv.h>
 #include <pwd.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -13,6 +14,7 @@
 
 #include "platform/Platform.h"
 #include "platform/PosixIo.h"
+#include "platform/TestSeam.h"
 
 namespace platform {
 
@@ -94,21 +96,49 @@ AppendFile::~AppendFile() {
     }
 }
 
-bool AppendFile::Open(const std::string& path) {
-    const int fd = ::open(path.c_str(),
-                          O_WRONLY | O_APPEND | O_CREAT | O_NOCTTY | O_NONBLOCK | O_CLOEXEC, 0644);
+FileStatus AppendFile::Open(const std::string& path) {
+    constexpr int kFlags = O_WRONLY | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    bool created = true;
+    int fd = ::open(path.c_str(), kFlags | O_CREAT | O_EXCL, 0644);
+    if (fd < 0 && errno == EEXIST) {
+        created = false;
+        fd = ::open(path.c_str(), kFlags);
+    }
+    if (fd < 0) {
+        return errno == ELOOP || errno == ENXIO ? FileStatus::Unsafe : FileStatus::IoError;
+    }
     m_handle = fd;
-    return fd >= 0;
+    struct stat status {};
+    if (::fstat(fd, &status) != 0) {
+        return FileStatus::IoError;
+    }
+    // A file someone else put there could be read or forged by them, or lead elsewhere.
+    const bool owned = created || status.st_uid == 0 || status.st_uid == ::geteuid();
+    return S_ISREG(status.st_mode) && status.st_nlink == 1 && owned ? FileStatus::Ok
+                                                                    : FileStatus::Unsafe;
 }
 
-bool AppendFile::Append(const std::string& bytes) {
+FileStatus AppendFile::Append(const std::string& utf8) {
     const int fd = static_cast<int>(m_handle);
-    if (fd < 0 || ::flock(fd, LOCK_EX) != 0) {
-        return false;
+    if (fd < 0) {
+        return FileStatus::IoError;
     }
-    const bool written = WriteAll(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
+    // Anyone who may read the log can take the lock: it is waited for, but not for ever.
+    const int limit = WaitLimit(10000);
+    int waited = 0;
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno != EWOULDBLOCK && errno != EINTR) {
+            return FileStatus::IoError;
+        }
+        if (waited >= limit) {
+            return FileStatus::Locked;
+        }
+        ::usleep(50 * 1000);
+        waited += 50;
+    }
+    const bool written = WriteAll(fd, utf8.data(), utf8.size()) && ::fsync(fd) == 0;
     ::flock(fd, LOCK_UN);
-    return written;
+    return written ? FileStatus::Ok : FileStatus::IoError;
 }
 
 }  // namespace platform

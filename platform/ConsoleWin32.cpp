@@ -3,18 +3,48 @@
 
 #include <windows.h>
 
+#include <aclapi.h>
+#include <sddl.h>
 #include <shellapi.h>
 
 #include <cstdio>
 #include <vector>
 
 #include "platform/Platform.h"
+#include "platform/TestSeam.h"
 #include "platform/Win32Io.h"
 #include "platform/Win32Text.h"
 
 namespace platform {
 
 namespace {
+
+// NT SERVICE\TrustedInstaller, which owns the system's own files.
+bool IsTrustedInstaller(PSID sid) {
+    PSID trustedInstaller = nullptr;
+    wchar_t text[] = L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
+    if (!::ConvertStringSidToSidW(text, &trustedInstaller)) {
+        return false;
+    }
+    const bool same = ::EqualSid(sid, trustedInstaller) != FALSE;
+    ::LocalFree(trustedInstaller);
+    return same;
+}
+
+bool IsProcessUser(PSID sid) {
+    HANDLE token = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) {
+        return false;
+    }
+    DWORD size = 0;
+    ::GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    std::vector<unsigned char> buffer(size);
+    const bool same =
+        size != 0 && ::GetTokenInformation(token, TokenUser, buffer.data(), size, &size) &&
+        ::EqualSid(sid, reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid) != FALSE;
+    ::CloseHandle(token);
+    return same;
+}
 
 std::int64_t Minutes(const SYSTEMTIME& time) {
     FILETIME file{};
@@ -24,12 +54,64 @@ std::int64_t Minutes(const SYSTEMTIME& time) {
     return ticks / (10000000LL * 60);
 }
 
+// Whether the file lies on another computer's share.
+bool IsOnShare(HANDLE file) {
+    FILE_REMOTE_PROTOCOL_INFO protocol{};
+    return ::GetFileInformationByHandleEx(file, FileRemoteProtocolInfo, &protocol,
+                                          sizeof protocol) != FALSE;
+}
+
+// The owner is Administrators, SYSTEM, TrustedInstaller or the user running the program.
+bool HasTrustedOwner(HANDLE file) {
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (::GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr,
+                          nullptr, nullptr, &descriptor) != ERROR_SUCCESS) {
+        return false;
+    }
+    bool trusted = ::IsWellKnownSid(owner, WinBuiltinAdministratorsSid) ||
+                   ::IsWellKnownSid(owner, WinLocalSystemSid) || IsTrustedInstaller(owner) ||
+                   IsProcessUser(owner);
+    ::LocalFree(descriptor);
+    return trusted;
+}
+
 // Writers of a log agree on a lock of one byte far beyond any log's end, so that the lock
 // keeps other writers waiting without holding back readers of the log.
 OVERLAPPED LockPlace() {
     OVERLAPPED place{};
     place.OffsetHigh = 0x7FFFFFFF;
     return place;
+}
+
+// Every LF as CR LF, the line end of Windows' text files and pipes.
+std::string WithCrLf(const std::string& text) {
+    std::string lines;
+    lines.reserve(text.size() + text.size() / 16);
+    for (const char ch : text) {
+        if (ch == '\n') {
+            lines += '\r';
+        }
+        lines += ch;
+    }
+    return lines;
+}
+
+// Wide text in a code page; a character it lacks becomes '?'.
+std::string NarrowTo(UINT codePage, const std::wstring& text) {
+    if (text.empty()) {
+        return std::string();
+    }
+    const DWORD flags = codePage == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    const char* fallback = codePage == CP_UTF8 ? nullptr : "?";
+    const int size = ::WideCharToMultiByte(
+        codePage, flags, text.data(), static_cast<int>(text.size()), nullptr, 0, fallback, nullptr);
+    std::string narrow(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+    if (size > 0) {
+        ::WideCharToMultiByte(codePage, flags, text.data(), static_cast<int>(text.size()),
+                              &narrow[0], size, fallback, nullptr);
+    }
+    return narrow;
 }
 
 }  // namespace
@@ -56,14 +138,17 @@ std::string PathToUtf8(const std::string& path) {
 void WriteText(Stream stream, const std::string& utf8) {
     const HANDLE handle =
         ::GetStdHandle(stream == Stream::Output ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+    const std::wstring wide = WideFrom(CP_UTF8, utf8);
     DWORD mode = 0;
     if (::GetConsoleMode(handle, &mode)) {
-        const std::wstring wide = WideFrom(CP_UTF8, utf8);
         DWORD written = 0;
         ::WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
-    } else {
-        WriteAll(handle, utf8.data(), utf8.size());
+        return;
     }
+    // Redirected: in what whoever reads it (PsExec, PowerShell, a console) decodes with.
+    const UINT attached = ::GetConsoleOutputCP();
+    const std::string bytes = WithCrLf(NarrowTo(attached != 0 ? attached : ::GetOEMCP(), wide));
+    WriteAll(handle, bytes.data(), bytes.size());
 }
 
 std::string ComputerName() {
@@ -106,28 +191,55 @@ AppendFile::~AppendFile() {
     }
 }
 
-bool AppendFile::Open(const std::string& path) {
-    const HANDLE file = ::CreateFileW(
-        Widen(path).c_str(), FILE_APPEND_DATA | GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-        nullptr, OPEN_ALWAYS,
-        FILE_ATTRIBUTE_NORMAL | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, nullptr);
+FileStatus AppendFile::Open(const std::string& path) {
+    const HANDLE file =
+        ::CreateFileW(Widen(path).c_str(),
+                      FILE_APPEND_DATA | FILE_READ_DATA | FILE_READ_ATTRIBUTES | READ_CONTROL,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT | SECURITY_SQOS_PRESENT |
+                          SECURITY_IDENTIFICATION,
+                      nullptr);
+    const bool existed = ::GetLastError() == ERROR_ALREADY_EXISTS;
     if (file == INVALID_HANDLE_VALUE) {
-        return false;
+        return FileStatus::IoError;
     }
     m_handle = reinterpret_cast<std::intptr_t>(file);
-    return true;
+    BY_HANDLE_FILE_INFORMATION info{};
+    constexpr DWORD kNotRegular =
+        FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
+    if (::GetFileType(file) != FILE_TYPE_DISK || !::GetFileInformationByHandle(file, &info) ||
+        (info.dwFileAttributes & kNotRegular) != 0 || info.nNumberOfLinks != 1) {
+        return FileStatus::Unsafe;
+    }
+    // A file someone else put there could be read or forged by them.
+    return !existed || IsOnShare(file) || HasTrustedOwner(file) ? FileStatus::Ok
+                                                                : FileStatus::Unsafe;
 }
 
-bool AppendFile::Append(const std::string& bytes) {
+FileStatus AppendFile::Append(const std::string& utf8) {
     const HANDLE file = reinterpret_cast<HANDLE>(m_handle);
-    OVERLAPPED place = LockPlace();
-    if (m_handle == -1 || !::LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &place)) {
-        return false;
+    if (m_handle == -1) {
+        return FileStatus::IoError;
     }
-    const bool written = WriteAll(file, bytes.data(), bytes.size()) && ::FlushFileBuffers(file);
+    // Anyone who may read the log can take the lock: it is waited for, but not for ever.
+    const int limit = WaitLimit(10000);
+    OVERLAPPED place = LockPlace();
+    for (int waited = 0;
+         !::LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &place);
+         waited += 50) {
+        if (waited >= limit) {
+            return FileStatus::Locked;
+        }
+        ::Sleep(50);
+        place = LockPlace();
+    }
+    LARGE_INTEGER size{};
+    const bool empty = ::GetFileSizeEx(file, &size) && size.QuadPart == 0;
+    const std::string record = (empty ? "\xEF\xBB\xBF" : "") + WithCrLf(utf8);
+    const bool written = WriteAll(file, record.data(), record.size()) && ::FlushFileBuffers(file);
     place = LockPlace();
     ::UnlockFileEx(file, 0, 1, 0, &place);
-    return written;
+    return written ? FileStatus::Ok : FileStatus::IoError;
 }
 
 }  // namespace platform

@@ -204,7 +204,9 @@ void SplitPath(const std::string& path, std::string& folder, std::string& name);
 std::string ExecutablePath();
 
 // First thing at start-up: DLLs only from the system folder, junctions made by other users
-// not followed. Where the system lacks a setting, it is passed over.
+// not followed (Windows); a closed pipe is no signal that ends the program, and a standard
+// stream closed at start is opened on the null device, so that no file the program opens
+// takes its place (POSIX). Where the system lacks a setting, it is passed over.
 void HardenProcess();
 
 // --- Console programs ---------------------------------------------------------------------
@@ -219,7 +221,10 @@ std::string PathToUtf8(const std::string& path);
 
 enum class Stream { Output, Error };
 
-// Writes UTF-8 text: to a console window as its characters, redirected as the bytes.
+// Writes UTF-8 text with LF line ends. To a console window it goes as its characters;
+// redirected on Windows, in the code page of the console the program is attached to (or, with
+// none, the system's OEM code page; a character it lacks becomes '?') with CR LF line ends,
+// and elsewhere as the bytes. A failed write is passed over: the output is no part of a run.
 void WriteText(Stream stream, const std::string& utf8);
 
 // For a log, in UTF-8: the computer's name, the user's, and the local time with its UTC
@@ -237,10 +242,16 @@ public:
     AppendFile(const AppendFile&) = delete;
     AppendFile& operator=(const AppendFile&) = delete;
 
-    // Opens the file, created when missing, for appending.
-    bool Open(const std::string& path);
-    // Appends the bytes at the end in one write, while no other writer using this does.
-    bool Append(const std::string& bytes);
+    // Opens the file for appending, created when missing, without following a link at its
+    // name. Unsafe when what stands there is not a regular single-link file or, when it was
+    // there before, belongs to no administrator, the system or the user running the program
+    // (Windows: the owner of a file on a network share is the share's business).
+    FileStatus Open(const std::string& path);
+    // Appends UTF-8 text with LF line ends at the end in one write, while no other writer
+    // using this does: on Windows with CR LF line ends, after a byte order mark in a file
+    // still empty. Waits at most ten seconds for other writers; Locked when they hold the
+    // file longer, and nothing is written.
+    FileStatus Append(const std::string& utf8);
 
 private:
     std::intptr_t m_handle = -1;

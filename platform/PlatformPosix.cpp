@@ -4,6 +4,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/random.h>
 #include <sys/stat.h>
@@ -588,7 +589,15 @@ std::string ExecutablePath() {
     }
 }
 
-void HardenProcess() {}
+void HardenProcess() {
+    ::signal(SIGPIPE, SIG_IGN);
+    for (int stream = STDIN_FILENO; stream <= STDERR_FILENO; ++stream) {
+        if (::fcntl(stream, F_GETFD) < 0 && errno == EBADF) {
+            // Opens on the lowest free descriptor: this one.
+            static_cast<void>(::open("/dev/null", O_RDWR | O_NOCTTY));
+        }
+    }
+}
 
 void SetMessageBoxOwner(void*) {}
 

@@ -16,6 +16,7 @@ struct PlannedFailure {
 
 std::array<PlannedFailure, static_cast<std::size_t>(Call::Count)> plannedFailures;
 bool recordingMessageBoxes = false;
+int waitLimit = 0;
 std::vector<std::string> recordedMessageBoxes;
 
 PlannedFailure& PlanFor(Call call) {
@@ -54,6 +55,14 @@ bool ShouldFail(Call call) {
     }
     plan.failing = plan.fromThenOn;
     return true;
+}
+
+void LimitWaits(int milliseconds) {
+    waitLimit = milliseconds;
+}
+
+int WaitLimit(int realLimit) {
+    return waitLimit > 0 ? waitLimit : realLimit;
 }
 
 void RecordMessageBoxes(bool record) {

@@ -30,6 +30,10 @@ bool AnyFailurePlanned();
 // Consumed by the system files at the start of each call that can fail.
 bool ShouldFail(Call call);
 
+// How long a wait for another program may last, in milliseconds; 0 for the real limit.
+void LimitWaits(int milliseconds);
+int WaitLimit(int realLimit);
+
 void RecordMessageBoxes(bool record);
 bool IsRecordingMessageBoxes();
 void RecordMessageBox(const std::string& text);

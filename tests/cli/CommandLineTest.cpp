@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/OutcomeJson.h"
+#include "cli/PrintableText.h"
 #include "cli/RunLog.h"
 
 TEST(CommandLineTest, AcceptsTheDocumentedFormsOnly) {
@@ -63,6 +64,15 @@ TEST(CommandLineTest, LogRecordsQuoteArgumentsAsACommandLineReadsThem) {
     EXPECT_EQ(record,
               "=== 2026-12-07 18:00:00 +09:00 PC1 admin\ncommand line: install \"a b\"\nstep\n"
               "exit code 1\n");
+}
+
+TEST(CommandLineTest, LinesForPeopleCarryNoControlCharacter) {
+    EXPECT_EQ(PrintableText("a\tb\r\n\x1B[2J\x7F"), "a\\x09b\\x0d\\x0a\\x1b[2J\\x7f");
+    EXPECT_EQ(PrintableText("通帳\xC2\x85\xE2\x80\xA8"
+                            "C:\\x"),
+              "通帳\\u0085\\u2028C:\\x");
+    const std::string record = RunLogRecord(RunLogHeader{"t", "PC", "u", {"x\ny"}}, {}, 0);
+    EXPECT_EQ(record, "=== t PC u\ncommand line: x\\x0ay\nexit code 0\n");
 }
 
 TEST(CommandLineTest, JsonStringsEscapeAndNeverCarryBrokenUtf8) {

@@ -5,8 +5,20 @@
 
 #include "install/InstallFixture.h"
 #include "platform/Platform.h"
+#include "platform/TestSeam.h"
 #include "support/FileBytes.h"
+#include "support/FileLock.h"
 #include "support/Stranger.h"
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+#include <algorithm>
+#include <chrono>
 
 namespace {
 
@@ -34,6 +46,14 @@ protected:
                                                [&](const std::string& text) { err += text; }});
     }
     bool Says(const std::string& text) const { return out.find(text) != std::string::npos; }
+    bool IsAscii() const {
+        for (const char ch : out) {
+            if (static_cast<unsigned char>(ch) >= 0x80) {
+                return false;
+            }
+        }
+        return true;
+    }
 
     std::string out, err;
 };
@@ -44,7 +64,8 @@ TEST_F(ConsoleProgramTest, ChecksInstallsAndChecksAgainWithJson) {
     EXPECT_EQ(Run({"check", "auto", "--json"}), 1);
     EXPECT_EQ(out.front(), '{');
     EXPECT_EQ(out.substr(out.size() - 2), "}\n");
-    EXPECT_TRUE(Says("\"command\":\"check\",\"dryRun\":false,\"exitCode\":1,\"drivers\":[{"));
+    EXPECT_TRUE(Says(
+        "\"command\":\"check\",\"dryRun\":false,\"exitCode\":1,\"error\":null,\"drivers\":[{"));
     EXPECT_TRUE(Says("\"driver\":\"psip\""));
     EXPECT_TRUE(Says("\"driver\":\"twain\""));
     EXPECT_TRUE(Says("\"missing\":[\"entry\",\"profile-file\",\"flag\"]"));
@@ -113,7 +134,7 @@ TEST_F(ConsoleProgramTest, ExitCodesTellDeploymentSystemsWhatHappened) {
 
     RemoveTree(platform::JoinPath(commonAppData, "Fujitsu"));
     EXPECT_EQ(Run({"install", "auto", "--json"}), 3);
-    EXPECT_TRUE(Says("\"exitCode\":3,\"drivers\":[]"));
+    EXPECT_TRUE(Says("\"exitCode\":3,\"error\":null,\"drivers\":[]"));
     EXPECT_FALSE(Exists(platform::JoinPath(commonAppData, "Fujitsu")));
     EXPECT_EQ(Run({"check", "auto"}), 3);
 
@@ -127,7 +148,14 @@ TEST_F(ConsoleProgramTest, EachRunAppendsOneWholeRecordToTheLog) {
     const std::string log = temp.Join({"brenwick.log"});
     EXPECT_EQ(Run({"install", "psip", "--log", log}), 0);
     EXPECT_EQ(Run({"install", "twain", "--log", log, "--json"}), 0);
-    const std::string text = ReadBytes(log);
+    std::string text = ReadBytes(log);
+#ifdef _WIN32
+    // A text file of Windows: a byte order mark where the program created it, CR LF line ends.
+    ASSERT_EQ(text.rfind("\xEF\xBB\xBF", 0), 0u);
+    EXPECT_EQ(text.find('\n'), text.find("\r\n") + 1);
+    text.erase(0, 3);
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+#endif
     EXPECT_EQ(text.rfind("=== ", 0), 0u);
     EXPECT_EQ(text.find("=== ", 1), text.find("exit code 0\n") + 12);
     EXPECT_NE(text.find("command line: install twain --log "), std::string::npos);
@@ -173,3 +201,130 @@ TEST_F(ConsoleProgramTest, AFailedRunShowsOnlyWhatItDid) {
     EXPECT_TRUE(Says("[flag-file-read-only]"));
     SetReadOnly(InPsip("Id.bin"), false);
 }
+
+TEST_F(ConsoleProgramTest, JsonIsAsciiAndEveryDriverTextIsConverted) {
+    // A key of full-width digits, "０１" in code page 932.
+    WriteBytes(InPsip("SettingInfo.ini"),
+               "[Informations]\r\n\x82\x4F\x82\x50=" + kProfileName + "\r\n");
+    EXPECT_EQ(Run({"install", "psip", "--json"}), 0);
+    EXPECT_TRUE(IsAscii());
+    EXPECT_TRUE(Says("\"key\":\"\\uff10\\uff11\""));
+    EXPECT_EQ(Run({"check", "psip"}), 0);
+    EXPECT_TRUE(Says("エントリ: ０１"));
+    // A control character from a file never reaches a terminal or the log as it is.
+    WriteBytes(InPsip("SettingInfo.ini"), "[Informations]\r\nx\x1B[2J=" + kProfileName + "\r\n");
+    EXPECT_EQ(Run({"check", "psip"}), 1);
+    EXPECT_TRUE(Says("[slot-key-unsafe]"));
+    EXPECT_EQ(out.find('\x1B'), std::string::npos);
+}
+
+TEST_F(ConsoleProgramTest, ADriverFileHeldByAnotherProgramAsksForARetry) {
+    ExclusiveFileHold scanner(InPsip("SettingInfo.ini"));
+    ASSERT_TRUE(scanner.IsHeld());
+    EXPECT_EQ(Run({"install", "psip", "--json"}), 1618);
+    EXPECT_TRUE(Says("\"exitCode\":1618"));
+    EXPECT_TRUE(Says("\"code\":\"list-file-locked\""));
+    EXPECT_EQ(Run({"install", "auto"}), 1618);  // the other driver installed
+    RemoveTree(platform::JoinPath(TwainFolder(), "FTSLISTS.INI"));
+    EXPECT_EQ(Run({"install", "auto"}), 1);  // a failure of its own beats a busy file
+}
+
+TEST_F(ConsoleProgramTest, EveryRunWithJsonWritesOneObjectEvenWhenNothingIsDone) {
+    EXPECT_EQ(Run({"install", "psip", "--bogus", "--json"}), 2);
+    EXPECT_TRUE(
+        Says("{\"command\":null,\"dryRun\":false,\"exitCode\":2,\"error\":{\"code\":"
+             "\"usage\""));
+    EXPECT_TRUE(Says("\"drivers\":[]}\n"));
+    EXPECT_EQ(Run({"install", "psip", "--json", "--log", temp.Join({"none", "log.txt"})}), 2);
+    EXPECT_TRUE(Says("\"error\":{\"code\":\"log-file-unusable\""));
+    EXPECT_TRUE(IsAscii());
+}
+
+#ifndef _WIN32
+TEST_F(ConsoleProgramTest, ALogAnotherUserCouldReachIsRefusedAndNothingIsDone) {
+    const std::string logs = temp.Join({"logs"});
+    const std::string log = platform::JoinPath(logs, "brenwick.log");
+    const std::string outside = temp.Join({"outside"});
+    const bool root = ::geteuid() == 0;
+    const struct {
+        const char* name;
+        std::function<bool()> plant;  // run as another user
+    } rows[] = {
+        {"a link", [&] { return MakeSymbolicLink(outside, log); }},
+        {"a hard link", [&] { return MakeHardLink(outside, log); }},
+        {"a pipe", [&] { return MakePipe(log); }},
+        {"another user's file",
+         [&] {
+             WriteBytes(log, "forged\n");
+             return root;  // only then is it another user's
+         }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        RemoveTree(logs);
+        MakeFolder(logs);
+        OpenToEveryone(logs);
+        WriteBytes(outside, "root's own file\n");
+        SetModeBits(outside, 0666);
+        if (!AsStranger(row.plant)) {
+            continue;
+        }
+        const auto before = TreeSnapshot(temp.Path());
+        EXPECT_EQ(Run({"install", "psip", "--log", log, "--json"}), 2);
+        EXPECT_TRUE(Says("\"code\":\"log-file-unsafe\""));
+        EXPECT_EQ(TreeSnapshot(temp.Path()), before);
+    }
+}
+
+TEST_F(ConsoleProgramTest, ALogHeldByAReaderCostsTheRecordButNotTheRun) {
+    const std::string log = temp.Join({"brenwick.log"});
+    WriteBytes(log, "");
+    const int reader = ::open(log.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(reader, LOCK_EX), 0);
+    platform::LimitWaits(200);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Run({"install", "psip", "--log", log}), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    platform::LimitWaits(0);
+    ::close(reader);
+    EXPECT_EQ(ReadBytes(log), "");
+    EXPECT_NE(err.find("警告: ログファイル"), std::string::npos);
+    EXPECT_TRUE(Says("ドライバ設定のインストールが完了しました。"));
+}
+
+// The real program, with its standard streams as a deployment system may leave them.
+TEST_F(ConsoleProgramTest, TheResultNeverDependsOnTheStandardStreams) {
+    const std::string log = temp.Join({"run.log"});
+    const auto runWith = [&](bool closedPipe, const std::vector<std::string>& extra) {
+        std::vector<std::string> arguments = {BRENWICK_CLI_PATH,  "install", "psip", "--source",
+                                              temp.Join({"kit"}), "--log",   log};
+        arguments.insert(arguments.end(), extra.begin(), extra.end());
+        const pid_t child = ::fork();
+        if (child == 0) {
+            int ends[2] = {-1, -1};
+            if (closedPipe && ::pipe(ends) == 0) {
+                ::close(ends[0]);  // nobody reads: a write gets a broken pipe
+                ::dup2(ends[1], STDOUT_FILENO);
+            } else {
+                ::close(STDOUT_FILENO);
+            }
+            std::vector<char*> argv;
+            for (std::string& argument : arguments) {
+                argv.push_back(&argument[0]);
+            }
+            argv.push_back(nullptr);
+            ::execv(argv[0], argv.data());
+            ::_exit(127);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    };
+    EXPECT_EQ(runWith(true, {}), 0);
+    EXPECT_NE(ReadBytes(log).find("exit code 0"), std::string::npos);
+    RemoveTree(log);
+    EXPECT_EQ(runWith(false, {"--json"}), 0);
+    EXPECT_EQ(ReadBytes(log).find("{\"command\""), std::string::npos);
+    EXPECT_NE(ReadBytes(log).find("exit code 0"), std::string::npos);
+}
+#endif

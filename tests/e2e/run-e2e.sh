@@ -159,10 +159,14 @@ fresh_folders
 japanese_kit="$DRIVE_C/配布キット"
 rm -rf "$japanese_kit" && cp -r "$build/package/Brenwick" "$japanese_kit"
 cli_err_file="$(mktemp)"
+cli_out_file="$(mktemp)"
 cli_once() {
-    cli_out="$(cd "$KIT" && wine 'C:\kit\BrenwickCli.exe' "$@" </dev/null 2>"$cli_err_file" | tr -d '\r'; exit "${PIPESTATUS[0]}")"
+    # Redirected, the program writes in the console's code page: 932 here.
+    (cd "$KIT" && wine 'C:\kit\BrenwickCli.exe' "$@" </dev/null >"$cli_out_file" 2>"$cli_err_file")
     cli_code=$?
-    cli_err="$(tr -d '\r' <"$cli_err_file")"
+    cli_raw="$(od -An -tx1 -v <"$cli_out_file" | tr -d ' \n')"
+    cli_out="$(utf8 <"$cli_out_file" | tr -d '\r')"
+    cli_err="$(utf8 <"$cli_err_file" | tr -d '\r')"
 }
 cli() {  # cli ARGS...: sets $cli_out, $cli_code and $cli_err
     cli_once "$@"
@@ -186,6 +190,8 @@ check "install: the kit's profile is in place" cmp -s "$PSIP_FOLDER/FTS_EX000002
 cli check psip --source 'C:\配布キット'
 check "check after: exit code 0" exit_code 0
 check "check after: says so in Japanese" contains "$cli_out" "[PaperStream IP] インストール済みです。"
+check "check after: redirected, in code page 932 with CR LF" \
+    grep -q "$(printf '%s' "インストール済みです。" | iconv -f UTF-8 -t CP932 | od -An -tx1 -v | tr -d ' \n')0d0a" <<<"$cli_raw"
 tree_state() { find "$DRIVE_C/ProgramData/Fujitsu" -printf '%p %T@ %s %m\n' | sort | md5sum; }
 before_dry_run="$(tree_state)"
 cli install auto --source 'C:\配布キット' --dry-run
