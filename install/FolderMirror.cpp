@@ -95,6 +95,26 @@ Copying PlanFileCopy(const std::string& name, const std::string& sourceFile,
     return Copying::GoesOn;
 }
 
+// Whatever is in the kit is installed: a kit that users may change steers the installation.
+void NoticeWritableKit(const std::string& sourceFolder, const InstallOptions& options,
+                       InstallPlan& plan) {
+    std::string kitFolder, leaf, programFolder;
+    platform::SplitPath(sourceFolder, kitFolder, leaf);
+    platform::SplitPath(platform::ExecutablePath(), programFolder, leaf);
+    std::vector<std::string> folders = {sourceFolder, kitFolder};
+    if (programFolder != kitFolder) {
+        folders.push_back(programFolder);
+    }
+    for (const std::string& folder : folders) {
+        if (platform::OthersMayWrite(folder)) {
+            Notice(options, plan.Report(),
+                   "フォルダ「" + platform::PathToUtf8(folder) +
+                       "」には管理者以外の利用者も書き込めます。配布フォルダとプログラムは、"
+                       "管理者だけが書き込めるフォルダに置いてください。");
+        }
+    }
+}
+
 }  // namespace
 
 FailureCause KitFileFailureCause(platform::FileStatus status) {
@@ -117,6 +137,9 @@ std::string KitNotComparedWarning(const std::string& kitFile) {
 
 int PlanFolderMirror(const std::string& sourceFolder, const std::string& placedElsewhere,
                      const InstallOptions& options, InstallPlan& plan) {
+    if (plan.Exclusive()) {
+        NoticeWritableKit(sourceFolder, options, plan);
+    }
     std::vector<platform::FolderEntry> entries;
     if (!platform::ListFolder(sourceFolder, entries)) {
         return 0;

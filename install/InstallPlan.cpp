@@ -43,6 +43,18 @@ int InstallPlan::EnterSettingsFolder(FolderSearch search, const std::string& war
         return Stop(FailureCause::SettingsFolderMissing, settings.path);
     }
     m_report.settingsFolder = settings.path;
+    if (!settings.passedOverFolder.empty()) {
+        Notice(options, m_report,
+               "フォルダ「" + platform::PathToUtf8(settings.passedOverFolder) +
+                   "」は管理者以外の利用者が作成したものであるため、設定フォルダとして"
+                   "使いませんでした。");
+    }
+    if (!settings.foreignFolder.empty()) {
+        Notice(options, m_report,
+               "フォルダ「" + platform::PathToUtf8(settings.foreignFolder) +
+                   "」は管理者以外の利用者が作成したものです。ほかに設定フォルダがないため"
+                   "使いますが、ドライバが作成したフォルダか確認してください。");
+    }
     return 0;
 }
 

@@ -10,7 +10,8 @@ bool OpenCandidate(const std::string& base, const std::vector<std::string>& name
     for (const std::string& name : names) {
         found.path = platform::JoinPath(found.path, name);
     }
-    return platform::OpenFolderBeneath(base, names, found.folder) == platform::FileStatus::Ok;
+    return platform::OpenFolderBeneath(base, names, found.folder, found.foreignFolder) ==
+           platform::FileStatus::Ok;
 }
 
 }  // namespace
@@ -29,13 +30,25 @@ FolderSearch FindTwainSettingsFolder(SettingsFolder& found) {
     if (!platform::GetCommonAppDataFolder(commonAppData)) {
         return FolderSearch::NoCommonAppData;
     }
-    if (OpenCandidate(commonAppData, {"Fujitsu", "Fjtwain", "FTS"}, found)) {
+    SettingsFolder first;
+    const bool firstFound = OpenCandidate(commonAppData, {"Fujitsu", "Fjtwain", "FTS"}, first);
+    if (firstFound && first.foreignFolder.empty()) {
+        found = std::move(first);
         return FolderSearch::Found;
     }
     std::string windowsFolder;
     if (!platform::GetEnvironmentText("windir", windowsFolder) || windowsFolder.empty()) {
-        return FolderSearch::Missing;
+        found = std::move(first);
+        return firstFound ? FolderSearch::Found : FolderSearch::Missing;
     }
-    return OpenCandidate(windowsFolder, {"twain_32", "fjscan32"}, found) ? FolderSearch::Found
-                                                                         : FolderSearch::Missing;
+    SettingsFolder fallback;
+    const bool fallbackFound = OpenCandidate(windowsFolder, {"twain_32", "fjscan32"}, fallback);
+    if (fallbackFound && (fallback.foreignFolder.empty() || !firstFound)) {
+        fallback.passedOverFolder = first.foreignFolder;
+        found = std::move(fallback);
+        return FolderSearch::Found;
+    }
+    // Both weaker: the first, as it always came first. Neither: the fallback, as last tried.
+    found = std::move(firstFound ? first : fallback);
+    return firstFound ? FolderSearch::Found : FolderSearch::Missing;
 }

@@ -15,10 +15,17 @@ enum class FolderSearch {
 struct SettingsFolder {
     platform::Folder folder;  // open when found
     std::string path;         // the folder found, or the last candidate tried
+    // A folder of its chain that another user may have made (not an administrator, the
+    // system or the user running the program): a weaker candidate. Empty when none is.
+    std::string foreignFolder;
+    // The same of a candidate passed over for a better one.
+    std::string passedOverFolder;
 };
 
 // "%ProgramData%\Fujitsu\iCube\FTS".
 FolderSearch FindPsipSettingsFolder(SettingsFolder& found);
 
-// "%ProgramData%\Fujitsu\Fjtwain\FTS", else "%windir%\twain_32\fjscan32".
+// "%ProgramData%\Fujitsu\Fjtwain\FTS", else "%windir%\twain_32\fjscan32": the first whose
+// chain only administrators made, else the first found at all (a driver may make its folders
+// as the user who first uses it, so a weaker folder is never refused on that alone).
 FolderSearch FindTwainSettingsFolder(SettingsFolder& found);

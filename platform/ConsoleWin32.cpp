@@ -3,8 +3,6 @@
 
 #include <windows.h>
 
-#include <aclapi.h>
-#include <sddl.h>
 #include <shellapi.h>
 
 #include <cstdio>
@@ -13,38 +11,12 @@
 #include "platform/Platform.h"
 #include "platform/TestSeam.h"
 #include "platform/Win32Io.h"
+#include "platform/Win32Security.h"
 #include "platform/Win32Text.h"
 
 namespace platform {
 
 namespace {
-
-// NT SERVICE\TrustedInstaller, which owns the system's own files.
-bool IsTrustedInstaller(PSID sid) {
-    PSID trustedInstaller = nullptr;
-    wchar_t text[] = L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
-    if (!::ConvertStringSidToSidW(text, &trustedInstaller)) {
-        return false;
-    }
-    const bool same = ::EqualSid(sid, trustedInstaller) != FALSE;
-    ::LocalFree(trustedInstaller);
-    return same;
-}
-
-bool IsProcessUser(PSID sid) {
-    HANDLE token = nullptr;
-    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) {
-        return false;
-    }
-    DWORD size = 0;
-    ::GetTokenInformation(token, TokenUser, nullptr, 0, &size);
-    std::vector<unsigned char> buffer(size);
-    const bool same =
-        size != 0 && ::GetTokenInformation(token, TokenUser, buffer.data(), size, &size) &&
-        ::EqualSid(sid, reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid) != FALSE;
-    ::CloseHandle(token);
-    return same;
-}
 
 std::int64_t Minutes(const SYSTEMTIME& time) {
     FILETIME file{};
@@ -52,28 +24,6 @@ std::int64_t Minutes(const SYSTEMTIME& time) {
     const std::int64_t ticks =
         static_cast<std::int64_t>((std::uint64_t{file.dwHighDateTime} << 32) | file.dwLowDateTime);
     return ticks / (10000000LL * 60);
-}
-
-// Whether the file lies on another computer's share.
-bool IsOnShare(HANDLE file) {
-    FILE_REMOTE_PROTOCOL_INFO protocol{};
-    return ::GetFileInformationByHandleEx(file, FileRemoteProtocolInfo, &protocol,
-                                          sizeof protocol) != FALSE;
-}
-
-// The owner is Administrators, SYSTEM, TrustedInstaller or the user running the program.
-bool HasTrustedOwner(HANDLE file) {
-    PSID owner = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (::GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr,
-                          nullptr, nullptr, &descriptor) != ERROR_SUCCESS) {
-        return false;
-    }
-    bool trusted = ::IsWellKnownSid(owner, WinBuiltinAdministratorsSid) ||
-                   ::IsWellKnownSid(owner, WinLocalSystemSid) || IsTrustedInstaller(owner) ||
-                   IsProcessUser(owner);
-    ::LocalFree(descriptor);
-    return trusted;
 }
 
 // Writers of a log agree on a lock of one byte far beyond any log's end, so that the lock

@@ -82,9 +82,15 @@ private:
 
 // Opens `base` as the system names it, then each of `names` beneath it, one at a time; each
 // must be a real folder, not a link, junction or other reparse point. Missing when a
-// component is not there or is a file; Unsafe when one is a link.
+// component is not there or is a file; Unsafe when one is a link. `foreign` is then the
+// first of the folders beneath `base` that belongs to no administrator, the system or the
+// user running the program (another user may have made it), or empty.
 FileStatus OpenFolderBeneath(const std::string& base, const std::vector<std::string>& names,
-                             Folder& folder);
+                             Folder& folder, std::string& foreign);
+
+// Whether users other than administrators may write into the folder (Windows: its access
+// rules let Users, Authenticated Users or Everyone write; POSIX: group or other write).
+bool OthersMayWrite(const std::string& folder);
 
 // Opens a folder by its path as it stands (the kit's folder, or a path given by a caller).
 FileStatus OpenFolder(const std::string& path, Folder& folder);

@@ -319,6 +319,7 @@ FileStatus ReplaceThroughTemporaryFile(const Folder& folder, const std::string& 
     if (written && seamSteps && ShouldFail(Call::CrashBeforeReplace)) {
         return FileStatus::IoError;
     }
+    TemporaryFileWritten(folder.PathOf(temporary));
     FileStatus status = FileStatus::Ok;
     if (!written || (seamSteps && ShouldFail(Call::ReplaceWithTemporaryFile))) {
         status = FileStatus::IoError;
@@ -347,12 +348,13 @@ void Folder::Close() {
 }
 
 FileStatus OpenFolderBeneath(const std::string& base, const std::vector<std::string>& names,
-                             Folder& folder) {
+                             Folder& folder, std::string& foreign) {
     Descriptor current(::open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (current.get() < 0) {
         return StatusOfError(errno);
     }
     std::string path = base;
+    foreign.clear();
     for (const std::string& name : names) {
         const int next =
             ::openat(current.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
@@ -365,9 +367,20 @@ FileStatus OpenFolderBeneath(const std::string& base, const std::vector<std::str
         }
         current.Reset(next);
         path = JoinPath(path, name);
+        struct stat status {};
+        const bool trusted =
+            ::fstat(next, &status) == 0 && (status.st_uid == 0 || status.st_uid == ::geteuid());
+        if (!trusted && foreign.empty()) {
+            foreign = path;
+        }
     }
     folder = Folder({current.Release()}, path);
     return FileStatus::Ok;
+}
+
+bool OthersMayWrite(const std::string& folder) {
+    struct stat status {};
+    return ::stat(folder.c_str(), &status) == 0 && (status.st_mode & (S_IWGRP | S_IWOTH)) != 0;
 }
 
 FileStatus OpenFolder(const std::string& path, Folder& folder) {

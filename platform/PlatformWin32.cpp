@@ -23,6 +23,7 @@
 #include "platform/TemporaryName.h"
 #include "platform/TestSeam.h"
 #include "platform/Win32Io.h"
+#include "platform/Win32Security.h"
 #include "platform/Win32Text.h"
 #include "text/Cp932.h"
 
@@ -36,7 +37,7 @@ constexpr DWORD kNoFollow =
     FILE_FLAG_OPEN_REPARSE_POINT | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION;
 // Folders are held for listing and traversal, and shared with everyone but a renamer.
 constexpr DWORD kFolderAccess =
-    FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+    FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | READ_CONTROL | SYNCHRONIZE;
 constexpr DWORD kHeldFolderShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
 // The attributes a replaced or copied file may carry over.
 constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
@@ -474,13 +475,14 @@ void Folder::Close() {
 }
 
 FileStatus OpenFolderBeneath(const std::string& base, const std::vector<std::string>& names,
-                             Folder& folder) {
+                             Folder& folder, std::string& foreign) {
     // Each folder stays held while the next is entered: once held, it cannot be renamed, so
     // the path to the next one cannot change under the check.
     std::vector<std::intptr_t> handles;
     Handle current;
     FileStatus status = OpenFolderHandle(Widen(base), 0, current);
     std::string path = base;
+    foreign.clear();
     for (const std::string& name : names) {
         if (status != FileStatus::Ok) {
             break;
@@ -488,6 +490,9 @@ FileStatus OpenFolderBeneath(const std::string& base, const std::vector<std::str
         handles.push_back(reinterpret_cast<std::intptr_t>(current.Release()));
         path = JoinPath(path, name);
         status = OpenFolderHandle(Widen(path), FILE_FLAG_OPEN_REPARSE_POINT, current);
+        if (status == FileStatus::Ok && foreign.empty() && !HasTrustedOwner(current.get())) {
+            foreign = path;
+        }
     }
     if (status == FileStatus::Ok) {
         handles.push_back(reinterpret_cast<std::intptr_t>(current.Release()));
@@ -497,6 +502,13 @@ FileStatus OpenFolderBeneath(const std::string& base, const std::vector<std::str
         folder = std::move(opened);
     }
     return status;
+}
+
+bool OthersMayWrite(const std::string& folder) {
+    Handle handle(::CreateFileW(Widen(folder).c_str(), READ_CONTROL,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return handle.IsValid() && RulesLetOthersWrite(handle.get());
 }
 
 FileStatus OpenFolder(const std::string& path, Folder& folder) {

@@ -17,6 +17,7 @@ struct PlannedFailure {
 std::array<PlannedFailure, static_cast<std::size_t>(Call::Count)> plannedFailures;
 bool recordingMessageBoxes = false;
 int waitLimit = 0;
+std::function<void(const std::string&)> temporaryFileWritten;
 std::vector<std::string> recordedMessageBoxes;
 
 PlannedFailure& PlanFor(Call call) {
@@ -55,6 +56,16 @@ bool ShouldFail(Call call) {
     }
     plan.failing = plan.fromThenOn;
     return true;
+}
+
+void OnTemporaryFileWritten(std::function<void(const std::string& temporary)> act) {
+    temporaryFileWritten = std::move(act);
+}
+
+void TemporaryFileWritten(const std::string& temporary) {
+    if (temporaryFileWritten) {
+        std::exchange(temporaryFileWritten, nullptr)(temporary);
+    }
 }
 
 void LimitWaits(int milliseconds) {

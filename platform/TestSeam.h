@@ -2,6 +2,7 @@
 // What a test can make the platform layer do instead of the real thing: fail a chosen call,
 // or record message boxes rather than show them.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,11 @@ bool AnyFailurePlanned();
 
 // Consumed by the system files at the start of each call that can fail.
 bool ShouldFail(Call call);
+
+// Runs `act` (with the temporary file's full path) once, when the next crash-safe write has
+// filled its temporary file and is about to move it onto its target; null to stop.
+void OnTemporaryFileWritten(std::function<void(const std::string& temporary)> act);
+void TemporaryFileWritten(const std::string& temporary);
 
 // How long a wait for another program may last, in milliseconds; 0 for the real limit.
 void LimitWaits(int milliseconds);

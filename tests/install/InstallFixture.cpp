@@ -107,8 +107,8 @@ std::set<std::string> FilesWrittenByDoneSteps(const InstallReport& report) {
 
 }  // namespace
 
-InstallReport InstallFixture::RunPredicted(const ReportedRun& run, int& result) {
-    const bool predictable = !platform::AnyFailurePlanned();
+InstallReport InstallFixture::RunPredicted(const ReportedRun& run, int& result, bool steered) {
+    const bool predictable = !platform::AnyFailurePlanned() && !steered;
     const auto before = DriverTrees(commonAppData, windowsFolder);
     InstallOptions dryRun;
     dryRun.dryRun = true;
@@ -129,6 +129,9 @@ InstallReport InstallFixture::RunPredicted(const ReportedRun& run, int& result) 
     }
     // Nothing the run left out of the report, and nothing in it the run did not do; the
     // folder of a crashed write may hold its temporary file besides.
+    if (steered) {
+        return report;
+    }
     std::set<std::string> changed = ChangedFiles(before, DriverTrees(commonAppData, windowsFolder));
     for (auto file = changed.begin(); file != changed.end();) {
         file = file->find(".~brenwick-") != std::string::npos ? changed.erase(file) : ++file;

@@ -32,8 +32,9 @@ protected:
     // Runs `run` as a dry run, then for real. The dry run must change nothing and predict the
     // real run's result, cause, action and key (unless the test seam plans a failure, which a
     // dry run may not meet); the real run must report as done exactly the steps whose files
-    // it changed. Gives the real run's report and result.
-    InstallReport RunPredicted(const ReportedRun& run, int& result);
+    // it changed. Neither holds for a run that another user `steered` while it ran. Gives the
+    // real run's report and result.
+    InstallReport RunPredicted(const ReportedRun& run, int& result, bool steered = false);
 
     TempFolder temp;
     std::string commonAppData;

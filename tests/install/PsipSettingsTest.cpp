@@ -34,12 +34,12 @@ protected:
     std::string Entry(const std::string& key) { return key + "=" + kProfileName + "\r\n"; }
     // Runs the installer, predicted by a dry run, and gives its report, with its result in
     // `result`.
-    InstallReport Install(int& result) {
+    InstallReport Install(int& result, bool steered = false) {
         return RunPredicted(
             [&](const InstallOptions& options, InstallReport& report) {
                 return InstallPsipSettings(psipSource, options, report);
             },
-            result);
+            result, steered);
     }
     int Result() {
         int result = 0;
@@ -280,10 +280,12 @@ TEST_F(PsipSettingsTest, NothingAnotherUserPlantsSteersTheRunOutsideTheFolder) {
     const std::string list = "[Informations]\r\n000001=\r\n";
     const std::string fujitsu = platform::JoinPath(commonAppData, "Fujitsu");
     const auto in = [&](const char* name) { return InPsip(name); };
+    const std::string kitProfile = platform::JoinPath(psipSource, "FTS_EX_BKBOOK.xml");
     const struct {
         const char* name;
         std::function<bool()> plant;  // run as another user
         FailureCause cause;           // None: the installation succeeds
+        bool duringTheRun = false;    // the temporary file of the run's first write is swapped
     } rows[] = {
         {"settings folder is a link",
          [&] {
@@ -333,6 +335,29 @@ TEST_F(PsipSettingsTest, NothingAnotherUserPlantsSteersTheRunOutsideTheFolder) {
          FailureCause::None},
         {"the shipped profile's name is a link",
          [&] { return MakeSymbolicLink(secret, in("FTS_EX_BKBOOK.xml")); }, FailureCause::None},
+        {"the list file is too large to read",
+         [&] {
+             std::filesystem::remove(in("SettingInfo.ini"));
+             WriteBytes(in("SettingInfo.ini"), list);
+             return ResizeFile(in("SettingInfo.ini"), (64ull << 20) + 1);
+         },
+         FailureCause::ListFileTooLarge},
+        {"Id.bin is too large to read",
+         [&] {
+             std::filesystem::remove(in("Id.bin"));
+             WriteBytes(in("Id.bin"), "");
+             return ResizeFile(in("Id.bin"), (64u << 10) + 1);
+         },
+         FailureCause::FlagFileTooLarge},
+        {"the kit's profile is a link",
+         [&] {
+             return std::filesystem::remove(kitProfile) && MakeSymbolicLink(secret, kitProfile);
+         },
+         FailureCause::KitFileUnreadable},
+#ifndef _WIN32
+        {"the temporary file is swapped for a link before the rename", [] { return true; },
+         FailureCause::ProfileRenameFailed, true},
+#endif
         {"a newer profile is planted under the shipped name",
          [&] {
              WriteBytes(in("FTS_EX_BKBOOK.xml"), "planted");
@@ -341,8 +366,11 @@ TEST_F(PsipSettingsTest, NothingAnotherUserPlantsSteersTheRunOutsideTheFolder) {
          },
          FailureCause::None},
     };
+    OpenToEveryone(psipSource);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
+        RemoveTree(kitProfile);
+        ShipKit();
         RemoveTree(fujitsu);
         RemoveTree(outside);
         MakeFolder(platform::JoinPath(outside, "FTS"));
@@ -363,9 +391,17 @@ TEST_F(PsipSettingsTest, NothingAnotherUserPlantsSteersTheRunOutsideTheFolder) {
 #else
         ASSERT_TRUE(planted);
 #endif
+        if (row.duringTheRun) {
+            platform::OnTemporaryFileWritten([&](const std::string& temporary) {
+                AsStranger([&] {
+                    return std::filesystem::remove(temporary) &&
+                           MakeSymbolicLink(secret, temporary);
+                });
+            });
+        }
         const auto before = TreeSnapshot(outside);
         int result = 0;
-        const InstallReport report = Install(result);
+        const InstallReport report = Install(result, row.duringTheRun);
         EXPECT_EQ(report.cause, row.cause);
         EXPECT_EQ(result, row.cause == FailureCause::None ? 0 : -1);
         EXPECT_EQ(TreeSnapshot(outside), before);

@@ -196,3 +196,30 @@ TEST_F(TwainSettingsTest, UninstallEmptiesEveryEntryOfTheTemplateAndKeepsTheFile
     EXPECT_EQ(ReadBytes(TemplateIn(TwainFolder())), "template");
     EXPECT_EQ(uninstall(), SlotAction::Absent);
 }
+
+TEST_F(TwainSettingsTest, AFolderChainAnotherUserMadeIsTheLastChoice) {
+    // Users may make folders under the application-data folder: the fallback that the
+    // system's folder holds comes first then, and a warning names the other.
+    if (!PlantsAsAnotherUser()) {
+        GTEST_SKIP() << "no other user to plant as";
+    }
+    OpenToEveryone(commonAppData);
+    ASSERT_TRUE(AsStranger([&] {
+        MakeFolder(TwainFolder());
+        WriteBytes(ListIn(TwainFolder()), "[TemplateLists]\r\n01=\r\n");
+        return true;
+    }));
+    const std::string fujitsu = platform::JoinPath(commonAppData, "Fujitsu");
+    Prepare(FallbackTwainFolder(), "[TemplateLists]\r\n02=\r\n");
+    const auto strangers = TreeSnapshot(fujitsu);
+    InstallReport report = Install();
+    EXPECT_EQ(report.settingsFolder, FallbackTwainFolder());
+    EXPECT_EQ(TreeSnapshot(fujitsu), strangers);
+    ASSERT_EQ(report.warnings.size(), 1u);
+    EXPECT_NE(report.warnings[0].find(platform::PathToUtf8(fujitsu)), std::string::npos);
+    // With no other folder, the weaker one is used all the same, and said so.
+    RemoveTree(platform::JoinPath(windowsFolder, "twain_32"));
+    report = Install();
+    EXPECT_EQ(report.settingsFolder, TwainFolder());
+    ASSERT_EQ(report.warnings.size(), 1u);
+}

@@ -159,16 +159,18 @@ TEST_F(PlatformTest, FoldersAreEnteredOneRealFolderAtATimeAndHeld) {
     MakeFolder(folder.Join({"a", "b"}));
     WriteBytes(folder.Join({"a", "file"}), "x");
     platform::Folder opened, other;
-    ASSERT_EQ(platform::OpenFolderBeneath(folder.Path(), {"a", "b"}, opened),
+    std::string foreign = "stale";
+    ASSERT_EQ(platform::OpenFolderBeneath(folder.Path(), {"a", "b"}, opened, foreign),
               platform::FileStatus::Ok);
     EXPECT_EQ(opened.Path(), folder.Join({"a", "b"}));
-    EXPECT_EQ(platform::OpenFolderBeneath(folder.Path(), {"a", "file"}, other),
+    EXPECT_EQ(foreign, "");  // all made by the user running the tests
+    EXPECT_EQ(platform::OpenFolderBeneath(folder.Path(), {"a", "file"}, other, foreign),
               platform::FileStatus::Missing);
-    EXPECT_EQ(platform::OpenFolderBeneath(folder.Path(), {"a", "none"}, other),
+    EXPECT_EQ(platform::OpenFolderBeneath(folder.Path(), {"a", "none"}, other, foreign),
               platform::FileStatus::Missing);
     EXPECT_FALSE(other.IsOpen());
     if (MakeSymbolicLink(folder.Join({"a"}), folder.Join({"link"}))) {
-        EXPECT_EQ(platform::OpenFolderBeneath(folder.Path(), {"link", "b"}, other),
+        EXPECT_EQ(platform::OpenFolderBeneath(folder.Path(), {"link", "b"}, other, foreign),
                   platform::FileStatus::Unsafe);
     }
     std::error_code error;

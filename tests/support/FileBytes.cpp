@@ -90,3 +90,9 @@ void UnsetEnvironment(const std::string& name) {
     unsetenv(name.c_str());
 #endif
 }
+
+bool ResizeFile(const std::string& path, unsigned long long size) {
+    std::error_code error;
+    std::filesystem::resize_file(path, size, error);
+    return !error;
+}

@@ -7,6 +7,8 @@
 std::string ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::string& bytes);
 bool Exists(const std::string& path);
+// Makes the file `size` bytes long; sparse where the system can.
+bool ResizeFile(const std::string& path, unsigned long long size);
 void MakeFolder(const std::string& path);
 void SetReadOnly(const std::string& path, bool readOnly);
 bool IsReadOnlyFile(const std::string& path);

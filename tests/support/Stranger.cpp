@@ -39,6 +39,14 @@ bool AsStranger(const std::function<bool()>& plant) {
 #endif
 }
 
+bool PlantsAsAnotherUser() {
+#ifdef _WIN32
+    return false;
+#else
+    return ::geteuid() == 0;
+#endif
+}
+
 void OpenToEveryone(const std::string& folder) {
     fs::permissions(folder, fs::perms::all);
 }

@@ -10,6 +10,8 @@
 // Runs `plant` as another, unprivileged user when the tests run as root (POSIX), else as the
 // current user. True when it ran and returned true.
 bool AsStranger(const std::function<bool()>& plant);
+// Whether AsStranger runs as another user.
+bool PlantsAsAnotherUser();
 
 // Lets every user create and remove names in the folder.
 void OpenToEveryone(const std::string& folder);

@@ -1,0 +1,18 @@
+#pragma once
+// Windows only: who owns a file or folder, and who may write into it.
+
+#include <windows.h>
+
+namespace platform {
+
+// The owner is Administrators, SYSTEM, TrustedInstaller or the user running the program.
+bool HasTrustedOwner(HANDLE object);
+
+// Whether the file lies on another computer's share.
+bool IsOnShare(HANDLE file);
+
+// Whether the object's access rules let Users, Authenticated Users or Everyone write to it
+// (for a folder: add or remove what is in it).
+bool RulesLetOthersWrite(HANDLE object);
+
+}  // namespace platform
