@@ -328,3 +328,96 @@ TEST_F(ConsoleProgramTest, TheResultNeverDependsOnTheStandardStreams) {
     EXPECT_NE(ReadBytes(log).find("exit code 0"), std::string::npos);
 }
 #endif
+
+// Whatever the folders hold, the dry run predicts the install, check then says installed, and
+// a second install has nothing left to do.
+TEST_F(ConsoleProgramTest, DryRunInstallAndCheckAgreeOnEveryFolderState) {
+    const std::string tpl = platform::JoinPath(TwainFolder(), "bkbook_multi.fts");
+    const std::string kitTemplate = temp.Join({"kit", "Twain", "bkbook_multi.fts"});
+    const struct {
+        const char* name;
+        std::function<void()> prepare;
+        int exitCode;  // -1: whatever the dry run predicts
+    } states[] = {
+        {"as the drivers ship them", [] {}, 0},
+        {"a template edited here, newer than the kit's",
+         [&] {
+             WriteBytes(tpl, "edited here");
+             ShiftWriteTime(tpl, 3600);
+         },
+         0},
+        {"a read-only template older than the kit's",
+         [&] {
+             WriteBytes(tpl, "old");
+             ShiftWriteTime(tpl, -3600);
+             SetReadOnly(tpl, true);
+         },
+         0},
+        {"a kit without its Twain folder and a template from before",
+         [&] {
+             WriteBytes(tpl, "earlier");
+             RemoveTree(temp.Join({"kit", "Twain"}));
+         },
+         0},
+        {"a read-only kit profile",
+         [&] {
+             SetReadOnly(temp.Join({"kit", "PSIP", "FTS_EX_BKBOOK.xml"}), true);
+         },
+         0},
+        {"a listed profile whose flag is low",
+         [&] {
+             WriteBytes(InPsip("SettingInfo.ini"), "[Informations]\r\n000003=" + kProfileName);
+             WriteBytes(InPsip("FTS_EX000003.xml"), "<profile>shipped</profile>");
+         },
+         0},
+        {"a folder under the shipped profile's name",
+         [&] { MakeFolder(InPsip("FTS_EX_BKBOOK.xml")); }, 1},
+        {"an entry keyed _BKBOOK",
+         [&] {
+             WriteBytes(InPsip("SettingInfo.ini"), "[Informations]\r\n_BKBOOK=" + kProfileName);
+         },
+         1},
+        // The copy stops there; whether the template was copied before depends on the order
+        // the system lists the kit in.
+        {"a kit file that is a dangling link",
+         [&] {
+             MakeSymbolicLink(temp.Join({"nowhere"}), temp.Join({"kit", "Twain", "a.fts"}));
+         },
+         -1},
+    };
+    for (const auto& state : states) {
+        SCOPED_TRACE(state.name);
+        SetUp();
+        ShipKit();
+        state.prepare();
+        const auto before = TreeSnapshot(commonAppData);
+        const int exitCode = Run({"install", "auto", "--dry-run", "--json"});
+        EXPECT_TRUE(exitCode == state.exitCode || state.exitCode == -1) << exitCode;
+        EXPECT_EQ(TreeSnapshot(commonAppData), before);
+        const std::string predicted = out;
+        EXPECT_EQ(Run({"install", "auto", "--json"}), exitCode);
+        // The same actions, keys and errors, with the steps the run did marked done.
+        std::string done = out;
+        for (std::size_t at; (at = done.find("\"done\":true")) != std::string::npos;) {
+            done.replace(at, 11, "\"done\":false");
+        }
+        // What a dry run says of now, not of afterwards.
+        const auto withoutDryRunFields = [](std::string json) {
+            for (const char* field : {"\"dryRun\":", "\"installed\":"}) {
+                for (std::size_t at; (at = json.find(field)) != std::string::npos;) {
+                    json.erase(at, json.find(',', at) - at + 1);
+                }
+            }
+            return json;
+        };
+        EXPECT_EQ(withoutDryRunFields(done), withoutDryRunFields(predicted));
+        if (exitCode == 0) {
+            EXPECT_EQ(Run({"check", "auto"}), 0) << out;
+            const auto installed = TreeSnapshot(commonAppData);
+            EXPECT_EQ(Run({"install", "auto"}), 0);
+            EXPECT_EQ(TreeSnapshot(commonAppData), installed);
+        }
+        RemoveTree(platform::JoinPath(commonAppData, "Fujitsu"));
+        RemoveTree(temp.Join({"kit"}));
+    }
+}
