@@ -70,7 +70,8 @@ brenwick_cli() {
     local code=0
     (cd "$DRIVE_C/kit" && exec wine 'C:\kit\BrenwickCli.exe' "$@" </dev/null) >"$cli_output" 2>&1 ||
         code=$?
-    tr -d '\r' <"$cli_output"
+    # Redirected, it writes in the console's code page (932 here); JSON is ASCII.
+    iconv -f CP932 -t UTF-8 <"$cli_output" | tr -d '\r'
     echo "(exit code $code)"
 }
 brenwick_cli check auto --json
@@ -78,4 +79,5 @@ brenwick_cli install auto --json --log 'C:\kit\brenwick.log'
 brenwick_cli check auto --json
 rm -f "$cli_output"
 echo "> the log it kept, C:\kit\brenwick.log:"
-cat "$DRIVE_C/kit/brenwick.log"
+# UTF-8 with a byte order mark and CR LF line ends, as Windows' own tools read it.
+sed '1s/^\xEF\xBB\xBF//' "$DRIVE_C/kit/brenwick.log" | tr -d '\r'
