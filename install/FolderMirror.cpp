@@ -24,14 +24,8 @@ bool KeepsNewerTarget(const platform::Folder& folder, const std::string& name,
 // Whether the target already is the source: the same bytes, written in the same second.
 bool SameAsSource(const platform::Folder& folder, const std::string& name,
                   const platform::FileInfo& target, const platform::KitFile& source) {
-    if (target.lastWriteSeconds != source.lastWriteSeconds) {
-        return false;
-    }
-    std::string bytes;
-    platform::FileIdentity identity;
-    return platform::ReadFileShared(folder, name, kKitFileLimit, bytes, identity) ==
-               platform::FileStatus::Ok &&
-           bytes == source.bytes;
+    return target.lastWriteSeconds == source.lastWriteSeconds &&
+           HoldsKitBytes(folder, name, source.bytes);
 }
 
 // Why a copy onto the target could not be made, or Ok.
@@ -128,6 +122,15 @@ FailureCause KitFileFailureCause(platform::FileStatus status) {
         default:
             return FailureCause::KitFileUnreadable;
     }
+}
+
+bool HoldsKitBytes(const platform::Folder& folder, const std::string& name,
+                   const std::string& bytes) {
+    std::string found;
+    platform::FileIdentity identity;
+    return platform::ReadFileShared(folder, name, kKitFileLimit, found, identity) ==
+               platform::FileStatus::Ok &&
+           found == bytes;
 }
 
 std::string KitNotComparedWarning(const std::string& kitFile) {

@@ -23,6 +23,10 @@ int CopyFileIfNeeded(const std::string& targetFile, const std::string& sourceFil
 // The cause that a kit file's read failure is reported as.
 FailureCause KitFileFailureCause(platform::FileStatus status);
 
+// Whether the file at a name of the folder holds exactly the kit file's bytes.
+bool HoldsKitBytes(const platform::Folder& folder, const std::string& name,
+                   const std::string& bytes);
+
 // A warning that the check could not compare the folder with a kit file.
 std::string KitNotComparedWarning(const std::string& kitFile);
 

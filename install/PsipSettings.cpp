@@ -80,15 +80,6 @@ int PlanEntry(InstallPlan& plan, const std::string& name, Slot& slot) {
     return 0;
 }
 
-// Whether the file at a name of the folder has the kit's bytes.
-bool HasBytes(const platform::Folder& folder, const std::string& name, const std::string& bytes) {
-    std::string found;
-    platform::FileIdentity identity;
-    return platform::ReadFileShared(folder, name, kKitFileLimit, found, identity) ==
-               platform::FileStatus::Ok &&
-           found == bytes;
-}
-
 // The kit's profile under the slot's name, whatever stood there before. A profile that
 // already is the kit's is no step. -1 when the plan stops.
 int PlanProfilePlacement(InstallPlan& plan, const std::string& key,
@@ -103,7 +94,7 @@ int PlanProfilePlacement(InstallPlan& plan, const std::string& key,
         return plan.Stop(FailureCause::ProfileRenameFailed, targetPath);
     }
     if (found == platform::FileStatus::Ok &&
-        (kit == nullptr || HasBytes(folder, target, kit->bytes))) {
+        (kit == nullptr || HoldsKitBytes(folder, target, kit->bytes))) {
         return 0;  // the kit's already, or (checked without a kit) present
     }
     if (found == platform::FileStatus::Ok && info.readOnly) {

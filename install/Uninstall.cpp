@@ -49,14 +49,6 @@ void PlanEntryEdits(InstallPlan& plan, const char* listFile, const Entries& entr
     }
 }
 
-bool HasBytes(const platform::Folder& folder, const std::string& name, const std::string& bytes) {
-    std::string found;
-    platform::FileIdentity identity;
-    return platform::ReadFileShared(folder, name, kKitFileLimit, found, identity) ==
-               platform::FileStatus::Ok &&
-           found == bytes;
-}
-
 // The slot's profile removed when it is the kit's; any other file there is kept and named.
 void PlanProfileRemoval(InstallPlan& plan, const std::string& key, const platform::KitFile* kit,
                         const InstallOptions& options) {
@@ -69,7 +61,7 @@ void PlanProfileRemoval(InstallPlan& plan, const std::string& key, const platfor
         return;
     }
     if (found == platform::FileStatus::Ok && info.kind == platform::FileKind::Regular &&
-        kit != nullptr && HasBytes(folder, name, kit->bytes)) {
+        kit != nullptr && HoldsKitBytes(folder, name, kit->bytes)) {
         const platform::FileIdentity expected = info.identity;
         plan.Add(
             StepKind::RemoveProfile, path, key, 0,
