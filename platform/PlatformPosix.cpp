@@ -14,6 +14,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <memory>
 #include <new>
 #include <utility>
 #include <vector>
@@ -171,6 +174,46 @@ FileStatus ReadAll(int fd, const struct stat& status, std::string& bytes) {
         return FileStatus::OutOfMemory;
     }
     bytes.swap(read);
+    return FileStatus::Ok;
+}
+
+// The same into a block that nothing clears first, with room for the last, empty read.
+FileStatus ReadAllInto(int fd, const struct stat& status, ByteBlock& bytes) {
+    constexpr std::size_t kLargest = std::numeric_limits<std::size_t>::max() / 4;
+    if (status.st_size < 0 || static_cast<std::uintmax_t>(status.st_size) >= kLargest) {
+        return FileStatus::TooLarge;
+    }
+    try {
+        std::size_t capacity = static_cast<std::size_t>(status.st_size) + 1;
+        std::unique_ptr<char[]> block(new char[capacity]);
+        std::size_t size = 0;
+        for (;;) {
+            if (size == capacity) {
+                if (capacity >= kLargest) {
+                    return FileStatus::TooLarge;
+                }
+                std::unique_ptr<char[]> larger(new char[2 * capacity]);
+                std::memcpy(larger.get(), block.get(), size);
+                block = std::move(larger);
+                capacity *= 2;
+            }
+            const ssize_t count = ::read(fd, block.get() + size, capacity - size);
+            if (count < 0 && errno == EINTR) {
+                continue;
+            }
+            if (count < 0) {
+                return FileStatus::IoError;
+            }
+            if (count == 0) {
+                break;
+            }
+            size += static_cast<std::size_t>(count);
+        }
+        bytes.data = std::move(block);
+        bytes.size = size;
+    } catch (const std::bad_alloc&) {
+        return FileStatus::OutOfMemory;
+    }
     return FileStatus::Ok;
 }
 
@@ -379,6 +422,24 @@ FileStatus ReadFileForUpdate(const Folder& folder, const std::string& name, std:
     return ReadAll(fd.get(), status, bytes);
 }
 
+FileStatus ReadFileForUpdate(const Folder& folder, const std::string& name, ByteBlock& bytes,
+                             FileIdentity& identity) {
+    if (ShouldFail(Call::ReadFileForUpdate)) {
+        return FileStatus::IoError;
+    }
+    Descriptor fd;
+    struct stat status {};
+    FileStatus opened = OpenInFolder(folder, name, O_RDWR, true, fd, status);
+    if (opened == FileStatus::Ok && ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
+        opened = FileStatus::Locked;
+    }
+    if (opened != FileStatus::Ok) {
+        return opened;
+    }
+    identity = IdentityOf(status);
+    return ReadAllInto(fd.get(), status, bytes);
+}
+
 FileStatus ReadFileShared(const Folder& folder, const std::string& name, std::string& bytes) {
     Descriptor fd;
     struct stat status {};
@@ -401,6 +462,24 @@ FileStatus WriteFileReplacing(const Folder& folder, const std::string& name,
     }
     return ReplaceThroughTemporaryFile(folder, name, target, true, [&](int fd) {
         return WriteAll(fd, bytes.data(), bytes.size()) && ::fchmod(fd, target.mode) == 0;
+    });
+}
+
+FileStatus WriteFileReplacing(const Folder& folder, const std::string& name,
+                              const std::vector<std::string_view>& pieces,
+                              const FileIdentity* expected) {
+    ReplaceTarget target;
+    const FileStatus opened = OpenReplaceTarget(folder, name, expected, false, target);
+    if (opened != FileStatus::Ok) {
+        return opened;
+    }
+    return ReplaceThroughTemporaryFile(folder, name, target, true, [&](int fd) {
+        for (const std::string_view piece : pieces) {
+            if (!WriteAll(fd, piece.data(), piece.size())) {
+                return false;
+            }
+        }
+        return ::fchmod(fd, target.mode) == 0;
     });
 }
 
