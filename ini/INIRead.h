@@ -1,5 +1,5 @@
 #pragma once
-// A driver's INI list file held as the array of its raw lines. The operations find, fill and
+// A driver's INI list file held as its raw lines. The operations find, fill and
 // add numbered entries of a section; lines that no operation edits are written back exactly
 // as they were read.
 //
@@ -9,6 +9,7 @@
 // page 932 bytes.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -66,10 +67,18 @@ public:
     std::string SaveBytes() const;
 
 private:
-    void ReplaceLine(std::size_t index, const std::string& text);
-    void InsertLine(std::size_t index, const std::string& text);
+    void ReplaceLine(const IniLine& line, const std::string& text);
+    void InsertLine(const IniLine& line, const std::string& text);
     // The identity the file under `path` must still have when it is saved, or null.
     const platform::FileIdentity* ExpectedIdentity(const std::string& path) const;
+    // The first key line of the stretch whose value is `value`, compared as FindValueLine does.
+    std::optional<IniLine> FindValueIn(const IniStretch& stretch, const std::string& value) const;
+    // Whether a key line of `section` before `line` is keyed `key`.
+    bool HasKeyLineBefore(const char* section, const std::string& key, const IniLine& line) const;
+    // `number` moved up past the numbers of the [Informations] key lines of the whole file, so
+    // that a new key cannot clash with one; false when no number is left.
+    bool TakeFreeInformationsNumber(std::int64_t& number) const;
+    bool HasInformationsKeyNumbered(std::int64_t number) const;
     // The numbers, from `lowest` up, of the [Informations] key lines of the whole file,
     // sorted: the numbers a new key counting up from `lowest` could clash with.
     std::vector<std::int64_t> InformationsNumbersFrom(std::int64_t lowest) const;
