@@ -287,7 +287,8 @@ std::vector<CINIRead::ValueEntry> CINIRead::FindValueEntries(const char* section
 
 void CINIRead::EmptyValueAt(std::size_t line) {
     const IniLine at = m_arrLines.LineAt(line);
-    if (at.segment != m_arrLines.End().segment) {
+    if (at.segment != m_arrLines.End().segment &&
+        KindOfLine(m_arrLines.Content(at)) == IniLineKind::Key) {
         ReplaceLine(at, KeyLineText(KeyOfLine(m_arrLines.Content(at)), std::string()));
     }
 }

@@ -56,7 +56,8 @@ public:
     };
     std::vector<ValueEntry> FindValueEntries(const char* section, const std::string& value) const;
     // Gives the key line at `line` an empty value again ("key="), or takes the line away.
-    // Line numbers after a removed line move up by one.
+    // Line numbers after a removed line move up by one. A line number past the last line,
+    // and for EmptyValueAt a line that is no key line, changes nothing.
     void EmptyValueAt(std::size_t line);
     void RemoveLineAt(std::size_t line);
     // Whether `section` holds any key line.

@@ -108,7 +108,7 @@ public:
     }
 
     void EmptyValueAt(std::size_t index) {
-        if (index < m_lines.size()) {
+        if (index < m_lines.size() && KindOfLine(m_lines[index].content) == IniLineKind::Key) {
             Set(index, std::string(KeyOfLine(m_lines[index].content)) + "=\n");
         }
     }
