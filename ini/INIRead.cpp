@@ -155,50 +155,51 @@ bool CINIRead::HasKeyLineBefore(const char* section, const std::string& key,
 }
 
 int CINIRead::AppendInformationsKey(const std::string& value, std::string& newKey) {
+    const InformationsEnd end = FindInformationsEnd();
+    if (!end.lastKey) {
+        return 0;
+    }
+    std::int64_t number = NextNumber(LeadingNumber(KeyOfLine(m_arrLines.Content(*end.lastKey))));
+    if (!TakeFreeInformationsNumber(number)) {
+        return 0;
+    }
+    const std::string key = FormatSlotKey(number, 6);
+    if (!end.closingHeader && !m_arrLines.EndsWithLineFeed(m_arrLines.Last())) {
+        // The new entry starts on a line of its own.
+        const IniLine last = m_arrLines.Last();
+        ReplaceLine(last, std::string(m_arrLines.Content(last)) + '\n');
+    }
+    InsertLine(end.closingHeader ? *end.closingHeader : m_arrLines.End(), KeyLineText(key, value));
+    newKey = key;
+    return 1;
+}
+
+CINIRead::InformationsEnd CINIRead::FindInformationsEnd() const {
+    InformationsEnd end;
     SectionScope scope(kInformationsSection);
-    std::optional<IniLine> lastKey;
-    // The first header after the last key line that is not [Informations] itself: the new
-    // entry goes directly before it.
-    std::optional<IniLine> closingHeader;
     // The scan ends at the first key line of a later section; the last in-scope key line
-    // before it gives the number.
+    // before it gives the number. The new line closes the section of that key line: directly
+    // before the next header, whatever blank, comment or key lines of other sections follow
+    // it. An [Informations] header there opens the section again, so the line goes on past it.
     m_arrLines.ForEachPart([&](const IniPart& part) {
         if (part.isHeader) {
             const std::string_view header = TrimmedLine(m_arrLines.Content(part.header));
             scope.EnterSection(header);
-            if (lastKey && !closingHeader && header != kInformationsSection) {
-                closingHeader = part.header;
+            if (end.lastKey && !end.closingHeader && header != kInformationsSection) {
+                end.closingHeader = part.header;
             }
             return true;
         }
         if (scope.InScope()) {
             if (const std::optional<IniLine> key = m_arrLines.LastKeyLine(part.stretch)) {
-                lastKey = key;
-                closingHeader.reset();
+                end.lastKey = key;
+                end.closingHeader.reset();
             }
             return true;
         }
-        return !(lastKey && m_arrLines.HasKeyLine(part.stretch));
+        return !(end.lastKey && m_arrLines.HasKeyLine(part.stretch));
     });
-    if (!lastKey) {
-        return 0;
-    }
-    std::int64_t number = NextNumber(LeadingNumber(KeyOfLine(m_arrLines.Content(*lastKey))));
-    if (!TakeFreeInformationsNumber(number)) {
-        return 0;
-    }
-    // The new line closes the section of that key line: directly before the next header,
-    // whatever blank, comment or key lines of other sections follow it. An [Informations]
-    // header there opens the section again, so the line goes on past it.
-    const std::string key = FormatSlotKey(number, 6);
-    if (!closingHeader && !m_arrLines.EndsWithLineFeed(m_arrLines.Last())) {
-        // The new entry starts on a line of its own.
-        const IniLine last = m_arrLines.Last();
-        ReplaceLine(last, std::string(m_arrLines.Content(last)) + '\n');
-    }
-    InsertLine(closingHeader ? *closingHeader : m_arrLines.End(), KeyLineText(key, value));
-    newKey = key;
-    return 1;
+    return end;
 }
 
 bool CINIRead::TakeFreeInformationsNumber(std::int64_t& number) const {

@@ -76,6 +76,13 @@ private:
     std::optional<IniLine> FindValueIn(const IniStretch& stretch, const std::string& value) const;
     // Whether a key line of `section` before `line` is keyed `key`.
     bool HasKeyLineBefore(const char* section, const std::string& key, const IniLine& line) const;
+    // The last key line of [Informations] that a new entry follows, and the header that the
+    // entry goes directly before (none: the end).
+    struct InformationsEnd {
+        std::optional<IniLine> lastKey;
+        std::optional<IniLine> closingHeader;
+    };
+    InformationsEnd FindInformationsEnd() const;
     // `number` moved up past the numbers of the [Informations] key lines of the whole file, so
     // that a new key cannot clash with one; false when no number is left.
     bool TakeFreeInformationsNumber(std::int64_t& number) const;
