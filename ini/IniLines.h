@@ -81,8 +81,8 @@ public:
     template <typename Accept>
     std::optional<IniLine> FindLine(const IniStretch& stretch, std::string_view needle,
                                     Accept accept) const;
-    // The same among the lines that hold an '=' followed by white space or the line end: every
-    // key line with an empty value does.
+    // The same among the lines that hold an '=' followed by a blank, a control byte or the
+    // line end: every key line with an empty value does.
     template <typename Accept>
     std::optional<IniLine> FindLineWithBareEquals(const IniStretch& stretch, Accept accept) const;
     // The last key line of a stretch, and whether there is any.
@@ -217,7 +217,7 @@ std::optional<IniLine> IniLines::FindLine(const IniStretch& stretch, std::string
 template <typename Accept>
 std::optional<IniLine> IniLines::FindLineWithBareEquals(const IniStretch& stretch,
                                                         Accept accept) const {
-    return Search(stretch, bytescan::FindEqualsBeforeBlank, accept);
+    return Search(stretch, bytescan::FindEqualsBeforeSpaceOrControl, accept);
 }
 
 // `next(text, from)` gives the next place at or after `from` that may lie in a wanted line;

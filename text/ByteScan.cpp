@@ -11,10 +11,6 @@ namespace bytescan {
 
 namespace {
 
-bool IsBlank(char ch) {
-    return ch == ' ' || (ch >= '\t' && ch <= '\r');
-}
-
 bool IsAsciiLetter(char ch) {
     return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z');
 }
@@ -159,28 +155,25 @@ std::size_t FindByteOrBareLineFeed(std::string_view text, std::size_t from, char
     return npos;
 }
 
-std::size_t FindEqualsBeforeBlank(std::string_view text, std::size_t from) {
+std::size_t FindEqualsBeforeSpaceOrControl(std::string_view text, std::size_t from) {
     std::size_t pos = from;
 #ifdef BYTESCAN_SSE2
     const __m128i equals = _mm_set1_epi8('=');
     const __m128i space = _mm_set1_epi8(' ');
-    const __m128i tab = _mm_set1_epi8('\t');
-    const __m128i controlSpan = _mm_set1_epi8('\r' - '\t');
-    const __m128i zero = _mm_setzero_si128();
-    const auto equalsBeforeBlank = [&](std::size_t at) {
+    const auto equalsBeforeLow = [&](std::size_t at) {
+        // A byte is at most the space when the space is the larger of the two.
         const __m128i next = Load(text, at + 1);
-        // \t to \r: the byte less '\t' is at most their span, as an unsigned byte.
-        const __m128i beyondControl = _mm_subs_epu8(_mm_sub_epi8(next, tab), controlSpan);
-        const __m128i blank = _mm_or_si128(Equal(next, space), Equal(beyondControl, zero));
-        return _mm_and_si128(Equal(Load(text, at), equals), blank);
+        const __m128i low = Equal(_mm_max_epu8(next, space), space);
+        return _mm_and_si128(Equal(Load(text, at), equals), low);
     };
-    if (const std::size_t found = ScanStrides(text, pos, 1, equalsBeforeBlank, TakeAny);
+    if (const std::size_t found = ScanStrides(text, pos, 1, equalsBeforeLow, TakeAny);
         found != npos) {
         return found;
     }
 #endif
     for (; pos < text.size(); ++pos) {
-        if (text[pos] == '=' && (pos + 1 == text.size() || IsBlank(text[pos + 1]))) {
+        if (text[pos] == '=' &&
+            (pos + 1 == text.size() || static_cast<unsigned char>(text[pos + 1]) <= ' ')) {
             return pos;
         }
     }

@@ -17,8 +17,9 @@ std::size_t FindBareLineFeed(std::string_view text, std::size_t from);
 // The first place of either: `byte`, or a bare line feed.
 std::size_t FindByteOrBareLineFeed(std::string_view text, std::size_t from, char byte);
 
-// An '=' directly followed by a blank (space, \t to \r, so also a line feed) or by the end.
-std::size_t FindEqualsBeforeBlank(std::string_view text, std::size_t from);
+// An '=' directly followed by the end or by a byte no greater than the space, as an unsigned
+// byte: a blank (space, \t to \r, so also a line feed) or another control byte.
+std::size_t FindEqualsBeforeSpaceOrControl(std::string_view text, std::size_t from);
 
 // Where `needle` (not empty) stands, with the ASCII letters of every byte compared without
 // case: never misses a place that cp932::EqualsNoCase would match.

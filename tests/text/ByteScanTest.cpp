@@ -10,8 +10,8 @@
 
 namespace {
 
-bool IsBlank(char ch) {
-    return ch == ' ' || (ch >= '\t' && ch <= '\r');
+bool IsSpaceOrControl(char ch) {
+    return static_cast<unsigned char>(ch) <= ' ';
 }
 
 char Lower(char ch) {
@@ -36,9 +36,9 @@ std::size_t PlainByteOrBareLineFeed(const std::string& text, std::size_t from, c
     return bytescan::npos;
 }
 
-std::size_t PlainEqualsBeforeBlank(const std::string& text, std::size_t from) {
+std::size_t PlainEqualsBeforeSpaceOrControl(const std::string& text, std::size_t from) {
     for (std::size_t pos = from; pos < text.size(); ++pos) {
-        if (text[pos] == '=' && (pos + 1 == text.size() || IsBlank(text[pos + 1]))) {
+        if (text[pos] == '=' && (pos + 1 == text.size() || IsSpaceOrControl(text[pos + 1]))) {
             return pos;
         }
     }
@@ -61,7 +61,7 @@ std::size_t PlainFolded(const std::string& text, std::size_t from, const std::st
 // Texts of the few bytes the searches care about, with letters of both cases, lead and trail
 // bytes and a byte of each sign.
 std::string RandomText(std::mt19937& random, std::size_t size) {
-    static const char kAlphabet[] = "\n\r\r = =\t]]aAbB09\x81\x5B\x83\x5D\xFF\x7F\x0B";
+    static const char kAlphabet[] = "\n\r\r = =\t]]aAbB09\x81\x5B\x83\x5D\xFF\x7F\x0B\x01\x1F!";
     std::uniform_int_distribution<std::size_t> pick(0, sizeof kAlphabet - 2);
     std::string text;
     for (std::size_t index = 0; index < size; ++index) {
@@ -82,8 +82,8 @@ TEST(ByteScanTest, FindsWhatAPlainLoopFinds) {
             EXPECT_EQ(bytescan::FindBareLineFeed(text, from), PlainBareLineFeed(text, from));
             EXPECT_EQ(bytescan::FindByteOrBareLineFeed(text, from, ']'),
                       PlainByteOrBareLineFeed(text, from, ']'));
-            EXPECT_EQ(bytescan::FindEqualsBeforeBlank(text, from),
-                      PlainEqualsBeforeBlank(text, from));
+            EXPECT_EQ(bytescan::FindEqualsBeforeSpaceOrControl(text, from),
+                      PlainEqualsBeforeSpaceOrControl(text, from));
             for (const std::string& needle : needles) {
                 EXPECT_EQ(bytescan::FindFolded(text, from, needle), PlainFolded(text, from, needle))
                     << needle;
@@ -101,10 +101,10 @@ TEST(ByteScanTest, HitsAtEveryPlaceOfALongText) {
         EXPECT_EQ(bytescan::FindByteOrBareLineFeed(text, 0, ']'), place);
         text[place] = '=';
         const std::size_t expected = place + 1 == text.size() ? place : bytescan::npos;
-        EXPECT_EQ(bytescan::FindEqualsBeforeBlank(text, 0), expected);
+        EXPECT_EQ(bytescan::FindEqualsBeforeSpaceOrControl(text, 0), expected);
         if (place + 1 < text.size()) {
             text[place + 1] = '\v';
-            EXPECT_EQ(bytescan::FindEqualsBeforeBlank(text, 0), place);
+            EXPECT_EQ(bytescan::FindEqualsBeforeSpaceOrControl(text, 0), place);
             text.replace(place, 2, "aB");
             EXPECT_EQ(bytescan::FindFolded(text, 0, "Ab"), place);
         }
