@@ -1,6 +1,8 @@
 #include "ini/INIRead.h"
 
 #include <algorithm>
+#include <deque>
+#include <string_view>
 
 #include "ini/SectionScope.h"
 #include "ini/SlotNumber.h"
@@ -34,13 +36,13 @@ int CINIRead::Load(const std::string& path) {
 
 int CINIRead::Load(const platform::Folder& folder, const std::string& name, std::uint64_t limit) {
     m_strPath = folder.PathOf(name);
-    std::string bytes;
+    platform::ByteBlock bytes;
     platform::FileIdentity identity;
     m_lastStatus = platform::ReadFileForUpdate(folder, name, limit, bytes, identity);
     if (m_lastStatus != platform::FileStatus::Ok) {
         return -1;
     }
-    m_arrLines.LoadBytes(std::move(bytes));
+    m_arrLines.Load(std::move(bytes.data), bytes.size);
     m_keyIndex.Clear();
     m_loadedPath = m_strPath;
     m_loadedIdentity = identity;
@@ -56,8 +58,11 @@ int CINIRead::Save(const std::string& path) {
 
 int CINIRead::Save(const platform::Folder& folder, const std::string& name) {
     m_strPath = folder.PathOf(name);
-    m_lastStatus =
-        platform::WriteFileReplacing(folder, name, SaveBytes(), ExpectedIdentity(m_strPath));
+    // The unchanged runs of lines go to the file straight from the loaded text.
+    std::vector<std::string_view> pieces;
+    std::deque<std::string> converted;
+    m_arrLines.SavePieces(pieces, converted);
+    m_lastStatus = platform::WriteFileReplacing(folder, name, pieces, ExpectedIdentity(m_strPath));
     return m_lastStatus == platform::FileStatus::Ok ? 0 : -1;
 }
 
@@ -84,17 +89,31 @@ std::string CINIRead::SaveBytes() const {
 int CINIRead::FindValueLine(const char* section, const std::string& value, std::string& line) {
     line.clear();
     SectionScope scope(section);
-    for (std::size_t index = 0; index < m_arrLines.Count(); ++index) {
-        const IniLineKind kind = m_arrLines.Kind(index);
-        if (kind == IniLineKind::SectionHeader) {
-            scope.EnterSection(m_arrLines.Trimmed(index));
-        } else if (kind == IniLineKind::Key && scope.InScope() &&
-                   cp932::EqualsNoCase(m_arrLines.TrimmedValue(index), value)) {
-            line = std::string(m_arrLines.Trimmed(index));
-            return 1;
+    std::optional<IniLine> found;
+    m_arrLines.ForEachPart([&](const IniPart& part) {
+        if (part.isHeader) {
+            scope.EnterSection(TrimmedLine(m_arrLines.Content(part.header)));
+        } else if (scope.InScope()) {
+            found = FindValueIn(part.stretch, value);
         }
+        return !found;
+    });
+    if (!found) {
+        return 0;
     }
-    return 0;
+    line = std::string(TrimmedLine(m_arrLines.Content(*found)));
+    return 1;
+}
+
+std::optional<IniLine> CINIRead::FindValueIn(const IniStretch& stretch,
+                                             const std::string& value) const {
+    const auto hasValue = [&value](std::string_view content) {
+        return KindOfLine(content) == IniLineKind::Key &&
+               cp932::EqualsNoCase(ValueOfLine(content), value);
+    };
+    // A line with the value holds it; one with an empty value holds an '=' before a blank.
+    return value.empty() ? m_arrLines.FindLineWithBareEquals(stretch, hasValue)
+                         : m_arrLines.FindLine(stretch, value, hasValue);
 }
 
 int CINIRead::FillEmptyKey(const char* section, const std::string& key, const std::string& value) {
@@ -102,78 +121,142 @@ int CINIRead::FillEmptyKey(const char* section, const std::string& key, const st
     if (!m_keyIndex.IsBuiltFor(wanted)) {
         m_keyIndex.Build(m_arrLines, wanted);
     }
-    const std::size_t index = m_keyIndex.Find(m_arrLines, key);
-    if (index == KeyIndex::kNone || !m_arrLines.TrimmedValue(index).empty()) {
+    const std::optional<IniLine> line = m_keyIndex.Find(key);
+    if (!line || HasKeyLineBefore(section, key, *line)) {
         return 0;
     }
-    ReplaceLine(index, KeyLineText(m_arrLines.Key(index), value));
+    ReplaceLine(*line, KeyLineText(KeyOfLine(m_arrLines.Content(*line)), value));
     return 1;
 }
 
-int CINIRead::AppendInformationsKey(const std::string& value, std::string& newKey) {
-    SectionScope scope(kInformationsSection);
-    bool keySeen = false;
-    std::size_t lastKeyLine = 0;
-    // The scan ends at the first key line of a later section; the last in-scope key line
-    // before it gives the number.
-    for (std::size_t index = 0; index < m_arrLines.Count(); ++index) {
-        const IniLineKind kind = m_arrLines.Kind(index);
-        if (kind == IniLineKind::SectionHeader) {
-            scope.EnterSection(m_arrLines.Trimmed(index));
-        } else if (kind == IniLineKind::Key && scope.InScope()) {
-            keySeen = true;
-            lastKeyLine = index;
-        } else if (kind == IniLineKind::Key && keySeen) {
-            break;
+bool CINIRead::HasKeyLineBefore(const char* section, const std::string& key,
+                                const IniLine& line) const {
+    const auto hasKey = [&key](std::string_view content) {
+        return KindOfLine(content) == IniLineKind::Key &&
+               cp932::EqualsNoCase(KeyOfLine(content), key);
+    };
+    SectionScope scope(section);
+    bool found = false;
+    m_arrLines.ForEachPart([&](const IniPart& part) {
+        const IniLine start =
+            part.isHeader ? part.header : IniLine{part.stretch.segment, part.stretch.begin};
+        if (!IniLines::Precedes(start, line)) {
+            return false;
         }
-    }
-    if (!keySeen) {
+        if (part.isHeader) {
+            scope.EnterSection(TrimmedLine(m_arrLines.Content(part.header)));
+        } else if (scope.InScope()) {
+            const IniStretch before = m_arrLines.Before(part.stretch, line);
+            found = m_arrLines.FindLine(before, key, hasKey).has_value();
+        }
+        return !found;
+    });
+    return found;
+}
+
+int CINIRead::AppendInformationsKey(const std::string& value, std::string& newKey) {
+    const InformationsEnd end = FindInformationsEnd();
+    if (!end.lastKey) {
         return 0;
     }
+    std::int64_t number = NextNumber(LeadingNumber(KeyOfLine(m_arrLines.Content(*end.lastKey))));
+    if (!TakeFreeInformationsNumber(number)) {
+        return 0;
+    }
+    const std::string key = FormatSlotKey(number, 6);
+    if (!end.closingHeader && !m_arrLines.EndsWithLineFeed(m_arrLines.Last())) {
+        // The new entry starts on a line of its own.
+        const IniLine last = m_arrLines.Last();
+        ReplaceLine(last, std::string(m_arrLines.Content(last)) + '\n');
+    }
+    InsertLine(end.closingHeader ? *end.closingHeader : m_arrLines.End(), KeyLineText(key, value));
+    newKey = key;
+    return 1;
+}
+
+CINIRead::InformationsEnd CINIRead::FindInformationsEnd() const {
+    InformationsEnd end;
+    SectionScope scope(kInformationsSection);
+    // The scan ends at the first key line of a later section; the last in-scope key line
+    // before it gives the number. The new line closes the section of that key line: directly
+    // before the next header, whatever blank, comment or key lines of other sections follow
+    // it. An [Informations] header there opens the section again, so the line goes on past it.
+    m_arrLines.ForEachPart([&](const IniPart& part) {
+        if (part.isHeader) {
+            const std::string_view header = TrimmedLine(m_arrLines.Content(part.header));
+            scope.EnterSection(header);
+            if (end.lastKey && !end.closingHeader && header != kInformationsSection) {
+                end.closingHeader = part.header;
+            }
+            return true;
+        }
+        if (scope.InScope()) {
+            if (const std::optional<IniLine> key = m_arrLines.LastKeyLine(part.stretch)) {
+                end.lastKey = key;
+                end.closingHeader.reset();
+            }
+            return true;
+        }
+        return !(end.lastKey && m_arrLines.HasKeyLine(part.stretch));
+    });
+    return end;
+}
+
+bool CINIRead::TakeFreeInformationsNumber(std::int64_t& number) const {
     // A number that another entry already has would make two entries share a key (and a
-    // profile file): the next free number above it is taken instead.
-    std::int64_t number = NextNumber(LeadingNumber(m_arrLines.Key(lastKeyLine)));
+    // profile file): the next free number above it is taken instead. Mostly the number is
+    // free, which one search for its digits tells.
+    const bool searchable = number > 0 && NextNumber(number) != number;
+    if (searchable && !HasInformationsKeyNumbered(number)) {
+        return true;
+    }
     const std::vector<std::int64_t> taken = InformationsNumbersFrom(number);
     while (std::binary_search(taken.begin(), taken.end(), number)) {
         if (NextNumber(number) == number) {
-            return 0;
+            return false;
         }
         number = NextNumber(number);
     }
-    // The new line closes the section of that key line: directly before the next header,
-    // whatever blank, comment or key lines of other sections follow it. An [Informations]
-    // header there opens the section again, so the line goes on past it.
-    std::size_t insertAt = lastKeyLine + 1;
-    while (insertAt < m_arrLines.Count() &&
-           (m_arrLines.Kind(insertAt) != IniLineKind::SectionHeader ||
-            m_arrLines.Trimmed(insertAt) == kInformationsSection)) {
-        ++insertAt;
-    }
-    const std::string key = FormatSlotKey(number, 6);
-    const std::size_t count = m_arrLines.Count();
-    if (insertAt == count && !m_arrLines.EndsWithLineFeed(count - 1)) {
-        // The new entry starts on a line of its own.
-        ReplaceLine(count - 1, std::string(m_arrLines.Content(count - 1)) + '\n');
-    }
-    InsertLine(insertAt, KeyLineText(key, value));
-    newKey = key;
-    return 1;
+    return true;
+}
+
+bool CINIRead::HasInformationsKeyNumbered(std::int64_t number) const {
+    // Below the largest value, a key numbered so holds its digits without leading zeros.
+    const std::string digits = std::to_string(number);
+    const auto isNumbered = [number](std::string_view content) {
+        return KindOfLine(content) == IniLineKind::Key &&
+               LeadingNumber(KeyOfLine(content)) == number;
+    };
+    SectionScope scope(kInformationsSection);
+    bool found = false;
+    m_arrLines.ForEachPart([&](const IniPart& part) {
+        if (part.isHeader) {
+            scope.EnterSection(TrimmedLine(m_arrLines.Content(part.header)));
+        } else if (scope.InScope()) {
+            found = m_arrLines.FindLine(part.stretch, digits, isNumbered).has_value();
+        }
+        return !found;
+    });
+    return found;
 }
 
 std::vector<std::int64_t> CINIRead::InformationsNumbersFrom(std::int64_t lowest) const {
     std::vector<std::int64_t> numbers;
     SectionScope scope(kInformationsSection);
-    for (std::size_t index = 0; index < m_arrLines.Count(); ++index) {
-        const IniLineKind kind = m_arrLines.Kind(index);
-        if (kind == IniLineKind::SectionHeader) {
-            scope.EnterSection(m_arrLines.Trimmed(index));
-        } else if (kind == IniLineKind::Key && scope.InScope()) {
-            const std::int64_t number = LeadingNumber(m_arrLines.Key(index));
-            if (number >= lowest) {
-                numbers.push_back(number);
-            }
+    m_arrLines.ForEachPart([&](const IniPart& part) {
+        if (part.isHeader) {
+            scope.EnterSection(TrimmedLine(m_arrLines.Content(part.header)));
+        } else if (scope.InScope()) {
+            m_arrLines.ForEachLineIn(part.stretch, [&](const IniLine&, std::string_view content) {
+                const std::int64_t number = LeadingNumber(KeyOfLine(content));
+                if (KindOfLine(content) == IniLineKind::Key && number >= lowest) {
+                    numbers.push_back(number);
+                }
+                return true;
+            });
         }
-    }
+        return true;
+    });
     std::sort(numbers.begin(), numbers.end());
     return numbers;
 }
@@ -182,46 +265,60 @@ std::vector<CINIRead::ValueEntry> CINIRead::FindValueEntries(const char* section
                                                              const std::string& value) const {
     std::vector<ValueEntry> entries;
     SectionScope scope(section);
-    for (std::size_t index = 0; index < m_arrLines.Count(); ++index) {
-        const IniLineKind kind = m_arrLines.Kind(index);
-        if (kind == IniLineKind::SectionHeader) {
-            scope.EnterSection(m_arrLines.Trimmed(index));
-        } else if (kind == IniLineKind::Key && scope.InScope() &&
-                   cp932::EqualsNoCase(m_arrLines.TrimmedValue(index), value)) {
-            entries.push_back(ValueEntry{index, std::string(m_arrLines.Key(index))});
+    std::size_t number = 0;  // of the line in the whole text
+    m_arrLines.ForEachPart([&](const IniPart& part) {
+        if (part.isHeader) {
+            scope.EnterSection(TrimmedLine(m_arrLines.Content(part.header)));
+            ++number;
+            return true;
         }
-    }
+        const bool inScope = scope.InScope();
+        m_arrLines.ForEachLineIn(part.stretch, [&](const IniLine&, std::string_view content) {
+            if (inScope && KindOfLine(content) == IniLineKind::Key &&
+                cp932::EqualsNoCase(ValueOfLine(content), value)) {
+                entries.push_back(ValueEntry{number, std::string(KeyOfLine(content))});
+            }
+            ++number;
+            return true;
+        });
+        return true;
+    });
     return entries;
 }
 
 void CINIRead::EmptyValueAt(std::size_t line) {
-    ReplaceLine(line, KeyLineText(m_arrLines.Key(line), std::string()));
+    const IniLine at = m_arrLines.LineAt(line);
+    if (at.segment != m_arrLines.End().segment &&
+        KindOfLine(m_arrLines.Content(at)) == IniLineKind::Key) {
+        ReplaceLine(at, KeyLineText(KeyOfLine(m_arrLines.Content(at)), std::string()));
+    }
 }
 
 void CINIRead::RemoveLineAt(std::size_t line) {
-    m_arrLines.Remove(line);
+    m_arrLines.Remove(m_arrLines.LineAt(line));
     m_keyIndex.Clear();
 }
 
 bool CINIRead::HasKeyLine(const char* section) const {
     SectionScope scope(section);
-    for (std::size_t index = 0; index < m_arrLines.Count(); ++index) {
-        const IniLineKind kind = m_arrLines.Kind(index);
-        if (kind == IniLineKind::SectionHeader) {
-            scope.EnterSection(m_arrLines.Trimmed(index));
-        } else if (kind == IniLineKind::Key && scope.InScope()) {
-            return true;
+    bool found = false;
+    m_arrLines.ForEachPart([&](const IniPart& part) {
+        if (part.isHeader) {
+            scope.EnterSection(TrimmedLine(m_arrLines.Content(part.header)));
+        } else if (scope.InScope()) {
+            found = m_arrLines.HasKeyLine(part.stretch);
         }
-    }
-    return false;
+        return !found;
+    });
+    return found;
 }
 
-void CINIRead::ReplaceLine(std::size_t index, const std::string& text) {
-    m_arrLines.Replace(index, text);
+void CINIRead::ReplaceLine(const IniLine& line, const std::string& text) {
+    m_arrLines.Replace(line, text);
     m_keyIndex.Clear();
 }
 
-void CINIRead::InsertLine(std::size_t index, const std::string& text) {
-    m_arrLines.Insert(index, text);
+void CINIRead::InsertLine(const IniLine& line, const std::string& text) {
+    m_arrLines.InsertBefore(line, text);
     m_keyIndex.Clear();
 }

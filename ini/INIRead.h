@@ -1,5 +1,5 @@
 #pragma once
-// A driver's INI list file held as the array of its raw lines. The operations find, fill and
+// A driver's INI list file held as its raw lines. The operations find, fill and
 // add numbered entries of a section; lines that no operation edits are written back exactly
 // as they were read.
 //
@@ -9,6 +9,7 @@
 // page 932 bytes.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -57,7 +58,8 @@ public:
     };
     std::vector<ValueEntry> FindValueEntries(const char* section, const std::string& value) const;
     // Gives the key line at `line` an empty value again ("key="), or takes the line away.
-    // Line numbers after a removed line move up by one.
+    // Line numbers after a removed line move up by one. A line number past the last line,
+    // and for EmptyValueAt a line that is no key line, changes nothing.
     void EmptyValueAt(std::size_t line);
     void RemoveLineAt(std::size_t line);
     // Whether `section` holds any key line.
@@ -68,10 +70,25 @@ public:
     std::string SaveBytes() const;
 
 private:
-    void ReplaceLine(std::size_t index, const std::string& text);
-    void InsertLine(std::size_t index, const std::string& text);
+    void ReplaceLine(const IniLine& line, const std::string& text);
+    void InsertLine(const IniLine& line, const std::string& text);
     // The identity the file under `path` must still have when it is saved, or null.
     const platform::FileIdentity* ExpectedIdentity(const std::string& path) const;
+    // The first key line of the stretch whose value is `value`, compared as FindValueLine does.
+    std::optional<IniLine> FindValueIn(const IniStretch& stretch, const std::string& value) const;
+    // Whether a key line of `section` before `line` is keyed `key`.
+    bool HasKeyLineBefore(const char* section, const std::string& key, const IniLine& line) const;
+    // The last key line of [Informations] that a new entry follows, and the header that the
+    // entry goes directly before (none: the end).
+    struct InformationsEnd {
+        std::optional<IniLine> lastKey;
+        std::optional<IniLine> closingHeader;
+    };
+    InformationsEnd FindInformationsEnd() const;
+    // `number` moved up past the numbers of the [Informations] key lines of the whole file, so
+    // that a new key cannot clash with one; false when no number is left.
+    bool TakeFreeInformationsNumber(std::int64_t& number) const;
+    bool HasInformationsKeyNumbered(std::int64_t number) const;
     // The numbers, from `lowest` up, of the [Informations] key lines of the whole file,
     // sorted: the numbers a new key counting up from `lowest` could clash with.
     std::vector<std::int64_t> InformationsNumbersFrom(std::int64_t lowest) const;

@@ -9,8 +9,11 @@
 // handle. The kit (the source of the copies) lies where only administrators can write and is
 // opened as it stands.
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -107,6 +110,17 @@ FileStatus OpenFolderOf(const std::string& path, Folder& folder, std::string& na
 FileStatus ReadFileForUpdate(const Folder& folder, const std::string& name, std::uint64_t limit,
                              std::string& bytes, FileIdentity& identity);
 
+// Bytes in one block that nothing clears before a read fills it: a large file's memory is
+// touched once, by the read.
+struct ByteBlock {
+    std::unique_ptr<char[]> data;
+    std::size_t size = 0;
+};
+
+// The same read into such a block.
+FileStatus ReadFileForUpdate(const Folder& folder, const std::string& name, std::uint64_t limit,
+                             ByteBlock& bytes, FileIdentity& identity);
+
 // Reads a whole regular, single-link file without asking for write access or exclusive use.
 FileStatus ReadFileShared(const Folder& folder, const std::string& name, std::uint64_t limit,
                           std::string& bytes, FileIdentity& identity);
@@ -144,6 +158,12 @@ FileStatus CheckReplaceable(const Folder& folder, const std::string& name,
 // held folder.
 FileStatus WriteFileReplacing(const Folder& folder, const std::string& name,
                               const std::string& bytes, const FileIdentity* expected);
+
+// The same with the bytes given as pieces, written one after another: a text mostly made of
+// what was read is written without a copy of it.
+FileStatus WriteFileReplacing(const Folder& folder, const std::string& name,
+                              const std::vector<std::string_view>& pieces,
+                              const FileIdentity* expected);
 
 // Whether a copy replaces a hidden target or, as the system's own copy does, refuses it.
 enum class HiddenTarget { Refuse, Replace };

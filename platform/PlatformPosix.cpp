@@ -15,6 +15,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <memory>
 #include <new>
 #include <utility>
 #include <vector>
@@ -187,6 +190,63 @@ FileStatus ReadAll(int fd, const struct stat& status, std::uint64_t limit, std::
     }
     bytes.swap(read);
     return FileStatus::Ok;
+}
+
+// The same into a block that nothing clears first, with room for the last, empty read.
+FileStatus ReadAllInto(int fd, const struct stat& status, std::uint64_t limit, ByteBlock& bytes) {
+    const std::uint64_t most =
+        std::min<std::uint64_t>(limit, std::numeric_limits<std::size_t>::max() / 4);
+    if (status.st_size < 0 || static_cast<std::uintmax_t>(status.st_size) > most) {
+        return FileStatus::TooLarge;
+    }
+    try {
+        std::size_t capacity = static_cast<std::size_t>(status.st_size) + 1;
+        std::unique_ptr<char[]> block(new char[capacity]);
+        std::size_t size = 0;
+        for (;;) {
+            if (size == capacity) {
+                if (capacity > most) {
+                    return FileStatus::TooLarge;
+                }
+                std::unique_ptr<char[]> larger(new char[2 * capacity]);
+                std::memcpy(larger.get(), block.get(), size);
+                block = std::move(larger);
+                capacity *= 2;
+            }
+            const ssize_t count = ::read(fd, block.get() + size, capacity - size);
+            if (count < 0 && errno == EINTR) {
+                continue;
+            }
+            if (count < 0) {
+                return FileStatus::IoError;
+            }
+            if (count == 0) {
+                break;
+            }
+            size += static_cast<std::size_t>(count);
+        }
+        if (size > most) {
+            return FileStatus::TooLarge;
+        }
+        bytes.data = std::move(block);
+        bytes.size = size;
+    } catch (const std::bad_alloc&) {
+        return FileStatus::OutOfMemory;
+    }
+    return FileStatus::Ok;
+}
+
+// A name of the folder opened for reading and writing, for this process's sole use.
+FileStatus OpenForUpdate(const Folder& folder, const std::string& name, Descriptor& fd,
+                         struct stat& status) {
+    if (ShouldFail(Call::ReadFileForUpdate)) {
+        return FileStatus::IoError;
+    }
+    const FileStatus opened = OpenInFolder(folder, name, O_RDWR, true, fd, status);
+    if (opened == FileStatus::Ok && ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
+        return FileStatus::Locked;
+    }
+    return opened;
 }
 
 mode_t DefaultFileMode() {
@@ -394,20 +454,26 @@ FileStatus OpenFolder(const std::string& path, Folder& folder) {
 
 FileStatus ReadFileForUpdate(const Folder& folder, const std::string& name, std::uint64_t limit,
                              std::string& bytes, FileIdentity& identity) {
-    if (ShouldFail(Call::ReadFileForUpdate)) {
-        return FileStatus::IoError;
-    }
     Descriptor fd;
     struct stat status {};
-    FileStatus opened = OpenInFolder(folder, name, O_RDWR, true, fd, status);
-    if (opened == FileStatus::Ok && ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
-        opened = FileStatus::Locked;
-    }
+    const FileStatus opened = OpenForUpdate(folder, name, fd, status);
     if (opened != FileStatus::Ok) {
         return opened;
     }
     identity = IdentityOf(status);
     return ReadAll(fd.get(), status, limit, bytes);
+}
+
+FileStatus ReadFileForUpdate(const Folder& folder, const std::string& name, std::uint64_t limit,
+                             ByteBlock& bytes, FileIdentity& identity) {
+    Descriptor fd;
+    struct stat status {};
+    const FileStatus opened = OpenForUpdate(folder, name, fd, status);
+    if (opened != FileStatus::Ok) {
+        return opened;
+    }
+    identity = IdentityOf(status);
+    return ReadAllInto(fd.get(), status, limit, bytes);
 }
 
 FileStatus ReadFileShared(const Folder& folder, const std::string& name, std::uint64_t limit,
@@ -445,13 +511,24 @@ FileStatus CheckReplaceable(const Folder& folder, const std::string& name,
 
 FileStatus WriteFileReplacing(const Folder& folder, const std::string& name,
                               const std::string& bytes, const FileIdentity* expected) {
+    return WriteFileReplacing(folder, name, std::vector<std::string_view>{bytes}, expected);
+}
+
+FileStatus WriteFileReplacing(const Folder& folder, const std::string& name,
+                              const std::vector<std::string_view>& pieces,
+                              const FileIdentity* expected) {
     ReplaceTarget target;
     const FileStatus opened = OpenReplaceTarget(folder, name, expected, false, target);
     if (opened != FileStatus::Ok) {
         return opened;
     }
     return ReplaceThroughTemporaryFile(folder, name, target, true, [&](int fd) {
-        return WriteAll(fd, bytes.data(), bytes.size()) && ::fchmod(fd, target.mode) == 0;
+        for (const std::string_view piece : pieces) {
+            if (!WriteAll(fd, piece.data(), piece.size())) {
+                return false;
+            }
+        }
+        return ::fchmod(fd, target.mode) == 0;
     });
 }
 

@@ -16,6 +16,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -210,6 +212,53 @@ FileStatus ReadAll(HANDLE file, std::uint64_t limit, std::string& bytes) {
         return FileStatus::TooLarge;
     }
     bytes.swap(read);
+    return FileStatus::Ok;
+}
+
+// The same into a block that nothing clears first, with room for the last, empty read.
+FileStatus ReadAllInto(HANDLE file, std::uint64_t limit, ByteBlock& bytes) {
+    const std::uint64_t most =
+        std::min<std::uint64_t>(limit, std::numeric_limits<std::size_t>::max() / 4);
+    constexpr std::size_t kMostPerRead = 1u << 30;
+    LARGE_INTEGER length{};
+    if (!::GetFileSizeEx(file, &length)) {
+        return FileStatus::IoError;
+    }
+    if (length.QuadPart < 0 || static_cast<std::uint64_t>(length.QuadPart) > most) {
+        return FileStatus::TooLarge;
+    }
+    try {
+        std::size_t capacity = static_cast<std::size_t>(length.QuadPart) + 1;
+        std::unique_ptr<char[]> block(new char[capacity]);
+        std::size_t size = 0;
+        for (;;) {
+            if (size == capacity) {
+                if (capacity > most) {
+                    return FileStatus::TooLarge;
+                }
+                std::unique_ptr<char[]> larger(new char[2 * capacity]);
+                std::memcpy(larger.get(), block.get(), size);
+                block = std::move(larger);
+                capacity *= 2;
+            }
+            const DWORD chunk = static_cast<DWORD>(std::min(capacity - size, kMostPerRead));
+            DWORD count = 0;
+            if (!::ReadFile(file, block.get() + size, chunk, &count, nullptr)) {
+                return FileStatus::IoError;
+            }
+            if (count == 0) {
+                break;
+            }
+            size += count;
+        }
+        if (size > most) {
+            return FileStatus::TooLarge;
+        }
+        bytes.data = std::move(block);
+        bytes.size = size;
+    } catch (const std::bad_alloc&) {
+        return FileStatus::OutOfMemory;
+    }
     return FileStatus::Ok;
 }
 
@@ -536,6 +585,22 @@ FileStatus ReadFileForUpdate(const Folder& folder, const std::string& name, std:
     return ReadAll(file.get(), limit, bytes);
 }
 
+FileStatus ReadFileForUpdate(const Folder& folder, const std::string& name, std::uint64_t limit,
+                             ByteBlock& bytes, FileIdentity& identity) {
+    if (ShouldFail(Call::ReadFileForUpdate)) {
+        return FileStatus::IoError;
+    }
+    Handle file;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const FileStatus opened =
+        OpenInFolder(folder, name, GENERIC_READ | GENERIC_WRITE, 0, true, file, info);
+    if (opened != FileStatus::Ok) {
+        return opened;
+    }
+    identity = IdentityOf(info);
+    return ReadAllInto(file.get(), limit, bytes);
+}
+
 FileStatus ReadFileShared(const Folder& folder, const std::string& name, std::uint64_t limit,
                           std::string& bytes, FileIdentity& identity) {
     Handle file;
@@ -585,14 +650,26 @@ FileStatus CheckReplaceable(const Folder& folder, const std::string& name,
 
 FileStatus WriteFileReplacing(const Folder& folder, const std::string& name,
                               const std::string& bytes, const FileIdentity* expected) {
+    return WriteFileReplacing(folder, name, std::vector<std::string_view>{bytes}, expected);
+}
+
+FileStatus WriteFileReplacing(const Folder& folder, const std::string& name,
+                              const std::vector<std::string_view>& pieces,
+                              const FileIdentity* expected) {
     ReplaceTarget target;
     const FileStatus opened = OpenReplaceTarget(folder, name, expected, false, target);
     if (opened != FileStatus::Ok) {
         return opened;
     }
-    return ReplaceThroughTemporaryFile(
-        folder, name, target, true, target.attributes, nullptr,
-        [&](HANDLE file) { return WriteAll(file, bytes.data(), bytes.size()); });
+    return ReplaceThroughTemporaryFile(folder, name, target, true, target.attributes, nullptr,
+                                       [&](HANDLE file) {
+                                           for (const std::string_view piece : pieces) {
+                                               if (!WriteAll(file, piece.data(), piece.size())) {
+                                                   return false;
+                                               }
+                                           }
+                                           return true;
+                                       });
 }
 
 FileStatus CheckCopyTarget(const Folder& folder, const std::string& name, HiddenTarget hidden) {

@@ -40,7 +40,7 @@ fuzz_work="$(mktemp -d)"
     -print_final_stats=1 "$fuzz_work" "$root/tests/fuzz/corpus" 2>&1 | tail -n 12)
 rm -rf "$fuzz_work"
 
-step "List-file benchmark (ratio: the installer's sequence over one plain read and write)"
+step "List-file benchmark (ratios to the floor of a crash-safe save, and peak memory)"
 "$build/native/tests/ini_benchmark" --benchmark_min_time=0.2
 
 step "Windows build (mingw-w64) and unit tests under Wine"

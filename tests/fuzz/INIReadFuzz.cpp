@@ -1,5 +1,7 @@
 // Arbitrary bytes as a list file: the installers' operations run on them, and the saved
 // text, read again, differs from the original only in the lines those operations edited.
+// Then a run of every operation, with arguments drawn from the bytes, answers and writes what
+// the same run on a plain array of lines does.
 
 #include <cstddef>
 #include <cstdint>
@@ -8,6 +10,7 @@
 #include <vector>
 
 #include "ini/INIRead.h"
+#include "ini/ReferenceStore.h"
 
 namespace {
 
@@ -76,6 +79,78 @@ void CheckOnlyEditedLinesChanged(const std::vector<std::string>& before,
     Check(false);
 }
 
+// Small numbers drawn from the input's bytes, the same for the same input.
+class Draw {
+public:
+    explicit Draw(const std::string& bytes) {
+        for (const char byte : bytes) {
+            m_state = (m_state ^ static_cast<unsigned char>(byte)) * 1099511628211ull;
+        }
+    }
+    std::size_t Below(std::size_t limit) {
+        m_state = m_state * 6364136223846793005ull + 1442695040888963407ull;
+        return static_cast<std::size_t>(m_state >> 33) % limit;
+    }
+
+private:
+    std::uint64_t m_state = 14695981039346656037ull;
+};
+
+// A value or key for an operation: a piece of the input itself, or a fixed one.
+std::string Argument(const std::string& bytes, Draw& draw) {
+    static const char* const kFixed[] = {"", "v", "000001", "a[1]", "m\nn", "\x83X\x81["};
+    if (bytes.empty() || draw.Below(3) == 0) {
+        return kFixed[draw.Below(sizeof kFixed / sizeof kFixed[0])];
+    }
+    const std::size_t start = draw.Below(bytes.size());
+    return bytes.substr(start, draw.Below(12));
+}
+
+void CheckAgainstLineRules(const std::string& bytes) {
+    static const char* const kSections[] = {nullptr, "[Informations]", "[A]"};
+    Draw draw(bytes);
+    CINIRead store;
+    store.LoadBytes(bytes);
+    ReferenceStore reference(bytes);
+    for (int step = 0; step < 8; ++step) {
+        const char* section = kSections[draw.Below(3)];
+        const std::string first = Argument(bytes, draw);
+        const std::string second = Argument(bytes, draw);
+        std::string got, expected;
+        switch (draw.Below(6)) {
+            case 0:
+                Check(store.FindValueLine(section, first, got) ==
+                      reference.FindValueLine(section, first, expected));
+                break;
+            case 1:
+                Check(store.FillEmptyKey(section, first, second) ==
+                      reference.FillEmptyKey(section, first, second));
+                break;
+            case 2:
+                Check(store.AppendInformationsKey(first, got) ==
+                      reference.AppendInformationsKey(first, expected));
+                break;
+            case 3:
+                Check(store.FindValueEntries(section, first).size() ==
+                      reference.FindValueEntries(section, first).size());
+                break;
+            case 4: {
+                const std::size_t line = draw.Below(reference.LineCount() + 1);
+                store.EmptyValueAt(line);
+                reference.EmptyValueAt(line);
+                break;
+            }
+            default: {
+                const std::size_t line = draw.Below(reference.LineCount() + 1);
+                store.RemoveLineAt(line);
+                reference.RemoveLineAt(line);
+            }
+        }
+        Check(got == expected);
+        Check(store.SaveBytes() == reference.SaveBytes());
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -98,5 +173,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(reloaded.SaveBytes() == store.SaveBytes());
     CheckOnlyEditedLinesChanged(LinesOf(original), LinesOf(store.SaveBytes()),
                                 appended ? &key : nullptr);
+    CheckAgainstLineRules(original);
     return 0;
 }

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <random>
+
 #include "ini/INIRead.h"
+#include "ini/ReferenceStore.h"
 
 namespace {
 
@@ -223,4 +227,112 @@ TEST(INIReadTest, EntriesOfAValueCanBeEmptiedOrRemoved) {
     // The edits are seen by later operations.
     EXPECT_EQ(store.FillEmptyKey("[Informations]", "000001", "r"), 1);
     EXPECT_TRUE(store.FindValueEntries("[Informations]", "p").empty());
+}
+
+namespace {
+
+// Lists made of the lines that each rule turns on, with every kind of line end, some lines
+// long enough to fill whole blocks of a search, and a last line with or without its end.
+std::string GeneratedList(std::mt19937& random) {
+    static const char* const kLines[] = {"[Informations]",
+                                         " [Informations] ",
+                                         "[informations]",
+                                         "[A]",
+                                         "x]y[",
+                                         "05=a[1]",
+                                         "[B\x83\x5D",
+                                         "000001=",
+                                         "000002=p",
+                                         "3=",
+                                         " 000004 =  ",
+                                         "+5=q",
+                                         "-2=",
+                                         "Ab=",
+                                         "ab=x",
+                                         "=",
+                                         "=v",
+                                         "000001=\x83X\x81[",
+                                         "k=a=b",
+                                         "k==",
+                                         "",
+                                         " ",
+                                         ";c",
+                                         "\x81\x5B",
+                                         "p",
+                                         "000009=P ",
+                                         "99999999999999999999=z",
+                                         "000010=000011"};
+    static const char* const kEnds[] = {"\r\n", "\r\n", "\r\n", "\n", "\r\r\n"};
+    std::string text;
+    const int count = static_cast<int>(random() % 40);
+    for (int line = 0; line < count; ++line) {
+        text += random() % 15 == 0 ? std::string(random() % 6000, 'v')
+                                   : kLines[random() % std::size(kLines)];
+        text += line + 1 < count || random() % 2 == 0 ? kEnds[random() % std::size(kEnds)] : "";
+    }
+    return text;
+}
+
+}  // namespace
+
+TEST(INIReadTest, EveryOperationFollowsTheLineRulesOnGeneratedLists) {
+    const char* const sections[] = {nullptr, "", "[Informations]", "[A]", "x]y["};
+    const std::string values[] = {"",    "p", "P",      "q",    "x",   "\x83X\x81[",
+                                  "a=b", "=", "000011", "a[1]", "m\nn"};
+    const std::string keys[] = {"000001", "000002", "aB", "", "3", "05", " 000004", "k"};
+    std::mt19937 random(11);
+    for (int list = 0; list < 400; ++list) {
+        const std::string text = GeneratedList(random);
+        CINIRead store = StoreOf(text);
+        ReferenceStore reference(text);
+        for (int step = 0; step < 12; ++step) {
+            const char* section = sections[random() % std::size(sections)];
+            const std::string& value = values[random() % std::size(values)];
+            const std::string& key = keys[random() % std::size(keys)];
+            std::string got, expected;
+            switch (random() % 7) {
+                case 0:
+                    ASSERT_EQ(store.FindValueLine(section, value, got),
+                              reference.FindValueLine(section, value, expected));
+                    break;
+                case 1:
+                    ASSERT_EQ(store.FillEmptyKey(section, key, value),
+                              reference.FillEmptyKey(section, key, value));
+                    break;
+                case 2:
+                    ASSERT_EQ(store.AppendInformationsKey(value, got),
+                              reference.AppendInformationsKey(value, expected));
+                    break;
+                case 3: {
+                    const auto entries = store.FindValueEntries(section, value);
+                    const auto wanted = reference.FindValueEntries(section, value);
+                    ASSERT_EQ(entries.size(), wanted.size());
+                    for (std::size_t index = 0; index < entries.size(); ++index) {
+                        ASSERT_EQ(entries[index].line, wanted[index].first);
+                        ASSERT_EQ(entries[index].key, wanted[index].second);
+                    }
+                    break;
+                }
+                case 4: {
+                    const std::size_t line = random() % (reference.LineCount() + 1);
+                    store.EmptyValueAt(line);
+                    reference.EmptyValueAt(line);
+                    break;
+                }
+                case 5: {
+                    const std::size_t line = random() % (reference.LineCount() + 1);
+                    store.RemoveLineAt(line);
+                    reference.RemoveLineAt(line);
+                    break;
+                }
+                default: {
+                    ASSERT_EQ(store.HasKeyLine(section), reference.HasKeyLine(section));
+                    const CINIRead copy = store;  // a copy carries on alone
+                    store = copy;
+                }
+            }
+            ASSERT_EQ(got, expected) << text;
+            ASSERT_EQ(store.SaveBytes(), reference.SaveBytes()) << text;
+        }
+    }
 }

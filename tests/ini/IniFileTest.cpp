@@ -110,3 +110,24 @@ TEST_F(IniFileTest, OnlyTheFileThatWasLoadedIsReplaced) {
     EXPECT_EQ(store.Save(path), -1);
     EXPECT_FALSE(Exists(path));
 }
+
+TEST_F(IniFileTest, ALargeFileIsSavedWithItsEditsAndEveryLineEndInCrLf) {
+    // Runs of CR LF lines longer than a piece is copied at, bare line feeds among them, a
+    // filled entry in the middle and a new one at the end.
+    std::string text = "[Informations]\r\n", expected = text;
+    for (int number = 1; number <= 2000; ++number) {
+        const std::string key = std::string(number < 1000 ? "000" : "00") + std::to_string(number);
+        const std::string value = number == 1000 ? "" : "p";
+        text += key + "=" + value + (number % 700 == 0 ? "\n" : "\r\n");
+        expected += key + "=" + (number == 1000 ? "new" : value) + "\r\n";
+    }
+    WriteBytes(path, text);
+    CINIRead store;
+    ASSERT_EQ(store.Load(path), 0);
+    ASSERT_EQ(store.FillEmptyKey("[Informations]", "001000", "new"), 1);
+    std::string key;
+    ASSERT_EQ(store.AppendInformationsKey("q", key), 1);
+    ASSERT_EQ(store.Save(path), 0);
+    EXPECT_EQ(ReadBytes(path), expected + key + "=q\r\n");
+    EXPECT_EQ(FolderNames(folder.Path()), std::vector<std::string>{"SettingInfo.ini"});
+}
