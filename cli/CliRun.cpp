@@ -124,8 +124,7 @@ int ExitCodeOf(const std::vector<DriverOutcome>& drivers) {
     int exitCode = kExitInstalled;
     for (const DriverOutcome& driver : drivers) {
         const bool failed = driver.hasResult ? driver.result != 0 : !driver.installed;
-        const bool busy = driver.hasResult && (driver.cause == FailureCause::ListFileLocked ||
-                                               driver.cause == FailureCause::FlagFileLocked);
+        const bool busy = driver.hasResult && IsBusy(driver.cause);
         if (failed && !busy) {
             return kExitFailed;
         }

@@ -7,6 +7,7 @@
 #include "cli/CommandLine.h"
 #include "cli/OutcomeJson.h"
 #include "cli/OutcomeText.h"
+#include "cli/PrintableText.h"
 #include "cli/RunLog.h"
 #include "platform/Platform.h"
 
@@ -98,8 +99,9 @@ int RunConsoleProgram(const std::vector<std::string>& arguments, const ConsoleOu
                 LogFileMessage(opened, options.logPath));
         }
     }
-    const RunOutcome run = RunCommand(
-        options, [&](const std::string& warning) { console.err("警告: " + warning + "\n"); });
+    const RunOutcome run = RunCommand(options, [&](const std::string& warning) {
+        console.err(PrintableText("警告: " + warning) + "\n");
+    });
     // The record first: what the run did is kept whatever becomes of the output.
     if (!options.logPath.empty()) {
         AppendToLog(log, RunLogRecord(header, OutcomeLines(run, true), run.exitCode),

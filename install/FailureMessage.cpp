@@ -61,6 +61,18 @@ const char* FailureMessageFormat(FailureCause cause) {
         case FailureCause::ProfileRenameFailed:
             return "設定ファイル「%s」を置き換えられませんでした。読み取り専用でないか、"
                    "他のプログラムが使用していないか確認してから、もう一度実行してください。";
+        case FailureCause::ProfileFileLocked:
+            return "設定ファイル「%s」を他のプログラムが使用しています。"
+                   "スキャナを使うアプリケーションを閉じてから、もう一度実行してください。";
+        case FailureCause::CopyFailed:
+            return "配布ファイルを「%s」にコピーできませんでした("
+                   "読み取り専用、通常のファイルでない、"
+                   "または書き込めません)。以降の配布ファイルはコピーしていません。"
+                   "ファイルを確認してから、もう一度実行してください。";
+        case FailureCause::CopyTargetLocked:
+            return "「%"
+                   "s」を他のプログラムが使用しているため、配布ファイルをコピーできませんでした。"
+                   "スキャナを使うアプリケーションを閉じてから、もう一度実行してください。";
         case FailureCause::ProfileRemoveFailed:
             return "設定ファイル「%s」を削除できませんでした。"
                    "他のプログラムが使用していないか確認してから、もう一度実行してください。";
@@ -87,6 +99,8 @@ const char* FailureMessageFormat(FailureCause cause) {
             return "一覧ファイル「%"
                    "s」を保存できませんでした。スキャナを使うアプリケーションを閉じ、"
                    "ドライバのフォルダに書き込める利用者で、もう一度実行してください。";
+        case FailureCause::FileChanged:
+            return "「%s」が実行中に他のプログラムに変更されました。もう一度実行してください。";
         case FailureCause::TemplateMissing:
             return "テンプレートファイル「%s」がありません。"
                    "配布フォルダの Twain フォルダを確認してから、もう一度実行してください。";

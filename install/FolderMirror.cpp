@@ -46,8 +46,7 @@ platform::FileStatus RefusalOf(InstallPlan& plan, const std::string& name,
 
 enum class Copying { GoesOn, Ends, PlanStops };
 
-Copying PlanFileCopy(const std::string& name, const std::string& sourceFile,
-                     const InstallOptions& options, InstallPlan& plan) {
+Copying PlanFileCopy(const std::string& name, const std::string& sourceFile, InstallPlan& plan) {
     const platform::Folder& folder = plan.settings.folder;
     const std::string targetFile = folder.PathOf(name);
     auto source = std::make_shared<platform::KitFile>();
@@ -57,7 +56,7 @@ Copying PlanFileCopy(const std::string& name, const std::string& sourceFile,
         return Copying::PlanStops;
     }
     if (read != platform::FileStatus::Ok) {
-        Notice(options, plan.Report(), CopyStoppedWarning(sourceFile, read));
+        plan.FailAtEnd(KitFileFailureCause(read), sourceFile);
         return Copying::Ends;
     }
     platform::FileInfo target;
@@ -78,7 +77,7 @@ Copying PlanFileCopy(const std::string& name, const std::string& sourceFile,
         : found == platform::FileStatus::Missing ? platform::FileStatus::Ok
                                                  : found;
     if (refusal != platform::FileStatus::Ok) {
-        Notice(options, plan.Report(), CopyStoppedWarning(targetFile, refusal));
+        plan.FailAtEnd(CopyFailureCause(refusal), targetFile);
         return Copying::Ends;
     }
     const platform::FileIdentity expected = target.identity;  // none when missing
@@ -145,6 +144,10 @@ int PlanFolderMirror(const std::string& sourceFolder, const std::string& placedE
     }
     std::vector<platform::FolderEntry> entries;
     if (!platform::ListFolder(sourceFolder, entries)) {
+        // Nothing to copy, as ever; but whoever deploys the kit should know.
+        Notice(options, plan.Report(),
+               "配布フォルダ「" + platform::PathToUtf8(sourceFolder) +
+                   "」がないか読めないため、コピーしたファイルはありません。");
         return 0;
     }
     for (const platform::FolderEntry& entry : entries) {
@@ -152,7 +155,7 @@ int PlanFolderMirror(const std::string& sourceFolder, const std::string& placedE
             continue;
         }
         const Copying copying =
-            PlanFileCopy(entry.name, platform::JoinPath(sourceFolder, entry.name), options, plan);
+            PlanFileCopy(entry.name, platform::JoinPath(sourceFolder, entry.name), plan);
         if (copying != Copying::GoesOn) {
             return copying == Copying::PlanStops ? -1 : 0;
         }
@@ -176,7 +179,7 @@ int CopyFolderFiles(const std::string& sourceFolder, const std::string& targetFo
         return 1;
     }
     PlanFolderMirror(sourceFolder, std::string(), quiet, plan);
-    return plan.Apply(quiet) == 0 && plan.Report().warnings.empty() ? 1 : 0;
+    return plan.Apply() == 0 ? 1 : 0;
 }
 
 int CopyFileIfNeeded(const std::string& targetFile, const std::string& sourceFile) {
@@ -186,8 +189,6 @@ int CopyFileIfNeeded(const std::string& targetFile, const std::string& sourceFil
         platform::FileStatus::Ok) {
         return 0;
     }
-    InstallOptions quiet;
-    quiet.warn = [](const std::string&) {};
-    PlanFileCopy(name, sourceFile, quiet, plan);
-    return plan.Apply(quiet) == 0 && plan.Report().warnings.empty() ? 1 : 0;
+    PlanFileCopy(name, sourceFile, plan);
+    return plan.Apply() == 0 ? 1 : 0;
 }

@@ -32,7 +32,7 @@ std::string KitNotComparedWarning(const std::string& kitFile);
 
 // Decides the copy of the profile set into the plan's settings folder: each file copied, kept
 // by the rule above or left as it is, but for `placedElsewhere`, which a later step puts in
-// place. A copy that cannot be made ends the copying there, with a warning; a kit file too
-// large to read stops the plan. -1 when the plan stops.
+// place. A copy that cannot be made ends the copying there, and the run then goes on but
+// fails in the end; a kit file too large to read stops the plan. -1 when the plan stops.
 int PlanFolderMirror(const std::string& sourceFolder, const std::string& placedElsewhere,
                      const InstallOptions& options, InstallPlan& plan);

@@ -67,7 +67,7 @@ InstallCheck CheckWith(void (*planner)(const std::string&, const InstallOptions&
     quiet.warn = [](const std::string&) {};
     RunReported(plan.Report(), [&] {
         planner(sourceFolder, quiet, plan);
-        return 0;
+        return plan.Conclude();
     });
     const std::string templateFile = templateName == nullptr || !plan.settings.folder.IsOpen()
                                          ? std::string()
@@ -92,6 +92,9 @@ InstallCheck CheckOfPlan(const InstallReport& plan, const std::string& templateF
         AddPiece(check.missing, PieceOf(step, templateFile));
     }
     AddPiece(check.missing, PieceOf(plan.cause));
+    if (plan.cause == FailureCause::CopyFailed || plan.cause == FailureCause::CopyTargetLocked) {
+        AddPiece(check.missing, plan.failedFile == templateFile ? "template-file" : "profile-set");
+    }
     check.flag = check.key.empty() ? -1 : plan.flag;
     check.installed = !changes && plan.cause == FailureCause::None;
     return check;

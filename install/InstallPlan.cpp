@@ -2,32 +2,17 @@
 
 #include "platform/Platform.h"
 
-namespace {
-
-const char* ReasonOf(platform::FileStatus status) {
+FailureCause CopyFailureCause(platform::FileStatus status) {
     switch (status) {
-        case platform::FileStatus::ReadOnly:
-            return "読み取り専用です";
-        case platform::FileStatus::Hidden:
-            return "隠しファイルです";
         case platform::FileStatus::Locked:
-            return "他のプログラムが使用しています";
-        case platform::FileStatus::Unsafe:
-            return "通常のファイルではありません";
+            return FailureCause::CopyTargetLocked;
         case platform::FileStatus::Changed:
-            return "途中でほかのプログラムに変更されました";
-        case platform::FileStatus::TooLarge:
-            return "大きすぎます";
+            return FailureCause::FileChanged;
+        case platform::FileStatus::OutOfMemory:
+            return FailureCause::OutOfMemory;
         default:
-            return "読み書きできません";
+            return FailureCause::CopyFailed;
     }
-}
-
-}  // namespace
-
-std::string CopyStoppedWarning(const std::string& file, platform::FileStatus status) {
-    return "「" + platform::PathToUtf8(file) + "」をコピーできませんでした(" + ReasonOf(status) +
-           ")。以降の配布ファイルはコピーしていません。";
 }
 
 int InstallPlan::EnterSettingsFolder(FolderSearch search, const std::string& warning,
@@ -96,13 +81,27 @@ int InstallPlan::Stop(FailureCause cause, const std::string& file) {
     return m_report.Fail(cause, file);
 }
 
+void InstallPlan::FailAtEnd(FailureCause cause, const std::string& file) {
+    if (m_endCause == FailureCause::None) {
+        m_endCause = cause;
+        m_endFile = file;
+    }
+}
+
+int InstallPlan::Conclude() {
+    if (!Stops() && m_endCause != FailureCause::None) {
+        m_report.Fail(m_endCause, m_endFile);
+    }
+    return Stops() ? -1 : 0;
+}
+
 void InstallPlan::MarkListEditsDone() {
     for (InstallStep& step : m_report.steps) {
         step.done = step.done || EditsList(step.kind);
     }
 }
 
-int InstallPlan::Carry(const Action& action, bool& copying, const InstallOptions& options) {
+int InstallPlan::Carry(const Action& action, bool& copying) {
     if (action.step == kNoStep) {
         const platform::FileStatus status = action.write();
         return status == platform::FileStatus::Ok
@@ -127,22 +126,25 @@ int InstallPlan::Carry(const Action& action, bool& copying, const InstallOptions
         return 0;
     }
     if (!action.failure) {
-        // The copy of the profile set stops here, and the run goes on without it.
+        // The copy of the profile set stops here; the run goes on, and fails in the end.
         copying = false;
-        Notice(options, m_report, CopyStoppedWarning(step.file, status));
+        FailAtEnd(CopyFailureCause(status), step.file);
         return 0;
     }
-    return m_report.Fail(action.failure(status), step.file);
+    // Another program changed what the plan saw: worth trying again, whatever the step.
+    return m_report.Fail(status == platform::FileStatus::Changed ? FailureCause::FileChanged
+                                                                 : action.failure(status),
+                         step.file);
 }
 
-int InstallPlan::Apply(const InstallOptions& options) {
+int InstallPlan::Apply() {
     bool copying = true;
     for (const Action& action : m_actions) {
-        if (Carry(action, copying, options) != 0) {
+        if (Carry(action, copying) != 0) {
             return -1;
         }
     }
-    return Result();
+    return Conclude();
 }
 
 int RunPlanned(const InstallOptions& options, InstallReport& report,
@@ -150,7 +152,7 @@ int RunPlanned(const InstallOptions& options, InstallReport& report,
     InstallPlan plan(PlanReads::Exclusive);
     const int result = RunReported(plan.Report(), [&] {
         planner(plan);
-        return options.dryRun ? plan.Result() : plan.Apply(options);
+        return options.dryRun ? plan.Conclude() : plan.Apply();
     });
     report = std::move(plan.Report());
     return result;

@@ -57,12 +57,16 @@ public:
     // Decides that the run stops here, for `cause`; -1.
     int Stop(FailureCause cause, const std::string& file);
     bool Stops() const { return m_report.cause != FailureCause::None; }
-    // The installer's result the plan leads to.
-    int Result() const { return Stops() ? -1 : 0; }
+    // A failure that does not stop the run: the steps after it are still taken, and the run
+    // then ends with it.
+    void FailAtEnd(FailureCause cause, const std::string& file);
+    // The result the plan leads to, once all is decided or done: 0, or -1 with the cause in
+    // the report.
+    int Conclude();
 
-    // Carries out the steps in order, up to where the plan stops: 0, or -1 with the cause in
-    // the report. A step first checks that what the plan saw still holds.
-    int Apply(const InstallOptions& options);
+    // Carries out the steps in order, up to where the plan stops, and concludes. A step
+    // first checks that what the plan saw still holds.
+    int Apply();
 
     // What the plan holds open and works on while it lives.
     SettingsFolder settings;
@@ -77,13 +81,15 @@ private:
         std::string file;            // a requirement's
     };
     // 0, or -1 with the run stopped.
-    int Carry(const Action& action, bool& copying, const InstallOptions& options);
+    int Carry(const Action& action, bool& copying);
     void Push(StepKind kind, const std::string& file, const std::string& key, std::int64_t slot,
               Action action);
     void MarkListEditsDone();
 
     PlanReads m_reads;
     InstallReport m_report;
+    FailureCause m_endCause = FailureCause::None;
+    std::string m_endFile;
     std::vector<Action> m_actions;  // the steps of the report and the requirements, in order
 };
 
@@ -92,5 +98,5 @@ private:
 int RunPlanned(const InstallOptions& options, InstallReport& report,
                const std::function<void(InstallPlan&)>& planner);
 
-// A warning that the copy of the profile set stopped at a file, and why.
-std::string CopyStoppedWarning(const std::string& file, platform::FileStatus status);
+// The cause that a copy of the profile set that cannot be made is reported as.
+FailureCause CopyFailureCause(platform::FileStatus status);

@@ -38,8 +38,14 @@ const char* FailureCode(FailureCause cause) {
             return "kit-file-too-large";
         case FailureCause::ProfileRenameFailed:
             return "profile-rename-failed";
+        case FailureCause::ProfileFileLocked:
+            return "profile-file-locked";
         case FailureCause::ProfileRemoveFailed:
             return "profile-remove-failed";
+        case FailureCause::CopyFailed:
+            return "copy-failed";
+        case FailureCause::CopyTargetLocked:
+            return "copy-target-locked";
         case FailureCause::FlagFileMissing:
             return "flag-file-missing";
         case FailureCause::FlagFileReadOnly:
@@ -54,6 +60,8 @@ const char* FailureCode(FailureCause cause) {
             return "flag-file-too-large";
         case FailureCause::SaveFailed:
             return "save-failed";
+        case FailureCause::FileChanged:
+            return "file-changed";
         case FailureCause::TemplateMissing:
             return "template-missing";
         case FailureCause::OutOfMemory:
@@ -62,6 +70,12 @@ const char* FailureCode(FailureCause cause) {
             break;
     }
     return "unexpected";
+}
+
+bool IsBusy(FailureCause cause) {
+    return cause == FailureCause::ListFileLocked || cause == FailureCause::FlagFileLocked ||
+           cause == FailureCause::ProfileFileLocked || cause == FailureCause::CopyTargetLocked ||
+           cause == FailureCause::FileChanged;
 }
 
 bool WritesFile(StepKind kind) {

@@ -25,7 +25,10 @@ enum class FailureCause {
     KitFileUnreadable,
     KitFileTooLarge,
     ProfileRenameFailed,
+    ProfileFileLocked,
     ProfileRemoveFailed,
+    CopyFailed,
+    CopyTargetLocked,
     FlagFileMissing,
     FlagFileReadOnly,
     FlagFileLocked,
@@ -33,6 +36,7 @@ enum class FailureCause {
     FlagFileIo,
     FlagFileTooLarge,
     SaveFailed,
+    FileChanged,
     TemplateMissing,
     OutOfMemory,
     Unexpected,
@@ -40,6 +44,10 @@ enum class FailureCause {
 
 // "list-file-locked" and so on; the same on every run and every system.
 const char* FailureCode(FailureCause cause);
+
+// Whether the cause is a file that another program holds or changed meanwhile: the run may
+// well succeed when tried again later.
+bool IsBusy(FailureCause cause);
 
 enum class StepKind {
     CopyFile,       // a file of the kit copied into the settings folder

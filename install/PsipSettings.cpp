@@ -80,6 +80,11 @@ int PlanEntry(InstallPlan& plan, const std::string& name, Slot& slot) {
     return 0;
 }
 
+FailureCause ProfileFailureCause(platform::FileStatus status) {
+    return status == platform::FileStatus::Locked ? FailureCause::ProfileFileLocked
+                                                  : FailureCause::ProfileRenameFailed;
+}
+
 // The kit's profile under the slot's name, whatever stood there before. A profile that
 // already is the kit's is no step. -1 when the plan stops.
 int PlanProfilePlacement(InstallPlan& plan, const std::string& key,
@@ -100,10 +105,12 @@ int PlanProfilePlacement(InstallPlan& plan, const std::string& key,
     if (found == platform::FileStatus::Ok && info.readOnly) {
         return plan.Stop(FailureCause::ProfileRenameFailed, targetPath);
     }
-    const platform::HiddenTarget hidden = platform::HiddenTarget::Replace;
-    if (plan.Exclusive() &&
-        platform::CheckCopyTarget(folder, target, hidden) != platform::FileStatus::Ok) {
-        return plan.Stop(FailureCause::ProfileRenameFailed, targetPath);
+    const platform::FileStatus replaceable =
+        plan.Exclusive()
+            ? platform::CheckCopyTarget(folder, target, platform::HiddenTarget::Replace)
+            : platform::FileStatus::Ok;
+    if (replaceable != platform::FileStatus::Ok) {
+        return plan.Stop(ProfileFailureCause(replaceable), targetPath);
     }
     const platform::FileIdentity expected = info.identity;
     plan.Add(
@@ -114,7 +121,7 @@ int PlanProfilePlacement(InstallPlan& plan, const std::string& key,
                        : platform::WriteKitFile(folder, target, *kit,
                                                 platform::HiddenTarget::Replace, &expected);
         },
-        [](platform::FileStatus) { return FailureCause::ProfileRenameFailed; });
+        ProfileFailureCause);
     return 0;
 }
 

@@ -63,7 +63,7 @@ void NoticeMissingKitTemplate(InstallPlan& plan, const std::string& sourceFolder
                               const InstallOptions& options) {
     const std::string path = platform::JoinPath(sourceFolder, kTemplateFile);
     platform::KitFile kit;
-    if (!plan.Exclusive() &&
+    if (!plan.Exclusive() && platform::IsExistingDirectory(sourceFolder) &&
         platform::ReadKitFile(path, kKitFileLimit, kit) != platform::FileStatus::Ok) {
         Notice(options, plan.Report(), KitNotComparedWarning(path));
     }

@@ -77,14 +77,18 @@ void PlanProfileRemoval(InstallPlan& plan, const std::string& key, const platfor
 
 // The flags of the slots lowered in one write. -1 when the plan stops.
 int PlanFlagsLowered(InstallPlan& plan, const std::vector<std::int64_t>& slots) {
+    const std::string path = plan.settings.folder.PathOf(kFlagFileName);
     std::string bytes;
     platform::FileIdentity identity;
-    if (slots.empty() || ReadFlagFile(plan, false, bytes, identity) != platform::FileStatus::Ok ||
-        WithFlagsLowered(bytes, slots) == bytes) {
+    platform::FileStatus read = ReadFlagFile(plan, false, bytes, identity);
+    if (slots.empty() || read == platform::FileStatus::Missing ||
+        (read == platform::FileStatus::Ok && WithFlagsLowered(bytes, slots) == bytes)) {
         return 0;  // no flag file, or no flag raised: nothing to lower
     }
-    const std::string path = plan.settings.folder.PathOf(kFlagFileName);
-    const platform::FileStatus read = ReadFlagFile(plan, true, bytes, identity);
+    // A flag file that cannot be read is refused as the installation refuses it.
+    if (read == platform::FileStatus::Ok) {
+        read = ReadFlagFile(plan, true, bytes, identity);
+    }
     if (read != platform::FileStatus::Ok) {
         return plan.Stop(FlagFileFailureCause(read), path);
     }

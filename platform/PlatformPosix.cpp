@@ -273,8 +273,26 @@ struct ReplaceTarget {
     Descriptor fd;
     bool exists = false;
     mode_t mode = 0;
+    uid_t owner = 0;
+    gid_t group = 0;
     FileIdentity identity;
 };
+
+// The replacement belongs to whoever owned the file it replaces, so that a driver running as
+// that user may still write it. Where this process may not give files away, it keeps them.
+bool KeepOwner(int fd, const ReplaceTarget& target) {
+    if (!target.exists || (target.owner == ::geteuid() && target.group == ::getegid())) {
+        return true;
+    }
+    return ::fchown(fd, target.owner, target.group) == 0 || errno == EPERM;
+}
+
+// Whether a new name, the temporary file's, may be made in the folder.
+FileStatus CheckCreatable(const Folder& folder) {
+    return ::faccessat(FolderDescriptor(folder), ".", W_OK | X_OK, AT_EACCESS) == 0
+               ? FileStatus::Ok
+               : StatusOfError(errno);
+}
 
 // Whether the file found at a name (or none) is the one expected there.
 bool IsExpected(const FileIdentity* expected, const FileIdentity& found) {
@@ -308,6 +326,8 @@ FileStatus OpenReplaceTarget(const Folder& folder, const std::string& name,
         return FileStatus::Changed;
     }
     target.mode = status.st_mode & 0777;  // never a set-id or sticky bit
+    target.owner = status.st_uid;
+    target.group = status.st_gid;
     return FileStatus::Ok;
 }
 
@@ -506,7 +526,8 @@ FileStatus InspectFile(const Folder& folder, const std::string& name, FileInfo& 
 FileStatus CheckReplaceable(const Folder& folder, const std::string& name,
                             const FileIdentity* expected) {
     ReplaceTarget target;
-    return OpenReplaceTarget(folder, name, expected, false, target);
+    const FileStatus opened = OpenReplaceTarget(folder, name, expected, false, target);
+    return opened == FileStatus::Ok ? CheckCreatable(folder) : opened;
 }
 
 FileStatus WriteFileReplacing(const Folder& folder, const std::string& name,
@@ -528,13 +549,15 @@ FileStatus WriteFileReplacing(const Folder& folder, const std::string& name,
                 return false;
             }
         }
-        return ::fchmod(fd, target.mode) == 0;
+        return KeepOwner(fd, target) && ::fchmod(fd, target.mode) == 0;
     });
 }
 
 FileStatus CheckCopyTarget(const Folder& folder, const std::string& name, HiddenTarget hidden) {
     ReplaceTarget target;
-    return OpenReplaceTarget(folder, name, nullptr, hidden == HiddenTarget::Refuse, target);
+    const FileStatus opened =
+        OpenReplaceTarget(folder, name, nullptr, hidden == HiddenTarget::Refuse, target);
+    return opened == FileStatus::Ok ? CheckCreatable(folder) : opened;
 }
 
 FileStatus WriteKitFile(const Folder& folder, const std::string& name, const KitFile& file,
@@ -553,7 +576,7 @@ FileStatus WriteKitFile(const Folder& folder, const std::string& name, const Kit
         times[0].tv_nsec = UTIME_OMIT;
         times[1].tv_sec = static_cast<time_t>(file.lastWrite / 1000000000);
         times[1].tv_nsec = static_cast<long>(file.lastWrite % 1000000000);
-        return WriteAll(fd, file.bytes.data(), file.bytes.size()) &&
+        return WriteAll(fd, file.bytes.data(), file.bytes.size()) && KeepOwner(fd, target) &&
                ::fchmod(fd, static_cast<mode_t>(file.permissions & 0777)) == 0 &&
                ::futimens(fd, times) == 0;
     });

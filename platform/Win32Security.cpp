@@ -36,9 +36,19 @@ bool IsProcessUser(PSID sid) {
     return same;
 }
 
+// A domain's "Domain Users" group: S-1-5-21-<domain>-513.
+bool IsDomainUsers(PSID sid) {
+    constexpr DWORD kDomainUsers = 513;
+    const SID_IDENTIFIER_AUTHORITY* authority = ::GetSidIdentifierAuthority(sid);
+    const UCHAR count = *::GetSidSubAuthorityCount(sid);
+    return authority->Value[5] == 5 && count == 5 && *::GetSidSubAuthority(sid, 0) == 21 &&
+           *::GetSidSubAuthority(sid, 4) == kDomainUsers;
+}
+
 bool IsEveryUser(PSID sid) {
     return ::IsWellKnownSid(sid, WinWorldSid) || ::IsWellKnownSid(sid, WinAuthenticatedUserSid) ||
-           ::IsWellKnownSid(sid, WinBuiltinUsersSid);
+           ::IsWellKnownSid(sid, WinBuiltinUsersSid) || ::IsWellKnownSid(sid, WinInteractiveSid) ||
+           IsDomainUsers(sid);
 }
 
 }  // namespace

@@ -11,8 +11,8 @@ bool HasTrustedOwner(HANDLE object);
 // Whether the file lies on another computer's share.
 bool IsOnShare(HANDLE file);
 
-// Whether the object's access rules let Users, Authenticated Users or Everyone write to it
-// (for a folder: add or remove what is in it).
+// Whether the object's access rules let Users, Authenticated Users, Interactive, Domain
+// Users or Everyone write to it (for a folder: add or remove what is in it).
 bool RulesLetOthersWrite(HANDLE object);
 
 }  // namespace platform

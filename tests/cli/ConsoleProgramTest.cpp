@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <memory>
 
 namespace {
 
@@ -333,7 +334,7 @@ TEST_F(ConsoleProgramTest, TheResultNeverDependsOnTheStandardStreams) {
 // a second install has nothing left to do.
 TEST_F(ConsoleProgramTest, DryRunInstallAndCheckAgreeOnEveryFolderState) {
     const std::string tpl = platform::JoinPath(TwainFolder(), "bkbook_multi.fts");
-    const std::string kitTemplate = temp.Join({"kit", "Twain", "bkbook_multi.fts"});
+    std::unique_ptr<ExclusiveFileHold> scanner;  // another program, holding a file
     const struct {
         const char* name;
         std::function<void()> prepare;
@@ -346,13 +347,21 @@ TEST_F(ConsoleProgramTest, DryRunInstallAndCheckAgreeOnEveryFolderState) {
              ShiftWriteTime(tpl, 3600);
          },
          0},
+        {"an older template held by another program",
+         [&] {
+             WriteBytes(tpl, "old");
+             ShiftWriteTime(tpl, -3600);
+             scanner = std::make_unique<ExclusiveFileHold>(tpl);
+         },
+         1618},
+        // The kit's template cannot be put in place: a failure, said alike by all three.
         {"a read-only template older than the kit's",
          [&] {
              WriteBytes(tpl, "old");
              ShiftWriteTime(tpl, -3600);
              SetReadOnly(tpl, true);
          },
-         0},
+         1},
         {"a kit without its Twain folder and a template from before",
          [&] {
              WriteBytes(tpl, "earlier");
@@ -417,6 +426,7 @@ TEST_F(ConsoleProgramTest, DryRunInstallAndCheckAgreeOnEveryFolderState) {
             EXPECT_EQ(Run({"install", "auto"}), 0);
             EXPECT_EQ(TreeSnapshot(commonAppData), installed);
         }
+        scanner.reset();
         RemoveTree(platform::JoinPath(commonAppData, "Fujitsu"));
         RemoveTree(temp.Join({"kit"}));
     }

@@ -356,7 +356,7 @@ TEST_F(PsipSettingsTest, NothingAnotherUserPlantsSteersTheRunOutsideTheFolder) {
          FailureCause::KitFileUnreadable},
 #ifndef _WIN32
         {"the temporary file is swapped for a link before the rename", [] { return true; },
-         FailureCause::ProfileRenameFailed, true},
+         FailureCause::FileChanged, true},
 #endif
         {"a newer profile is planted under the shipped name",
          [&] {
@@ -478,4 +478,24 @@ TEST_F(PsipSettingsTest, UninstallKeepsWhatIsNotTheKitsAndUnregistersLast) {
     EXPECT_EQ(ReadBytes(InPsip("FTS_EX000005.xml")), "edited on this PC");
     EXPECT_EQ(report.warnings.size(), 1u);
     EXPECT_EQ(FlagByte(13), 0);
+}
+
+TEST_F(PsipSettingsTest, ReplacedDriverFilesKeepTheirOwner) {
+    if (!PlantsAsAnotherUser()) {
+        GTEST_SKIP() << "no other user to own the files";
+    }
+    // A driver that made its files as the user who first used it may still write them.
+    OpenToEveryone(PsipFolder());
+    ASSERT_TRUE(AsStranger([&] {
+        std::filesystem::remove(InPsip("SettingInfo.ini"));
+        std::filesystem::remove(InPsip("Id.bin"));
+        WriteBytes(InPsip("SettingInfo.ini"), "[Informations]\r\n000001=\r\n");
+        WriteBytes(InPsip("Id.bin"), std::string(1008, '\0'));
+        return true;
+    }));
+    const unsigned stranger = OwnerOf(InPsip("SettingInfo.ini"));
+    EXPECT_EQ(Result(), 0);
+    EXPECT_EQ(OwnerOf(InPsip("SettingInfo.ini")), stranger);
+    EXPECT_EQ(OwnerOf(InPsip("Id.bin")), stranger);
+    EXPECT_EQ(FlagByte(9), 0xFF);
 }

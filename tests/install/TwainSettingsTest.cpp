@@ -129,9 +129,11 @@ TEST_F(TwainSettingsTest, OnlyATemplateInTheFolderIsRegistered) {
     EXPECT_EQ(ReadBytes(ListIn(TwainFolder())), "[TemplateLists]\r\n01=\r\n");
     EXPECT_FALSE(Exists(TemplateIn(TwainFolder())));
 
-    // A template from an earlier installation is enough, whatever became of the copy.
+    // A template from an earlier installation is registered all the same, but a copy that
+    // failed fails the run in the end: the kit's template is not in place.
     WriteBytes(TemplateIn(TwainFolder()), "earlier");
-    Install();
+    ShiftWriteTime(TemplateIn(TwainFolder()), -3600);
+    EXPECT_EQ(Install(-1).cause, FailureCause::CopyFailed);
     EXPECT_EQ(ReadBytes(ListIn(TwainFolder())), "[TemplateLists]\r\n01=bkbook_multi.fts\r\n");
     platform::ClearFailures();
     RemoveTree(twainSource);

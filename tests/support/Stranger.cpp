@@ -88,6 +88,16 @@ bool SetModeBits(const std::string& path, unsigned mode) {
 #endif
 }
 
+unsigned OwnerOf(const std::string& path) {
+#ifdef _WIN32
+    (void)path;
+    return 0;
+#else
+    struct stat status {};
+    return ::lstat(path.c_str(), &status) == 0 ? static_cast<unsigned>(status.st_uid) : 0;
+#endif
+}
+
 unsigned ModeBits(const std::string& path) {
     return static_cast<unsigned>(fs::symlink_status(path).permissions());
 }

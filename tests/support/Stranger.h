@@ -22,6 +22,8 @@ bool MakeHardLink(const std::string& existing, const std::string& link);
 bool MakePipe(const std::string& path);
 bool SetModeBits(const std::string& path, unsigned mode);
 unsigned ModeBits(const std::string& path);
+// The user that owns the name (POSIX); 0 elsewhere.
+unsigned OwnerOf(const std::string& path);
 
 // Every name below `root` with what it is: kind, mode and (for files) last-write time and
 // bytes. Equal snapshots mean nothing there was written, created, removed, touched or
