@@ -2,13 +2,13 @@
 // are converted with code page 932 explicitly and passed to the wide-character functions, so
 // that they mean the same whatever the system's ANSI code page.
 //
-// A settings folder and every folder above it are held open without FILE_SHARE_DELETE, so
-// that none can be renamed, removed or swapped for a junction while the tool works. Every
-// name in a held folder is opened, listed and renamed relative to the folder's handle, never
-// through its path again, so that the tool works in the folder it checked whatever the path
-// has come to mean; every file there is opened without following a reparse point, without
-// waiting on another program's oplock, and checked on the handle, and renamed or removed
-// through that handle.
+// A settings folder and every folder above it are held open without FILE_SHARE_DELETE (those
+// above it without FILE_SHARE_WRITE too), so that none can be renamed, removed or swapped for
+// a junction while the tool works. Every name in a held folder is opened, listed and renamed
+// relative to the folder's handle, never through its path again, so that the tool works in
+// the folder it checked whatever the path has come to mean; every file there is opened
+// without following a reparse point, without waiting on another program's oplock, and checked
+// on the handle, and renamed or removed through that handle.
 
 #define _CRT_RAND_S  // rand_s, the system's unpredictable numbers, from the C runtime
 #include <windows.h>

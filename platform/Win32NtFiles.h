@@ -158,6 +158,17 @@ inline std::vector<ntfiles::RenameInformation> RenameRequest(HANDLE root, const 
     return request;
 }
 
+// CreateFileW's SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION: a pipe at a name may learn
+// who opened it, never act as them.
+inline SECURITY_QUALITY_OF_SERVICE IdentificationOnly() {
+    SECURITY_QUALITY_OF_SERVICE quality{};
+    quality.Length = sizeof quality;
+    quality.ImpersonationLevel = SecurityIdentification;
+    quality.ContextTrackingMode = SECURITY_STATIC_TRACKING;
+    quality.EffectiveOnly = FALSE;
+    return quality;
+}
+
 // Opens `name` in `folder` (an empty name: the folder itself again) as CreateFileW would
 // with `how`, never following a reparse point at the name, lending the caller's identity to
 // no pipe there, and never waiting on another program's oplock: kStatusOplockBreakInProgress
@@ -177,11 +188,7 @@ inline NtStatus OpenBeneath(HANDLE folder, const std::wstring& name, const NameO
     objectName.Length = static_cast<USHORT>(buffer.size() * sizeof(wchar_t));
     objectName.MaximumLength = objectName.Length;
     objectName.Buffer = buffer.data();
-    SECURITY_QUALITY_OF_SERVICE quality{};
-    quality.Length = sizeof quality;
-    quality.ImpersonationLevel = SecurityIdentification;
-    quality.ContextTrackingMode = SECURITY_STATIC_TRACKING;
-    quality.EffectiveOnly = FALSE;
+    SECURITY_QUALITY_OF_SERVICE quality = IdentificationOnly();
     OBJECT_ATTRIBUTES attributes{};
     attributes.Length = sizeof attributes;
     attributes.RootDirectory = folder;
@@ -197,7 +204,7 @@ inline NtStatus OpenBeneath(HANDLE folder, const std::wstring& name, const NameO
                            &io, nullptr, FILE_ATTRIBUTE_NORMAL, how.share,
                            how.create ? kFileCreate : kFileOpen, options, nullptr, 0);
     if (status == kStatusOplockBreakInProgress) {
-        ::CloseHandle(opened);  // another program's cached view is being given up: not ours
+        ::CloseHandle(opened);  // the file is another program's until its oplock is broken
     } else if (status >= 0) {
         file = opened;
     }
