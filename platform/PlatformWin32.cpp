@@ -2,10 +2,13 @@
 // are converted with code page 932 explicitly and passed to the wide-character functions, so
 // that they mean the same whatever the system's ANSI code page.
 //
-// A settings folder and every folder above it are held open without FILE_SHARE_DELETE, so
-// that none can be renamed, removed or swapped for a junction while the tool works; every
-// file in it is opened without following a reparse point and checked on the handle, and
-// renamed or removed through that handle.
+// A settings folder and every folder above it are held open without FILE_SHARE_DELETE (those
+// above it without FILE_SHARE_WRITE too), so that none can be renamed, removed or swapped for
+// a junction while the tool works. Every name in a held folder is opened, listed and renamed
+// relative to the folder's handle, never through its path again, so that the tool works in
+// the folder it checked whatever the path has come to mean; every file there is opened
+// without following a reparse point, without waiting on another program's oplock, and checked
+// on the handle, and renamed or removed through that handle.
 
 #define _CRT_RAND_S  // rand_s, the system's unpredictable numbers, from the C runtime
 #include <windows.h>
@@ -21,10 +24,12 @@
 #include <new>
 #include <vector>
 
+#include "platform/PeVersionResource.h"
 #include "platform/Platform.h"
 #include "platform/TemporaryName.h"
 #include "platform/TestSeam.h"
 #include "platform/Win32Io.h"
+#include "platform/Win32NtFiles.h"
 #include "platform/Win32Security.h"
 #include "platform/Win32Text.h"
 #include "text/Cp932.h"
@@ -37,10 +42,16 @@ namespace {
 // a named pipe that stands at the name.
 constexpr DWORD kNoFollow =
     FILE_FLAG_OPEN_REPARSE_POINT | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION;
-// Folders are held for listing and traversal, and shared with everyone but a renamer.
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+// Folders are held for listing and traversal, never shared with a renamer or remover, nor
+// with a writer. The settings folder itself must be shared with writers: a rename into a
+// folder, as each replacement of this tool's is, opens the folder for FILE_WRITE_DATA, and
+// the file system checks that open against the sharing of every handle on the folder.
 constexpr DWORD kFolderAccess =
     FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | READ_CONTROL | SYNCHRONIZE;
-constexpr DWORD kHeldFolderShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
+constexpr DWORD kHeldFolderShare = FILE_SHARE_READ;
+constexpr DWORD kWrittenFolderShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
+constexpr NameOpen kAttributesOnly{FILE_READ_ATTRIBUTES, kShareAll, false, true};
 // The attributes a replaced or copied file may carry over.
 constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
                                   FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
@@ -88,6 +99,7 @@ FileStatus StatusOfError(DWORD error) {
         case ERROR_SHARING_VIOLATION:
         case ERROR_LOCK_VIOLATION:
         case ERROR_USER_MAPPED_FILE:
+        case kErrorOplockBreakInProgress:
             return FileStatus::Locked;
         case ERROR_NOT_ENOUGH_MEMORY:
         case ERROR_OUTOFMEMORY:
@@ -142,12 +154,60 @@ FileStatus CheckRegularHandle(HANDLE file, BY_HANDLE_FILE_INFORMATION& info) {
                : FileStatus::Unsafe;
 }
 
+HANDLE FolderHandle(const Folder& folder) {
+    return reinterpret_cast<HANDLE>(folder.Handle());
+}
+
+// A name the system takes as one name in the folder: no path, no "." or "..".
+bool IsSingleName(const std::wstring& name) {
+    return !name.empty() && name != L"." && name != L".." &&
+           name.find_first_of(L"\\/") == std::wstring::npos;
+}
+
+// Opens a name of a folder relative to the folder's handle (by the folder's path only where
+// the system has no such open). Gives the Windows error code; an oplocked file is given up at
+// once, as kErrorOplockBreakInProgress.
+DWORD OpenName(HANDLE folder, const std::string& folderPath, const std::string& name,
+               const NameOpen& how, Handle& file) {
+    const std::wstring wide = Widen(name);
+    if (!IsSingleName(wide)) {
+        return ERROR_INVALID_NAME;
+    }
+    HANDLE opened = INVALID_HANDLE_VALUE;
+    const NtStatus status = OpenBeneath(folder, wide, how, opened);
+    file.Reset(opened);
+    if (!IsUnsupported(status)) {
+        return ErrorOfStatus(status);
+    }
+    const DWORD flags =
+        FILE_ATTRIBUTE_NORMAL | kNoFollow | (how.anyKind ? FILE_FLAG_BACKUP_SEMANTICS : 0);
+    file.Reset(::CreateFileW(Widen(JoinPath(folderPath, name)).c_str(), how.access, how.share,
+                             nullptr, how.create ? CREATE_NEW : OPEN_EXISTING, flags, nullptr));
+    return file.IsValid() ? ERROR_SUCCESS : ::GetLastError();
+}
+
+DWORD OpenName(const Folder& folder, const std::string& name, const NameOpen& how, Handle& file) {
+    return OpenName(FolderHandle(folder), folder.Path(), name, how, file);
+}
+
+// What stands at a name, seen with attribute access alone.
+DWORD OpenAttributes(const Folder& folder, const std::string& name, Handle& file,
+                     BY_HANDLE_FILE_INFORMATION& info) {
+    const DWORD error = OpenName(folder, name, kAttributesOnly, file);
+    if (error != ERROR_SUCCESS) {
+        return error;
+    }
+    return ::GetFileInformationByHandle(file.get(), &info) ? ERROR_SUCCESS : ::GetLastError();
+}
+
 // Why an open was denied: a folder or reparse point at the name, or the read-only attribute.
-FileStatus StatusOfDeniedOpen(const std::wstring& path) {
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
+FileStatus StatusOfDeniedOpen(const Folder& folder, const std::string& name) {
+    Handle file;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (OpenAttributes(folder, name, file, info) != ERROR_SUCCESS) {
         return FileStatus::IoError;
     }
+    const DWORD attributes = info.dwFileAttributes;
     if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
         return FileStatus::Unsafe;
     }
@@ -159,12 +219,10 @@ FileStatus StatusOfDeniedOpen(const std::wstring& path) {
 // file, as an administrator or root under Wine, the attribute still counts).
 FileStatus OpenInFolder(const Folder& folder, const std::string& name, DWORD access, DWORD share,
                         bool forWriting, Handle& file, BY_HANDLE_FILE_INFORMATION& info) {
-    const std::wstring path = Widen(folder.PathOf(name));
-    file.Reset(::CreateFileW(path.c_str(), access, share, nullptr, OPEN_EXISTING,
-                             FILE_ATTRIBUTE_NORMAL | kNoFollow, nullptr));
-    if (!file.IsValid()) {
-        const DWORD error = ::GetLastError();
-        return error == ERROR_ACCESS_DENIED ? StatusOfDeniedOpen(path) : StatusOfError(error);
+    const DWORD error = OpenName(folder, name, NameOpen{access, share, false, false}, file);
+    if (error != ERROR_SUCCESS) {
+        return error == ERROR_ACCESS_DENIED ? StatusOfDeniedOpen(folder, name)
+                                            : StatusOfError(error);
     }
     const FileStatus regular = CheckRegularHandle(file.get(), info);
     if (regular == FileStatus::Ok && forWriting &&
@@ -293,18 +351,19 @@ bool DeleteByHandle(HANDLE file, DWORD attributes) {
                                         sizeof disposition) != FALSE;
 }
 
-// Moves the file of an open handle onto a path, replacing what stands there (a link itself,
-// never what it points to).
-bool RenameByHandle(HANDLE file, const std::wstring& target) {
-    const std::size_t nameBytes = target.size() * sizeof(wchar_t);
-    std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + nameBytes, 0);
-    auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
-    rename->ReplaceIfExists = TRUE;
-    rename->RootDirectory = nullptr;
-    rename->FileNameLength = static_cast<DWORD>(nameBytes);
-    std::memcpy(rename->FileName, target.data(), nameBytes);
-    return ::SetFileInformationByHandle(file, FileRenameInfo, rename,
-                                        static_cast<DWORD>(buffer.size())) != FALSE;
+// Moves the file of an open handle onto a name of the folder, replacing what stands there (a
+// link itself, never what it points to): the name resolved in the held folder, or by the
+// folder's path where the system has no such rename. Gives the Windows error code.
+DWORD RenameInFolder(HANDLE file, const Folder& folder, const std::string& name) {
+    const NtStatus status = RenameBeneath(file, FolderHandle(folder), Widen(name));
+    if (!IsUnsupportedRename(status)) {
+        return ErrorOfStatus(status);
+    }
+    ULONG size = 0;
+    auto request = RenameRequest(nullptr, Widen(folder.PathOf(name)), size);
+    return ::SetFileInformationByHandle(file, FileRenameInfo, request.data(), size)
+               ? ERROR_SUCCESS
+               : ::GetLastError();
 }
 
 // The replaced file's access rules go to its successor, so that a driver that may write the
@@ -366,28 +425,26 @@ FileStatus OpenReplaceTarget(const Folder& folder, const std::string& name,
 
 // Whether the name still stands for the file opened as the target.
 bool StillAtName(const Folder& folder, const std::string& name, const ReplaceTarget& target) {
-    Handle file(::CreateFileW(Widen(folder.PathOf(name)).c_str(), FILE_READ_ATTRIBUTES,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | kNoFollow, nullptr));
-    if (!file.IsValid()) {
-        return !target.exists && ::GetLastError() == ERROR_FILE_NOT_FOUND;
-    }
+    Handle file;
     BY_HANDLE_FILE_INFORMATION info{};
-    return target.exists && ::GetFileInformationByHandle(file.get(), &info) &&
-           IdentityOf(info) == target.identity;
+    const DWORD error = OpenAttributes(folder, name, file, info);
+    if (error != ERROR_SUCCESS) {
+        return !target.exists && error == ERROR_FILE_NOT_FOUND;
+    }
+    return target.exists && IdentityOf(info) == target.identity;
 }
 
 // Removes whatever stands at a name of the folder, but never a real folder, and (with
 // `expected`) only the file expected there.
 FileStatus RemoveInFolder(const Folder& folder, const std::string& name,
                           const FileIdentity* expected) {
-    Handle file(::CreateFileW(Widen(folder.PathOf(name)).c_str(),
-                              DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | kNoFollow, nullptr));
+    constexpr NameOpen kRemoval{DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, kShareAll,
+                                false, true};
+    Handle file;
+    const DWORD error = OpenName(folder, name, kRemoval, file);
     BY_HANDLE_FILE_INFORMATION info{};
-    if (!file.IsValid()) {
-        return StatusOfError(::GetLastError());
+    if (error != ERROR_SUCCESS) {
+        return StatusOfError(error);
     }
     if (!::GetFileInformationByHandle(file.get(), &info)) {
         return FileStatus::IoError;
@@ -403,11 +460,9 @@ FileStatus RemoveInFolder(const Folder& folder, const std::string& name,
                                                              : StatusOfError(::GetLastError());
 }
 
-// Temporary files that crashed runs left in the folder, swept at its first write.
-void RemoveStaleTemporaryFiles(const Folder& folder) {
-    if (!folder.TakeFirstWrite()) {
-        return;
-    }
+// The temporary files in the folder, by its path: for a system that cannot list a folder
+// through its handle.
+void ListTemporaryNamesByPath(const Folder& folder, std::vector<std::wstring>& names) {
     WIN32_FIND_DATAW found{};
     const std::wstring pattern = Widen(folder.PathOf("*.~brenwick-*.tmp"));
     const HANDLE search = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
@@ -416,12 +471,52 @@ void RemoveStaleTemporaryFiles(const Folder& folder) {
         return;
     }
     do {
-        const std::string entry = Narrow(found.cFileName);
+        names.push_back(found.cFileName);
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+}
+
+// The names in the held folder, listed through a handle of its own opened through the held
+// one, so that the listing starts afresh and is of the folder that was checked.
+void ListNamesInFolder(const Folder& folder, std::vector<std::wstring>& names) {
+    constexpr NameOpen kListing{FILE_LIST_DIRECTORY, kShareAll, false, true};
+    HANDLE opened = INVALID_HANDLE_VALUE;
+    NtStatus status = OpenBeneath(FolderHandle(folder), std::wstring(), kListing, opened);
+    const Handle listing(opened);
+    if (listing.IsValid()) {
+        status = ListNames(listing.get(), names);
+    }
+    if (IsUnsupported(status)) {
+        names.clear();
+        ListTemporaryNamesByPath(folder, names);
+    }
+}
+
+// Temporary files that crashed runs left in the folder, swept at its first write.
+void RemoveStaleTemporaryFiles(const Folder& folder) {
+    if (!folder.TakeFirstWrite()) {
+        return;
+    }
+    std::vector<std::wstring> names;
+    ListNamesInFolder(folder, names);
+    for (const std::wstring& name : names) {
+        const std::string entry = Narrow(name);
         if (IsTemporaryName(entry)) {
             RemoveInFolder(folder, entry, nullptr);
         }
-    } while (::FindNextFileW(search, &found));
-    ::FindClose(search);
+    }
+}
+
+// Creates a new temporary file for `name` beside it, under a name that no file has.
+DWORD CreateTemporaryFile(const Folder& folder, const std::string& name, Handle& temporary) {
+    constexpr NameOpen kNewFile{GENERIC_WRITE | DELETE | WRITE_DAC | FILE_WRITE_ATTRIBUTES, 0, true,
+                                false};
+    DWORD error = ERROR_FILE_EXISTS;
+    for (int attempt = 0;
+         attempt < 16 && (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS); ++attempt) {
+        error = OpenName(folder, TemporaryNameFor(name, RandomNumber()), kNewFile, temporary);
+    }
+    return error;
 }
 
 // Fills a new temporary file beside the target and moves it onto the target's name, with the
@@ -435,18 +530,12 @@ FileStatus ReplaceThroughTemporaryFile(const Folder& folder, const std::string& 
                                        const FILETIME* lastWrite, Fill fill) {
     RemoveStaleTemporaryFiles(folder);
     Handle temporary;
-    for (int attempt = 0; attempt < 16 && !temporary.IsValid(); ++attempt) {
-        const std::wstring path = Widen(folder.PathOf(TemporaryNameFor(name, RandomNumber())));
-        temporary.Reset(
-            ::CreateFileW(path.c_str(), GENERIC_WRITE | DELETE | WRITE_DAC | FILE_WRITE_ATTRIBUTES,
-                          0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL | kNoFollow, nullptr));
-        const DWORD error = ::GetLastError();
-        if (!temporary.IsValid() && error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
-            return StatusOfError(error);
-        }
-    }
-    if (!temporary.IsValid()) {
+    const DWORD created = CreateTemporaryFile(folder, name, temporary);
+    if (created == ERROR_FILE_EXISTS || created == ERROR_ALREADY_EXISTS) {
         return FileStatus::IoError;
+    }
+    if (created != ERROR_SUCCESS) {
+        return StatusOfError(created);
     }
     const bool written = !(seamSteps && ShouldFail(Call::WriteTemporaryFile)) &&
                          fill(temporary.get()) && ::FlushFileBuffers(temporary.get());
@@ -463,16 +552,15 @@ FileStatus ReplaceThroughTemporaryFile(const Folder& folder, const std::string& 
         status = FileStatus::IoError;
     } else if (!StillAtName(folder, name, target)) {
         status = FileStatus::Changed;
-    } else if (!RenameByHandle(temporary.get(), Widen(folder.PathOf(name)))) {
-        status = StatusOfError(::GetLastError());
+    } else if (const DWORD error = RenameInFolder(temporary.get(), folder, name);
+               error != ERROR_SUCCESS) {
+        status = StatusOfError(error);
     }
     if (status != FileStatus::Ok) {
         DeleteByHandle(temporary.get(), attributes);
     }
     return status;
 }
-
-using GetFileVersionInfoSizeFunction = DWORD(WINAPI*)(LPCWSTR, LPDWORD);
 
 template <typename Function>
 Function ProcedureOf(HMODULE module, const char* name) {
@@ -483,28 +571,20 @@ Function ProcedureOf(HMODULE module, const char* name) {
     return function;
 }
 
-// version.dll is taken from the system folder only, never from beside the executable.
-GetFileVersionInfoSizeFunction LoadGetFileVersionInfoSize() {
-    const UINT size = ::GetSystemDirectoryW(nullptr, 0);
-    std::wstring path(size, L'\0');
-    const UINT length = ::GetSystemDirectoryW(&path[0], size);
-    if (length == 0 || length >= size) {
-        return nullptr;
-    }
-    path.resize(length);
-    path += L"\\version.dll";
-    const HMODULE module = ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-    return ProcedureOf<GetFileVersionInfoSizeFunction>(module, "GetFileVersionInfoSizeW");
+// Reads `size` bytes at `offset`; false when the file has fewer there.
+bool ReadAt(HANDLE file, std::uint64_t offset, std::size_t size, unsigned char* out) {
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD count = 0;
+    return size <= MAXDWORD && ::ReadFile(file, out, static_cast<DWORD>(size), &count, &at) &&
+           count == size;
 }
 
-FileStatus OpenFolderHandle(const std::wstring& path, DWORD flags, Handle& folder) {
-    folder.Reset(::CreateFileW(path.c_str(), kFolderAccess, kHeldFolderShare, nullptr,
-                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr));
+// A held folder must be a real folder: a reparse point could lead anywhere.
+FileStatus CheckFolderHandle(HANDLE folder) {
     BY_HANDLE_FILE_INFORMATION info{};
-    if (!folder.IsValid()) {
-        return StatusOfError(::GetLastError());
-    }
-    if (!::GetFileInformationByHandle(folder.get(), &info)) {
+    if (!::GetFileInformationByHandle(folder, &info)) {
         return FileStatus::IoError;
     }
     if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
@@ -512,6 +592,41 @@ FileStatus OpenFolderHandle(const std::wstring& path, DWORD flags, Handle& folde
     }
     return (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? FileStatus::Ok
                                                                    : FileStatus::Missing;
+}
+
+NameOpen HeldFolder(DWORD share) {
+    return NameOpen{kFolderAccess, share, false, true};
+}
+
+// Opens a folder named by its path, following a link there as the system's own folders may
+// be one: first with attribute access alone, which meets no sharing and so waits on no
+// oplock, then again through that handle as a held folder.
+FileStatus OpenFolderByPath(const std::string& path, DWORD share, Handle& folder) {
+    const std::wstring wide = Widen(path);
+    const Handle seen(::CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES | SYNCHRONIZE, kShareAll,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!seen.IsValid()) {
+        return StatusOfError(::GetLastError());
+    }
+    HANDLE opened = INVALID_HANDLE_VALUE;
+    const NtStatus status = OpenBeneath(seen.get(), std::wstring(), HeldFolder(share), opened);
+    folder.Reset(opened);
+    if (IsUnsupported(status)) {
+        folder.Reset(::CreateFileW(wide.c_str(), kFolderAccess, share, nullptr, OPEN_EXISTING,
+                                   FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    }
+    if (!folder.IsValid()) {
+        return StatusOfError(IsUnsupported(status) ? ::GetLastError() : ErrorOfStatus(status));
+    }
+    return CheckFolderHandle(folder.get());
+}
+
+// Opens the folder `name` in the held folder `parent`, relative to its handle and without
+// following a reparse point at the name.
+FileStatus OpenFolderIn(HANDLE parent, const std::string& parentPath, const std::string& name,
+                        DWORD share, Handle& folder) {
+    const DWORD error = OpenName(parent, parentPath, name, HeldFolder(share), folder);
+    return error == ERROR_SUCCESS ? CheckFolderHandle(folder.get()) : StatusOfError(error);
 }
 
 }  // namespace
@@ -525,20 +640,22 @@ void Folder::Close() {
 
 FileStatus OpenFolderBeneath(const std::string& base, const std::vector<std::string>& names,
                              Folder& folder, std::string& foreign) {
-    // Each folder stays held while the next is entered: once held, it cannot be renamed, so
-    // the path to the next one cannot change under the check.
+    // Each folder stays held while the next is entered through it: once held, it cannot be
+    // renamed, and the next one is looked up in it, not through the path.
+    const auto shareOf = [&](std::size_t depth) {
+        return depth == names.size() ? kWrittenFolderShare : kHeldFolderShare;
+    };
     std::vector<std::intptr_t> handles;
     Handle current;
-    FileStatus status = OpenFolderHandle(Widen(base), 0, current);
+    FileStatus status = OpenFolderByPath(base, shareOf(0), current);
     std::string path = base;
     foreign.clear();
-    for (const std::string& name : names) {
-        if (status != FileStatus::Ok) {
-            break;
-        }
+    for (std::size_t index = 0; index < names.size() && status == FileStatus::Ok; ++index) {
+        Handle next;
+        status = OpenFolderIn(current.get(), path, names[index], shareOf(index + 1), next);
         handles.push_back(reinterpret_cast<std::intptr_t>(current.Release()));
-        path = JoinPath(path, name);
-        status = OpenFolderHandle(Widen(path), FILE_FLAG_OPEN_REPARSE_POINT, current);
+        current.Reset(next.Release());
+        path = JoinPath(path, names[index]);
         if (status == FileStatus::Ok && foreign.empty() && !HasTrustedOwner(current.get())) {
             foreign = path;
         }
@@ -554,15 +671,14 @@ FileStatus OpenFolderBeneath(const std::string& base, const std::vector<std::str
 }
 
 bool OthersMayWrite(const std::string& folder) {
-    Handle handle(::CreateFileW(Widen(folder).c_str(), READ_CONTROL,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+    Handle handle(::CreateFileW(Widen(folder).c_str(), READ_CONTROL, kShareAll, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     return handle.IsValid() && RulesLetOthersWrite(handle.get());
 }
 
 FileStatus OpenFolder(const std::string& path, Folder& folder) {
     Handle handle;
-    const FileStatus status = OpenFolderHandle(Widen(path), 0, handle);
+    const FileStatus status = OpenFolderByPath(path, kWrittenFolderShare, handle);
     if (status == FileStatus::Ok) {
         folder = Folder({reinterpret_cast<std::intptr_t>(handle.Release())}, path);
     }
@@ -606,8 +722,7 @@ FileStatus ReadFileShared(const Folder& folder, const std::string& name, std::ui
     Handle file;
     BY_HANDLE_FILE_INFORMATION info{};
     const FileStatus opened =
-        OpenInFolder(folder, name, GENERIC_READ,
-                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, false, file, info);
+        OpenInFolder(folder, name, GENERIC_READ, kShareAll, false, file, info);
     if (opened != FileStatus::Ok) {
         return opened;
     }
@@ -616,15 +731,11 @@ FileStatus ReadFileShared(const Folder& folder, const std::string& name, std::ui
 }
 
 FileStatus InspectFile(const Folder& folder, const std::string& name, FileInfo& info) {
-    Handle file(::CreateFileW(Widen(folder.PathOf(name)).c_str(), FILE_READ_ATTRIBUTES,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | kNoFollow, nullptr));
+    Handle file;
     BY_HANDLE_FILE_INFORMATION found{};
-    if (!file.IsValid()) {
-        return StatusOfError(::GetLastError());
-    }
-    if (!::GetFileInformationByHandle(file.get(), &found)) {
-        return FileStatus::IoError;
+    const DWORD error = OpenAttributes(folder, name, file, found);
+    if (error != ERROR_SUCCESS) {
+        return file.IsValid() ? FileStatus::IoError : StatusOfError(error);
     }
     const DWORD attributes = found.dwFileAttributes;
     if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
@@ -706,12 +817,15 @@ FileStatus RemoveFile(const Folder& folder, const std::string& name, const FileI
 }
 
 bool HasVersionResource(const Folder& folder, const std::string& name) {
-    static const GetFileVersionInfoSizeFunction getSize = LoadGetFileVersionInfoSize();
-    DWORD handle = 0;
-    FileInfo info;
-    return getSize != nullptr && InspectFile(folder, name, info) == FileStatus::Ok &&
-           info.kind == FileKind::Regular &&
-           getSize(Widen(folder.PathOf(name)).c_str(), &handle) != 0;
+    Handle file;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (OpenInFolder(folder, name, GENERIC_READ, kShareAll, false, file, info) != FileStatus::Ok) {
+        return false;
+    }
+    return PeImageHasVersionResource(
+        [&](std::uint64_t offset, std::size_t size, unsigned char* out) {
+            return ReadAt(file.get(), offset, size, out);
+        });
 }
 
 bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
