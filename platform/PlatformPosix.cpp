@@ -153,46 +153,8 @@ FileStatus OpenInFolder(const Folder& folder, const std::string& name, int acces
 constexpr std::size_t kReadChunk = 1 << 16;
 
 // Reads to the end of the file, which may have grown since it was measured, but never more
-// than `limit` bytes.
-FileStatus ReadAll(int fd, const struct stat& status, std::uint64_t limit, std::string& bytes) {
-    std::string read;
-    const std::uint64_t most = std::min<std::uint64_t>(limit, read.max_size() - 2 * kReadChunk);
-    if (status.st_size < 0 || static_cast<std::uint64_t>(status.st_size) > most) {
-        return FileStatus::TooLarge;
-    }
-    try {
-        // Room for the whole file and the last, empty read: no reallocation on the way.
-        read.reserve(static_cast<std::size_t>(status.st_size) + kReadChunk);
-        for (;;) {
-            const std::size_t size = read.size();
-            if (size > most) {
-                return FileStatus::TooLarge;
-            }
-            const std::size_t chunk = std::max(kReadChunk, read.capacity() - size);
-            read.resize(size + chunk);
-            const ssize_t count = ::read(fd, &read[size], chunk);
-            read.resize(size + static_cast<std::size_t>(count > 0 ? count : 0));
-            if (count < 0 && errno == EINTR) {
-                continue;
-            }
-            if (count < 0) {
-                return FileStatus::IoError;
-            }
-            if (count == 0) {
-                break;
-            }
-        }
-    } catch (const std::bad_alloc&) {
-        return FileStatus::OutOfMemory;
-    }
-    if (read.size() > most) {
-        return FileStatus::TooLarge;
-    }
-    bytes.swap(read);
-    return FileStatus::Ok;
-}
-
-// The same into a block that nothing clears first, with room for the last, empty read.
+// than `limit` bytes, into a block that nothing clears first, with room for the last, empty
+// read.
 FileStatus ReadAllInto(int fd, const struct stat& status, std::uint64_t limit, ByteBlock& bytes) {
     const std::uint64_t most =
         std::min<std::uint64_t>(limit, std::numeric_limits<std::size_t>::max() / 4);
@@ -230,6 +192,21 @@ FileStatus ReadAllInto(int fd, const struct stat& status, std::uint64_t limit, B
         }
         bytes.data = std::move(block);
         bytes.size = size;
+    } catch (const std::bad_alloc&) {
+        return FileStatus::OutOfMemory;
+    }
+    return FileStatus::Ok;
+}
+
+// The same into a string.
+FileStatus ReadAll(int fd, const struct stat& status, std::uint64_t limit, std::string& bytes) {
+    ByteBlock block;
+    const FileStatus read = ReadAllInto(fd, status, limit, block);
+    if (read != FileStatus::Ok) {
+        return read;
+    }
+    try {
+        bytes.assign(block.data.get(), block.size);
     } catch (const std::bad_alloc&) {
         return FileStatus::OutOfMemory;
     }

@@ -233,47 +233,7 @@ FileStatus OpenInFolder(const Folder& folder, const std::string& name, DWORD acc
 }
 
 // Reads to the end of the file, but never more than `limit` bytes or than this build can
-// hold.
-FileStatus ReadAll(HANDLE file, std::uint64_t limit, std::string& bytes) {
-    constexpr DWORD kChunk = 1u << 20;
-    LARGE_INTEGER size{};
-    std::string read;
-    const std::uint64_t most = std::min<std::uint64_t>(limit, read.max_size() - 2 * kChunk);
-    if (!::GetFileSizeEx(file, &size)) {
-        return FileStatus::IoError;
-    }
-    if (size.QuadPart < 0 || static_cast<std::uint64_t>(size.QuadPart) > most) {
-        return FileStatus::TooLarge;
-    }
-    try {
-        read.reserve(static_cast<std::size_t>(size.QuadPart) + kChunk);
-        for (;;) {
-            const std::size_t done = read.size();
-            if (done > most) {
-                return FileStatus::TooLarge;
-            }
-            read.resize(done + kChunk);
-            DWORD count = 0;
-            const bool ok = ::ReadFile(file, &read[done], kChunk, &count, nullptr) != FALSE;
-            read.resize(done + count);
-            if (!ok) {
-                return FileStatus::IoError;
-            }
-            if (count == 0) {
-                break;
-            }
-        }
-    } catch (const std::bad_alloc&) {
-        return FileStatus::OutOfMemory;
-    }
-    if (read.size() > most) {
-        return FileStatus::TooLarge;
-    }
-    bytes.swap(read);
-    return FileStatus::Ok;
-}
-
-// The same into a block that nothing clears first, with room for the last, empty read.
+// hold, into a block that nothing clears first, with room for the last, empty read.
 FileStatus ReadAllInto(HANDLE file, std::uint64_t limit, ByteBlock& bytes) {
     const std::uint64_t most =
         std::min<std::uint64_t>(limit, std::numeric_limits<std::size_t>::max() / 4);
@@ -314,6 +274,21 @@ FileStatus ReadAllInto(HANDLE file, std::uint64_t limit, ByteBlock& bytes) {
         }
         bytes.data = std::move(block);
         bytes.size = size;
+    } catch (const std::bad_alloc&) {
+        return FileStatus::OutOfMemory;
+    }
+    return FileStatus::Ok;
+}
+
+// The same into a string.
+FileStatus ReadAll(HANDLE file, std::uint64_t limit, std::string& bytes) {
+    ByteBlock block;
+    const FileStatus read = ReadAllInto(file, limit, block);
+    if (read != FileStatus::Ok) {
+        return read;
+    }
+    try {
+        bytes.assign(block.data.get(), block.size);
     } catch (const std::bad_alloc&) {
         return FileStatus::OutOfMemory;
     }
@@ -687,18 +662,17 @@ FileStatus OpenFolder(const std::string& path, Folder& folder) {
 
 FileStatus ReadFileForUpdate(const Folder& folder, const std::string& name, std::uint64_t limit,
                              std::string& bytes, FileIdentity& identity) {
-    if (ShouldFail(Call::ReadFileForUpdate)) {
-        return FileStatus::IoError;
+    ByteBlock block;
+    const FileStatus read = ReadFileForUpdate(folder, name, limit, block, identity);
+    if (read != FileStatus::Ok) {
+        return read;
     }
-    Handle file;
-    BY_HANDLE_FILE_INFORMATION info{};
-    const FileStatus opened =
-        OpenInFolder(folder, name, GENERIC_READ | GENERIC_WRITE, 0, true, file, info);
-    if (opened != FileStatus::Ok) {
-        return opened;
+    try {
+        bytes.assign(block.data.get(), block.size);
+    } catch (const std::bad_alloc&) {
+        return FileStatus::OutOfMemory;
     }
-    identity = IdentityOf(info);
-    return ReadAll(file.get(), limit, bytes);
+    return FileStatus::Ok;
 }
 
 FileStatus ReadFileForUpdate(const Folder& folder, const std::string& name, std::uint64_t limit,
