@@ -150,7 +150,6 @@ FileStatus OpenInFolder(const Folder& folder, const std::string& name, int acces
     return ClearNonBlocking(fd.get()) ? FileStatus::Ok : FileStatus::IoError;
 }
 
-
 // Reads to the end of the file, which may have grown since it was measured, but never more
 // than `limit` bytes, into a block that nothing clears first, with room for the last, empty
 // read.
