@@ -22,6 +22,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/BlockText.h"
 #include "platform/PeVersionResource.h"
 #include "platform/Platform.h"
 #include "platform/PosixIo.h"
@@ -199,16 +200,7 @@ FileStatus ReadAllInto(int fd, const struct stat& status, std::uint64_t limit, B
 // The same into a string.
 FileStatus ReadAll(int fd, const struct stat& status, std::uint64_t limit, std::string& bytes) {
     ByteBlock block;
-    const FileStatus read = ReadAllInto(fd, status, limit, block);
-    if (read != FileStatus::Ok) {
-        return read;
-    }
-    try {
-        bytes.assign(block.data.get(), block.size);
-    } catch (const std::bad_alloc&) {
-        return FileStatus::OutOfMemory;
-    }
-    return FileStatus::Ok;
+    return TextOfBlock(ReadAllInto(fd, status, limit, block), block, bytes);
 }
 
 // A name of the folder opened for reading and writing, for this process's sole use.

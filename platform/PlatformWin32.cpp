@@ -24,6 +24,7 @@
 #include <new>
 #include <vector>
 
+#include "platform/BlockText.h"
 #include "platform/PeVersionResource.h"
 #include "platform/Platform.h"
 #include "platform/TemporaryName.h"
@@ -283,16 +284,7 @@ FileStatus ReadAllInto(HANDLE file, std::uint64_t limit, ByteBlock& bytes) {
 // The same into a string.
 FileStatus ReadAll(HANDLE file, std::uint64_t limit, std::string& bytes) {
     ByteBlock block;
-    const FileStatus read = ReadAllInto(file, limit, block);
-    if (read != FileStatus::Ok) {
-        return read;
-    }
-    try {
-        bytes.assign(block.data.get(), block.size);
-    } catch (const std::bad_alloc&) {
-        return FileStatus::OutOfMemory;
-    }
-    return FileStatus::Ok;
+    return TextOfBlock(ReadAllInto(file, limit, block), block, bytes);
 }
 
 std::uint64_t RandomNumber() {
@@ -663,16 +655,7 @@ FileStatus OpenFolder(const std::string& path, Folder& folder) {
 FileStatus ReadFileForUpdate(const Folder& folder, const std::string& name, std::uint64_t limit,
                              std::string& bytes, FileIdentity& identity) {
     ByteBlock block;
-    const FileStatus read = ReadFileForUpdate(folder, name, limit, block, identity);
-    if (read != FileStatus::Ok) {
-        return read;
-    }
-    try {
-        bytes.assign(block.data.get(), block.size);
-    } catch (const std::bad_alloc&) {
-        return FileStatus::OutOfMemory;
-    }
-    return FileStatus::Ok;
+    return TextOfBlock(ReadFileForUpdate(folder, name, limit, block, identity), block, bytes);
 }
 
 FileStatus ReadFileForUpdate(const Folder& folder, const std::string& name, std::uint64_t limit,
