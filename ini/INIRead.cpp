@@ -88,14 +88,9 @@ std::string CINIRead::SaveBytes() const {
 
 int CINIRead::FindValueLine(const char* section, const std::string& value, std::string& line) {
     line.clear();
-    SectionScope scope(section);
     std::optional<IniLine> found;
-    m_arrLines.ForEachPart([&](const IniPart& part) {
-        if (part.isHeader) {
-            scope.EnterSection(TrimmedLine(m_arrLines.Content(part.header)));
-        } else if (scope.InScope()) {
-            found = FindValueIn(part.stretch, value);
-        }
+    ForEachStretchInScope(m_arrLines, section, [&](const IniStretch& stretch) {
+        found = FindValueIn(stretch, value);
         return !found;
     });
     if (!found) {
@@ -135,17 +130,14 @@ bool CINIRead::HasKeyLineBefore(const char* section, const std::string& key,
         return KindOfLine(content) == IniLineKind::Key &&
                cp932::EqualsNoCase(KeyOfLine(content), key);
     };
-    SectionScope scope(section);
     bool found = false;
-    m_arrLines.ForEachPart([&](const IniPart& part) {
+    WalkSections(m_arrLines, section, [&](const IniPart& part, bool inScope) {
         const IniLine start =
             part.isHeader ? part.header : IniLine{part.stretch.segment, part.stretch.begin};
         if (!IniLines::Precedes(start, line)) {
             return false;
         }
-        if (part.isHeader) {
-            scope.EnterSection(TrimmedLine(m_arrLines.Content(part.header)));
-        } else if (scope.InScope()) {
+        if (!part.isHeader && inScope) {
             const IniStretch before = m_arrLines.Before(part.stretch, line);
             found = m_arrLines.FindLine(before, key, hasKey).has_value();
         }
@@ -155,12 +147,16 @@ bool CINIRead::HasKeyLineBefore(const char* section, const std::string& key,
 }
 
 int CINIRead::AppendInformationsKey(const std::string& value, std::string& newKey) {
-    const InformationsEnd end = FindInformationsEnd();
+    return AppendKey(kInformationsSection, value, newKey);
+}
+
+int CINIRead::AppendKey(const char* section, const std::string& value, std::string& newKey) {
+    const SectionEnd end = FindSectionEnd(section);
     if (!end.lastKey) {
         return 0;
     }
     std::int64_t number = NextNumber(LeadingNumber(KeyOfLine(m_arrLines.Content(*end.lastKey))));
-    if (!TakeFreeInformationsNumber(number)) {
+    if (!TakeFreeNumber(section, number)) {
         return 0;
     }
     const std::string key = FormatSlotKey(number, 6);
@@ -174,23 +170,20 @@ int CINIRead::AppendInformationsKey(const std::string& value, std::string& newKe
     return 1;
 }
 
-CINIRead::InformationsEnd CINIRead::FindInformationsEnd() const {
-    InformationsEnd end;
-    SectionScope scope(kInformationsSection);
+CINIRead::SectionEnd CINIRead::FindSectionEnd(const char* section) const {
+    SectionEnd end;
     // The scan ends at the first key line of a later section; the last in-scope key line
     // before it gives the number. The new line closes the section of that key line: directly
     // before the next header, whatever blank, comment or key lines of other sections follow
-    // it. An [Informations] header there opens the section again, so the line goes on past it.
-    m_arrLines.ForEachPart([&](const IniPart& part) {
+    // it. A header of the section there opens it again, so the line goes on past it.
+    WalkSections(m_arrLines, section, [&](const IniPart& part, bool inScope) {
         if (part.isHeader) {
-            const std::string_view header = TrimmedLine(m_arrLines.Content(part.header));
-            scope.EnterSection(header);
-            if (end.lastKey && !end.closingHeader && header != kInformationsSection) {
+            if (end.lastKey && !end.closingHeader && !inScope) {
                 end.closingHeader = part.header;
             }
             return true;
         }
-        if (scope.InScope()) {
+        if (inScope) {
             if (const std::optional<IniLine> key = m_arrLines.LastKeyLine(part.stretch)) {
                 end.lastKey = key;
                 end.closingHeader.reset();
@@ -202,15 +195,15 @@ CINIRead::InformationsEnd CINIRead::FindInformationsEnd() const {
     return end;
 }
 
-bool CINIRead::TakeFreeInformationsNumber(std::int64_t& number) const {
+bool CINIRead::TakeFreeNumber(const char* section, std::int64_t& number) const {
     // A number that another entry already has would make two entries share a key (and a
     // profile file): the next free number above it is taken instead. Mostly the number is
     // free, which one search for its digits tells.
     const bool searchable = number > 0 && NextNumber(number) != number;
-    if (searchable && !HasInformationsKeyNumbered(number)) {
+    if (searchable && !HasKeyNumbered(section, number)) {
         return true;
     }
-    const std::vector<std::int64_t> taken = InformationsNumbersFrom(number);
+    const std::vector<std::int64_t> taken = NumbersFrom(section, number);
     while (std::binary_search(taken.begin(), taken.end(), number)) {
         if (NextNumber(number) == number) {
             return false;
@@ -220,42 +213,31 @@ bool CINIRead::TakeFreeInformationsNumber(std::int64_t& number) const {
     return true;
 }
 
-bool CINIRead::HasInformationsKeyNumbered(std::int64_t number) const {
+bool CINIRead::HasKeyNumbered(const char* section, std::int64_t number) const {
     // Below the largest value, a key numbered so holds its digits without leading zeros.
     const std::string digits = std::to_string(number);
     const auto isNumbered = [number](std::string_view content) {
         return KindOfLine(content) == IniLineKind::Key &&
                LeadingNumber(KeyOfLine(content)) == number;
     };
-    SectionScope scope(kInformationsSection);
     bool found = false;
-    m_arrLines.ForEachPart([&](const IniPart& part) {
-        if (part.isHeader) {
-            scope.EnterSection(TrimmedLine(m_arrLines.Content(part.header)));
-        } else if (scope.InScope()) {
-            found = m_arrLines.FindLine(part.stretch, digits, isNumbered).has_value();
-        }
+    ForEachStretchInScope(m_arrLines, section, [&](const IniStretch& stretch) {
+        found = m_arrLines.FindLine(stretch, digits, isNumbered).has_value();
         return !found;
     });
     return found;
 }
 
-std::vector<std::int64_t> CINIRead::InformationsNumbersFrom(std::int64_t lowest) const {
+std::vector<std::int64_t> CINIRead::NumbersFrom(const char* section, std::int64_t lowest) const {
     std::vector<std::int64_t> numbers;
-    SectionScope scope(kInformationsSection);
-    m_arrLines.ForEachPart([&](const IniPart& part) {
-        if (part.isHeader) {
-            scope.EnterSection(TrimmedLine(m_arrLines.Content(part.header)));
-        } else if (scope.InScope()) {
-            m_arrLines.ForEachLineIn(part.stretch, [&](const IniLine&, std::string_view content) {
-                const std::int64_t number = LeadingNumber(KeyOfLine(content));
-                if (KindOfLine(content) == IniLineKind::Key && number >= lowest) {
-                    numbers.push_back(number);
-                }
-                return true;
-            });
-        }
-        return true;
+    ForEachStretchInScope(m_arrLines, section, [&](const IniStretch& stretch) {
+        return m_arrLines.ForEachLineIn(stretch, [&](const IniLine&, std::string_view content) {
+            const std::int64_t number = LeadingNumber(KeyOfLine(content));
+            if (KindOfLine(content) == IniLineKind::Key && number >= lowest) {
+                numbers.push_back(number);
+            }
+            return true;
+        });
     });
     std::sort(numbers.begin(), numbers.end());
     return numbers;
@@ -264,15 +246,12 @@ std::vector<std::int64_t> CINIRead::InformationsNumbersFrom(std::int64_t lowest)
 std::vector<CINIRead::ValueEntry> CINIRead::FindValueEntries(const char* section,
                                                              const std::string& value) const {
     std::vector<ValueEntry> entries;
-    SectionScope scope(section);
     std::size_t number = 0;  // of the line in the whole text
-    m_arrLines.ForEachPart([&](const IniPart& part) {
+    WalkSections(m_arrLines, section, [&](const IniPart& part, bool inScope) {
         if (part.isHeader) {
-            scope.EnterSection(TrimmedLine(m_arrLines.Content(part.header)));
             ++number;
             return true;
         }
-        const bool inScope = scope.InScope();
         m_arrLines.ForEachLineIn(part.stretch, [&](const IniLine&, std::string_view content) {
             if (inScope && KindOfLine(content) == IniLineKind::Key &&
                 cp932::EqualsNoCase(ValueOfLine(content), value)) {
@@ -300,14 +279,9 @@ void CINIRead::RemoveLineAt(std::size_t line) {
 }
 
 bool CINIRead::HasKeyLine(const char* section) const {
-    SectionScope scope(section);
     bool found = false;
-    m_arrLines.ForEachPart([&](const IniPart& part) {
-        if (part.isHeader) {
-            scope.EnterSection(TrimmedLine(m_arrLines.Content(part.header)));
-        } else if (scope.InScope()) {
-            found = m_arrLines.HasKeyLine(part.stretch);
-        }
+    ForEachStretchInScope(m_arrLines, section, [&](const IniStretch& stretch) {
+        found = m_arrLines.HasKeyLine(stretch);
         return !found;
     });
     return found;

@@ -44,11 +44,13 @@ public:
     // 1 when the first key line of `section` keyed `key` (ignoring case) had an empty value
     // and now reads key=value; else 0 and nothing changed.
     int FillEmptyKey(const char* section, const std::string& key, const std::string& value);
-    // 1 when a new [Informations] entry with `value` was added, its key handed back in
+    // 1 when a new entry of `section` with `value` was added, its key handed back in
     // `newKey`; 0 when the section holds no key line. The key is "%06d" of the last key's
-    // number plus 1, or of the next number above it that no [Informations] key has; the line
-    // goes directly before the first header after that last key that is not [Informations]
-    // itself, or at the end.
+    // number plus 1, or of the next number above it that no key of the section has; the line
+    // goes directly before the first header after that last key that does not open the
+    // section again, or at the end.
+    int AppendKey(const char* section, const std::string& value, std::string& newKey);
+    // The same for the section "[Informations]".
     int AppendInformationsKey(const std::string& value, std::string& newKey);
     // Every key line of `section` whose value is `value` (compared as FindValueLine does), in
     // line order, with its key.
@@ -78,20 +80,20 @@ private:
     std::optional<IniLine> FindValueIn(const IniStretch& stretch, const std::string& value) const;
     // Whether a key line of `section` before `line` is keyed `key`.
     bool HasKeyLineBefore(const char* section, const std::string& key, const IniLine& line) const;
-    // The last key line of [Informations] that a new entry follows, and the header that the
+    // The last key line of the section that a new entry follows, and the header that the
     // entry goes directly before (none: the end).
-    struct InformationsEnd {
+    struct SectionEnd {
         std::optional<IniLine> lastKey;
         std::optional<IniLine> closingHeader;
     };
-    InformationsEnd FindInformationsEnd() const;
-    // `number` moved up past the numbers of the [Informations] key lines of the whole file, so
+    SectionEnd FindSectionEnd(const char* section) const;
+    // `number` moved up past the numbers of the section's key lines of the whole file, so
     // that a new key cannot clash with one; false when no number is left.
-    bool TakeFreeInformationsNumber(std::int64_t& number) const;
-    bool HasInformationsKeyNumbered(std::int64_t number) const;
-    // The numbers, from `lowest` up, of the [Informations] key lines of the whole file,
-    // sorted: the numbers a new key counting up from `lowest` could clash with.
-    std::vector<std::int64_t> InformationsNumbersFrom(std::int64_t lowest) const;
+    bool TakeFreeNumber(const char* section, std::int64_t& number) const;
+    bool HasKeyNumbered(const char* section, std::int64_t number) const;
+    // The numbers, from `lowest` up, of the section's key lines of the whole file, sorted: the
+    // numbers a new key counting up from `lowest` could clash with.
+    std::vector<std::int64_t> NumbersFrom(const char* section, std::int64_t lowest) const;
 
     std::string m_strPath;
     std::string m_loadedPath;  // empty when the lines came from elsewhere

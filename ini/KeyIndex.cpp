@@ -5,20 +5,14 @@
 
 void KeyIndex::Build(const IniLines& lines, const std::string& section) {
     m_lines.clear();
-    SectionScope scope(section.c_str());
     const auto isEmptyEntry = [](std::string_view content) {
         return KindOfLine(content) == IniLineKind::Key && ValueOfLine(content).empty();
     };
-    lines.ForEachPart([&](const IniPart& part) {
-        if (part.isHeader) {
-            scope.EnterSection(TrimmedLine(lines.Content(part.header)));
-        } else if (scope.InScope()) {
-            IniStretch rest = part.stretch;
-            while (const std::optional<IniLine> line =
-                       lines.FindLineWithBareEquals(rest, isEmptyEntry)) {
-                m_lines.try_emplace(cp932::FoldCase(KeyOfLine(lines.Content(*line))), *line);
-                rest = lines.After(rest, *line);
-            }
+    ForEachStretchInScope(lines, section.c_str(), [&](IniStretch rest) {
+        while (const std::optional<IniLine> line =
+                   lines.FindLineWithBareEquals(rest, isEmptyEntry)) {
+            m_lines.try_emplace(cp932::FoldCase(KeyOfLine(lines.Content(*line))), *line);
+            rest = lines.After(rest, *line);
         }
         return true;
     });
