@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/BrenwickDlg.h"
-#include "app/SourceFolder.h"
+#include "install/KitFolder.h"
 #include "platform/Platform.h"
 
 CBrenwickApp theApp;
@@ -40,10 +40,9 @@ const char kDialogFailed[] = "画面を表示できませんでした。";
 BOOL CBrenwickApp::InitInstance() {
     InitializeCommonControls();
 
-    const std::string modulePath = platform::ExecutablePath();
     CBrenwickDlg dialog;
-    dialog.m_strPsipSource = MakeSourceFolder(modulePath, "PSIP");
-    dialog.m_strTwainSource = MakeSourceFolder(modulePath, "Twain");
+    dialog.m_strPsipSource = KitSourceFolder(std::string(), kPsipDriver);
+    dialog.m_strTwainSource = KitSourceFolder(std::string(), kTwainDriver);
     m_pMainWnd = &dialog;
     CDialog::SetMainWindow(&dialog);
 

@@ -117,7 +117,7 @@ void CBrenwickDlg::OnClickedOk() {
     try {
         InstallReport report;
         const int result = InstallSelectedDriver(m_nDriver, m_strPsipSource, m_strTwainSource,
-                                                 InstallOptions{}, report);
+                                                 InstallOptions(platform::ShowMessageBox), report);
         platform::ShowMessageBox(InstallOutcomeText(result, report));
     } catch (const std::bad_alloc&) {
         platform::ShowMessageBox(kOutOfMemory);

@@ -1,13 +1,13 @@
 #pragma once
 // What the console program does for one command line: which drivers it handles, and for
-// each what the installation or the check found. Its output, its log and its exit code are
-// all read from this.
+// each the report of its run or check. Its output, its log and its exit code are all read
+// from this.
 
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "cli/CommandLine.h"
+#include "install/Drivers.h"
 #include "install/InstallReport.h"
 
 // The exit codes, for deployment systems.
@@ -19,22 +19,9 @@ constexpr int kExitNoDriver = 3;   // auto found no driver settings folder
 // themselves with this code (another installation is in progress, to Windows Installer).
 constexpr int kExitBusy = 1618;
 
-enum class Driver { Psip, Twain };
-
 struct DriverOutcome {
-    Driver driver = Driver::Psip;
-    std::string settingsFolder;  // empty when none was found
-    bool installed = false;
-    SlotAction action = SlotAction::None;
-    std::string key;
-    bool hasResult = false;  // install: the installer's result is in `result`
-    int result = 0;
-    FailureCause cause = FailureCause::None;
-    std::string failedFile;
-    std::vector<InstallStep> steps;
-    std::vector<std::string> warnings;  // code page 932
-    int flag = -1;                      // check of PaperStream IP: the slot's flag byte
-    std::vector<std::string> missing;   // check: what is missing or differs
+    const Driver* driver = nullptr;
+    InstallReport report;
 };
 
 struct RunOutcome {
@@ -52,11 +39,6 @@ struct RunOutcome {
 // program, which beats success.
 int ExitCodeOf(const std::vector<DriverOutcome>& drivers);
 
-// The kit's profile set of a driver: `kitFolder`'s PSIP or Twain folder, or, without a kit
-// folder, the one beside the executable.
-std::string KitSourceFolder(const std::string& kitFolder, Driver driver);
-
-// Runs an install or check command. A warning is handed to `warn` (code page 932) as it
+// Runs an install, uninstall or check command. A warning is handed to `warn` (UTF-8) as it
 // comes, as the dialog would show it in a box.
-RunOutcome RunCommand(const CliOptions& options,
-                      const std::function<void(const std::string&)>& warn);
+RunOutcome RunCommand(const CliOptions& options, const Warning& warn);

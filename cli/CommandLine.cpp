@@ -2,17 +2,37 @@
 
 namespace {
 
-bool ParseDriver(const std::string& word, DriverChoice& driver) {
-    if (word == "psip") {
-        driver = DriverChoice::Psip;
-    } else if (word == "twain") {
-        driver = DriverChoice::Twain;
-    } else if (word == "auto") {
-        driver = DriverChoice::Auto;
-    } else {
-        return false;
+// A driver's code, or "auto" for every driver (null).
+bool ParseDriver(const std::string& word, const Driver*& driver) {
+    driver = FindDriver(word);
+    return driver != nullptr || word == "auto";
+}
+
+// "(psip | twain | auto)"
+std::string DriverChoices() {
+    std::string choices = "(";
+    for (const Driver* driver : AllDrivers()) {
+        choices += std::string(driver->code) + " | ";
     }
-    return true;
+    return choices + "auto)";
+}
+
+// "PaperStream IP、fiシリーズ TWAIN"
+std::string AutoOrder() {
+    std::string order;
+    for (const Driver* driver : AllDrivers()) {
+        order += (order.empty() ? "" : "、") + std::string(driver->label);
+    }
+    return order;
+}
+
+// "psip、twain、auto"
+std::string DriverWords() {
+    std::string words;
+    for (const Driver* driver : AllDrivers()) {
+        words += std::string(driver->code) + "、";
+    }
+    return words + "auto";
 }
 
 // The options after the command and the driver; each may stand once.
@@ -83,27 +103,37 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, CliOptions& opt
         return false;
     }
     if (arguments.size() < 2 || !ParseDriver(arguments[1], options.driver)) {
-        error = command + " の後に psip、twain、auto のいずれかを指定してください。";
+        error = command + " の後に " + DriverWords() + " のいずれかを指定してください。";
         return false;
     }
     return ParseOptions(arguments, 2, options, error);
 }
 
 std::string UsageText() {
-    return "使い方:\n"
-           "  BrenwickCli install (psip | twain | auto) [--source KIT] [--dry-run] [--log FILE] "
-           "[--json]\n"
-           "  BrenwickCli check   (psip | twain | auto) [--source KIT] [--json]\n"
-           "  BrenwickCli uninstall (psip | twain | auto) [--source KIT] [--dry-run] [--log FILE] "
-           "[--json]\n"
-           "  BrenwickCli --help | --version\n"
-           "\n"
-           "  install    通帳読取のスキャナドライバ設定をインストールします。\n"
-           "  check      インストール済みかどうかを調べます (何も書き込みません)。\n"
-           "  uninstall  インストールした設定を削除します。\n"
-           "  psip       PaperStream IP (TWAIN) ドライバ\n"
-           "  twain      fiシリーズ TWAIN ドライバ\n"
-           "  auto       設定フォルダがあるドライバすべて (PaperStream IP、fiシリーズの順)\n"
+    const std::string choices = DriverChoices();
+    std::string text =
+        "使い方:\n"
+        "  BrenwickCli install   " +
+        choices +
+        " [--source KIT] [--dry-run] [--log FILE] [--json]\n"
+        "  BrenwickCli check     " +
+        choices +
+        " [--source KIT] [--json]\n"
+        "  BrenwickCli uninstall " +
+        choices +
+        " [--source KIT] [--dry-run] [--log FILE] [--json]\n"
+        "  BrenwickCli --help | --version\n"
+        "\n"
+        "  install    通帳読取のスキャナドライバ設定をインストールします。\n"
+        "  check      インストール済みかどうかを調べます (何も書き込みません)。\n"
+        "  uninstall  インストールした設定を削除します。\n";
+    for (const Driver* driver : AllDrivers()) {
+        const std::string code = driver->code;
+        text += "  " + code + std::string(code.size() < 11 ? 11 - code.size() : 1, ' ') +
+                driver->description + "\n";
+    }
+    return text + "  auto       設定フォルダがあるドライバすべて (" + AutoOrder() +
+           "の順)\n"
            "  --source   PSIP と Twain を含む配布フォルダ (既定: この実行ファイルのフォルダ)\n"
            "  --dry-run  行う内容を表示するだけで、何も変更しません。\n"
            "  --log      実行ごとに 1 件の記録をファイルに追記します (UTF-8)。\n"

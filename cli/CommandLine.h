@@ -9,13 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "install/Drivers.h"
+
 enum class CliCommand { Install, Check, Uninstall, Help, Version };
-enum class DriverChoice { Psip, Twain, Auto };
 
 struct CliOptions {
     CliCommand command = CliCommand::Help;
-    DriverChoice driver = DriverChoice::Auto;
-    std::string source;  // empty: the folder of the executable
+    const Driver* driver = nullptr;  // null: auto, every driver whose settings folder is there
+    std::string source;              // empty: the folder of the executable
     bool dryRun = false;
     std::string logPath;  // empty: no log
     bool json = false;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "app/Version.h"
 #include "cli/CliRun.h"
 #include "cli/CommandLine.h"
 #include "cli/OutcomeJson.h"
@@ -10,6 +9,7 @@
 #include "cli/PrintableText.h"
 #include "cli/RunLog.h"
 #include "platform/Platform.h"
+#include "res/Version.h"
 
 namespace {
 

@@ -2,7 +2,6 @@
 
 #include <cstdint>
 
-#include "install/FailureMessage.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -66,58 +65,6 @@ std::string OrNull(const std::string& text) {
     return text.empty() ? "null" : JsonString(text);
 }
 
-const char* ActionName(SlotAction action) {
-    switch (action) {
-        case SlotAction::Reused:
-            return "reused";
-        case SlotAction::Filled:
-            return "filled";
-        case SlotAction::Appended:
-            return "appended";
-        case SlotAction::Removed:
-            return "removed";
-        case SlotAction::Absent:
-            return "absent";
-        case SlotAction::None:
-            break;
-    }
-    return "none";
-}
-
-const char* StepName(StepKind kind) {
-    switch (kind) {
-        case StepKind::CopyFile:
-            return "copy";
-        case StepKind::KeepFile:
-            return "keep";
-        case StepKind::ReuseEntry:
-            return "reuse-entry";
-        case StepKind::FillEntry:
-            return "fill-entry";
-        case StepKind::AppendEntry:
-            return "append-entry";
-        case StepKind::PlaceProfile:
-            return "place-profile";
-        case StepKind::RemoveShipped:
-            return "remove-shipped-profile";
-        case StepKind::RaiseFlag:
-            return "raise-flag";
-        case StepKind::RemoveProfile:
-            return "remove-profile";
-        case StepKind::KeepProfile:
-            return "keep-profile";
-        case StepKind::LowerFlag:
-            return "lower-flag";
-        case StepKind::EmptyEntry:
-            return "empty-entry";
-        case StepKind::RemoveEntry:
-            return "remove-entry";
-        case StepKind::SaveList:
-            break;
-    }
-    return "save-list";
-}
-
 template <typename Item, typename Write>
 std::string Array(const std::vector<Item>& items, Write write) {
     std::string json = "[";
@@ -128,36 +75,36 @@ std::string Array(const std::vector<Item>& items, Write write) {
 }
 
 std::string StepJson(const InstallStep& step) {
-    const bool hasSlot = step.kind == StepKind::RaiseFlag || step.kind == StepKind::FillEntry ||
-                         step.kind == StepKind::AppendEntry || step.kind == StepKind::LowerFlag ||
-                         step.kind == StepKind::EmptyEntry || step.kind == StepKind::RemoveEntry;
-    return std::string("{\"step\":\"") + StepName(step.kind) +
+    return std::string("{\"step\":\"") + StepCode(step.kind) +
            "\",\"file\":" + JsonString(platform::PathToUtf8(step.file)) +
            ",\"key\":" + OrNull(platform::TextToUtf8(step.key)) +
-           ",\"slot\":" + (hasSlot ? std::to_string(step.slot) : "null") +
+           ",\"slot\":" + (HasSlot(step.kind) ? std::to_string(step.slot) : "null") +
            ",\"done\":" + (step.done ? "true" : "false") + "}";
 }
 
-std::string ErrorJson(const DriverOutcome& driver) {
-    if (driver.cause == FailureCause::None) {
+std::string ErrorJson(const InstallReport& report) {
+    if (report.cause == FailureCause::None) {
         return "null";
     }
-    return std::string("{\"code\":\"") + FailureCode(driver.cause) +
-           "\",\"file\":" + OrNull(platform::PathToUtf8(driver.failedFile)) +
-           ",\"message\":" + JsonString(FailureMessage(driver.cause, driver.failedFile)) + "}";
+    return std::string("{\"code\":\"") + FailureCode(report.cause) +
+           "\",\"file\":" + OrNull(platform::PathToUtf8(report.failedFile)) +
+           ",\"message\":" + JsonString(FailureMessage(report.cause, report.failedFile)) + "}";
 }
 
 std::string DriverJson(const DriverOutcome& driver) {
-    return std::string("{\"driver\":\"") + (driver.driver == Driver::Psip ? "psip" : "twain") +
-           "\",\"settingsFolder\":" + OrNull(platform::PathToUtf8(driver.settingsFolder)) +
-           ",\"installed\":" + (driver.installed ? "true" : "false") + ",\"action\":\"" +
-           ActionName(driver.action) + "\",\"key\":" + OrNull(platform::TextToUtf8(driver.key)) +
-           ",\"result\":" + (driver.hasResult ? std::to_string(driver.result) : "null") +
-           ",\"error\":" + ErrorJson(driver) +
-           ",\"flag\":" + (driver.flag >= 0 ? std::to_string(driver.flag) : "null") +
-           ",\"missing\":" + Array(driver.missing, JsonString) +
-           ",\"warnings\":" + Array(driver.warnings, JsonString) +
-           ",\"steps\":" + Array(driver.steps, StepJson) + "}";
+    const InstallReport& report = driver.report;
+    const bool check = report.purpose == PlanPurpose::Check;
+    return std::string("{\"driver\":\"") + driver.driver->code +
+           "\",\"settingsFolder\":" + OrNull(platform::PathToUtf8(report.settingsFolder)) +
+           ",\"installed\":" + (report.Installed() ? "true" : "false") + ",\"action\":\"" +
+           ActionCode(report.action) + "\",\"key\":" + OrNull(platform::TextToUtf8(report.key)) +
+           ",\"result\":" + (check ? "null" : std::to_string(report.Result())) +
+           ",\"error\":" + ErrorJson(report) +
+           ",\"flag\":" + (report.flag >= 0 ? std::to_string(report.flag) : "null") +
+           ",\"missing\":" +
+           Array(check ? report.MissingPieces() : std::vector<std::string>(), JsonString) +
+           ",\"warnings\":" + Array(report.warnings, JsonString) +
+           ",\"steps\":" + Array(report.steps, StepJson) + "}";
 }
 
 }  // namespace

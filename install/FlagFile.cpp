@@ -33,29 +33,10 @@ std::string WithFlagsLowered(std::string bytes, const std::vector<std::int64_t>&
     return bytes;
 }
 
-FailureCause FlagFileFailureCause(platform::FileStatus status) {
-    switch (status) {
-        case platform::FileStatus::Missing:
-            return FailureCause::FlagFileMissing;
-        case platform::FileStatus::ReadOnly:
-            return FailureCause::FlagFileReadOnly;
-        case platform::FileStatus::Locked:
-            return FailureCause::FlagFileLocked;
-        case platform::FileStatus::Unsafe:
-            return FailureCause::FlagFileUnsafe;
-        case platform::FileStatus::TooLarge:
-            return FailureCause::FlagFileTooLarge;
-        case platform::FileStatus::OutOfMemory:
-            return FailureCause::OutOfMemory;
-        default:
-            return FailureCause::FlagFileIo;
-    }
-}
-
 platform::FileStatus ReadFlagFile(const InstallPlan& plan, bool forUpdate, std::string& bytes,
                                   platform::FileIdentity& identity) {
     const platform::Folder& folder = plan.settings.folder;
-    return forUpdate && plan.Exclusive()
+    return forUpdate && plan.Reads() == PlanReads::Exclusive
                ? platform::ReadFileForUpdate(folder, kFlagFileName, kFlagFileLimit, bytes, identity)
                : platform::ReadFileShared(folder, kFlagFileName, kFlagFileLimit, bytes, identity);
 }

@@ -7,14 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "install/FileLimits.h"
 #include "install/InstallPlan.h"
 #include "platform/Platform.h"
 
 constexpr char kFlagFileName[] = "Id.bin";
 constexpr std::size_t kFlagImageSize = 1008;
 constexpr std::int64_t kLastFlaggedSlot = 999;
-// The largest flag file that is read whole.
-constexpr std::uint64_t kFlagFileLimit = 64u << 10;
 constexpr unsigned char kFlagRaised = 0xFF;
 
 bool HasFlagByte(std::int64_t slot);
@@ -35,10 +34,7 @@ std::string WithFlagsRaised(std::string bytes, const std::vector<std::int64_t>& 
 // The file's bytes with the flag of each slot lowered; its length stays.
 std::string WithFlagsLowered(std::string bytes, const std::vector<std::int64_t>& slots);
 
-// The cause that a flag file's read or write failure is reported as.
-FailureCause FlagFileFailureCause(platform::FileStatus status);
-
-// The plan's flag file, read whole: for an update as the plan reads (an exclusive plan opens
+// The plan's flag file, read whole: for an update as the plan reads (a plan that writes opens
 // it for update and sole use), else shared.
 platform::FileStatus ReadFlagFile(const InstallPlan& plan, bool forUpdate, std::string& bytes,
                                   platform::FileIdentity& identity);

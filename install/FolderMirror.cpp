@@ -40,8 +40,8 @@ platform::FileStatus RefusalOf(InstallPlan& plan, const std::string& name,
     if (target.hidden) {
         return platform::FileStatus::Hidden;
     }
-    return plan.Exclusive() ? platform::CheckCopyTarget(plan.settings.folder, name)
-                            : platform::FileStatus::Ok;
+    return plan.IsCheck() ? platform::FileStatus::Ok
+                          : platform::CheckCopyTarget(plan.settings.folder, name);
 }
 
 enum class Copying { GoesOn, Ends, PlanStops };
@@ -52,11 +52,11 @@ Copying PlanFileCopy(const std::string& name, const std::string& sourceFile, Ins
     auto source = std::make_shared<platform::KitFile>();
     const platform::FileStatus read = platform::ReadKitFile(sourceFile, kKitFileLimit, *source);
     if (read == platform::FileStatus::TooLarge) {
-        plan.Stop(KitFileFailureCause(read), sourceFile);
+        plan.Stop(CauseOf(FileRole::KitFile, read), sourceFile);
         return Copying::PlanStops;
     }
     if (read != platform::FileStatus::Ok) {
-        plan.FailAtEnd(KitFileFailureCause(read), sourceFile);
+        plan.FailAtEnd(CauseOf(FileRole::KitFile, read), sourceFile);
         return Copying::Ends;
     }
     platform::FileInfo target;
@@ -77,7 +77,7 @@ Copying PlanFileCopy(const std::string& name, const std::string& sourceFile, Ins
         : found == platform::FileStatus::Missing ? platform::FileStatus::Ok
                                                  : found;
     if (refusal != platform::FileStatus::Ok) {
-        plan.FailAtEnd(CopyFailureCause(refusal), targetFile);
+        plan.FailAtEnd(CauseOf(FileRole::CopyTarget, refusal), targetFile);
         return Copying::Ends;
     }
     const platform::FileIdentity expected = target.identity;  // none when missing
@@ -89,8 +89,8 @@ Copying PlanFileCopy(const std::string& name, const std::string& sourceFile, Ins
 }
 
 // Whatever is in the kit is installed: a kit that users may change steers the installation.
-void NoticeWritableKit(const std::string& sourceFolder, const InstallOptions& options,
-                       InstallPlan& plan) {
+void NoticeWritableKit(InstallPlan& plan) {
+    const std::string& sourceFolder = plan.KitSource();
     std::string kitFolder, leaf, programFolder;
     platform::SplitPath(sourceFolder, kitFolder, leaf);
     platform::SplitPath(platform::ExecutablePath(), programFolder, leaf);
@@ -100,28 +100,14 @@ void NoticeWritableKit(const std::string& sourceFolder, const InstallOptions& op
     }
     for (const std::string& folder : folders) {
         if (platform::OthersMayWrite(folder)) {
-            Notice(options, plan.Report(),
-                   "フォルダ「" + platform::PathToUtf8(folder) +
-                       "」には管理者以外の利用者も書き込めます。配布フォルダとプログラムは、"
-                       "管理者だけが書き込めるフォルダに置いてください。");
+            plan.Notice("フォルダ「" + platform::PathToUtf8(folder) +
+                        "」には管理者以外の利用者も書き込めます。配布フォルダとプログラムは、"
+                        "管理者だけが書き込めるフォルダに置いてください。");
         }
     }
 }
 
 }  // namespace
-
-FailureCause KitFileFailureCause(platform::FileStatus status) {
-    switch (status) {
-        case platform::FileStatus::Missing:
-            return FailureCause::KitFileMissing;
-        case platform::FileStatus::TooLarge:
-            return FailureCause::KitFileTooLarge;
-        case platform::FileStatus::OutOfMemory:
-            return FailureCause::OutOfMemory;
-        default:
-            return FailureCause::KitFileUnreadable;
-    }
-}
 
 bool HoldsKitBytes(const platform::Folder& folder, const std::string& name,
                    const std::string& bytes) {
@@ -137,17 +123,16 @@ std::string KitNotComparedWarning(const std::string& kitFile) {
            "」を読み込めないため、設定フォルダのファイルと比べられませんでした。";
 }
 
-int PlanFolderMirror(const std::string& sourceFolder, const std::string& placedElsewhere,
-                     const InstallOptions& options, InstallPlan& plan) {
-    if (plan.Exclusive()) {
-        NoticeWritableKit(sourceFolder, options, plan);
+int PlanFolderMirror(InstallPlan& plan, const std::string& placedElsewhere) {
+    const std::string& sourceFolder = plan.KitSource();
+    if (!plan.IsCheck()) {
+        NoticeWritableKit(plan);
     }
     std::vector<platform::FolderEntry> entries;
     if (!platform::ListFolder(sourceFolder, entries)) {
         // Nothing to copy, as ever; but whoever deploys the kit should know.
-        Notice(options, plan.Report(),
-               "配布フォルダ「" + platform::PathToUtf8(sourceFolder) +
-                   "」がないか読めないため、コピーしたファイルはありません。");
+        plan.Notice("配布フォルダ「" + platform::PathToUtf8(sourceFolder) +
+                    "」がないか読めないため、コピーしたファイルはありません。");
         return 0;
     }
     for (const platform::FolderEntry& entry : entries) {
@@ -163,10 +148,17 @@ int PlanFolderMirror(const std::string& sourceFolder, const std::string& placedE
     return 0;
 }
 
+namespace {
+
+// The copies alone, with no driver and no one to warn.
+InstallOptions Quiet() {
+    return InstallOptions([](const std::string&) {});
+}
+
+}  // namespace
+
 int CopyFolderFiles(const std::string& sourceFolder, const std::string& targetFolder) {
-    InstallPlan plan(PlanReads::Exclusive);
-    InstallOptions quiet;
-    quiet.warn = [](const std::string&) {};
+    InstallPlan plan(PlanPurpose::Install, sourceFolder, Quiet());
     if (platform::OpenFolder(targetFolder, plan.settings.folder) != platform::FileStatus::Ok) {
         // Nowhere to copy to: done only when there is nothing to copy.
         std::vector<platform::FolderEntry> entries;
@@ -178,12 +170,12 @@ int CopyFolderFiles(const std::string& sourceFolder, const std::string& targetFo
         }
         return 1;
     }
-    PlanFolderMirror(sourceFolder, std::string(), quiet, plan);
+    PlanFolderMirror(plan, std::string());
     return plan.Apply() == 0 ? 1 : 0;
 }
 
 int CopyFileIfNeeded(const std::string& targetFile, const std::string& sourceFile) {
-    InstallPlan plan(PlanReads::Exclusive);
+    InstallPlan plan(PlanPurpose::Install, std::string(), Quiet());
     std::string name;
     if (platform::OpenFolderOf(targetFile, plan.settings.folder, name) !=
         platform::FileStatus::Ok) {

@@ -3,11 +3,9 @@
 
 #include <string>
 
+#include "install/FileLimits.h"
 #include "install/InstallPlan.h"
 #include "platform/Platform.h"
-
-// The largest kit file that is read whole.
-constexpr std::uint64_t kKitFileLimit = 64ull << 20;
 
 // Copies every file of `sourceFolder` but subfolders and "Thumbs.db" into `targetFolder`.
 // 1 when each was copied or left in place, also when the source cannot be listed; 0 when a
@@ -20,9 +18,6 @@ int CopyFolderFiles(const std::string& sourceFolder, const std::string& targetFo
 // regular single-link file.
 int CopyFileIfNeeded(const std::string& targetFile, const std::string& sourceFile);
 
-// The cause that a kit file's read failure is reported as.
-FailureCause KitFileFailureCause(platform::FileStatus status);
-
 // Whether the file at a name of the folder holds exactly the kit file's bytes.
 bool HoldsKitBytes(const platform::Folder& folder, const std::string& name,
                    const std::string& bytes);
@@ -30,9 +25,8 @@ bool HoldsKitBytes(const platform::Folder& folder, const std::string& name,
 // A warning that the check could not compare the folder with a kit file.
 std::string KitNotComparedWarning(const std::string& kitFile);
 
-// Decides the copy of the profile set into the plan's settings folder: each file copied, kept
-// by the rule above or left as it is, but for `placedElsewhere`, which a later step puts in
-// place. A copy that cannot be made ends the copying there, and the run then goes on but
-// fails in the end; a kit file too large to read stops the plan. -1 when the plan stops.
-int PlanFolderMirror(const std::string& sourceFolder, const std::string& placedElsewhere,
-                     const InstallOptions& options, InstallPlan& plan);
+// Decides the copy of the plan's kit into its settings folder: each file copied, kept by the
+// rule above or left as it is, but for `placedElsewhere`, which a later step puts in place.
+// A copy that cannot be made ends the copying there, and the run then goes on but fails in
+// the end; a kit file too large to read stops the plan. -1 when the plan stops.
+int PlanFolderMirror(InstallPlan& plan, const std::string& placedElsewhere);

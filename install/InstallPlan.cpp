@@ -1,46 +1,56 @@
 #include "install/InstallPlan.h"
 
+#include "install/Drivers.h"
 #include "platform/Platform.h"
 
-FailureCause CopyFailureCause(platform::FileStatus status) {
-    switch (status) {
-        case platform::FileStatus::Locked:
-            return FailureCause::CopyTargetLocked;
-        case platform::FileStatus::Changed:
-            return FailureCause::FileChanged;
-        case platform::FileStatus::OutOfMemory:
-            return FailureCause::OutOfMemory;
-        default:
-            return FailureCause::CopyFailed;
+InstallPlan::InstallPlan(PlanPurpose purpose, std::string kitSource, InstallOptions options)
+    : m_kitSource(std::move(kitSource)), m_options(std::move(options)) {
+    m_report.purpose = purpose;
+}
+
+void InstallPlan::Warn(const std::string& text) {
+    m_report.warnings.push_back(text);
+    if (m_options.warn) {
+        m_options.warn(text);
     }
 }
 
-int InstallPlan::EnterSettingsFolder(FolderSearch search, const std::string& warning,
-                                     const InstallOptions& options) {
+void InstallPlan::Notice(const std::string& text) {
+    m_report.warnings.push_back(text);
+    if (m_options.notice) {
+        m_options.notice(text);
+    }
+}
+
+int InstallPlan::EnterSettingsFolder(const Driver& driver) {
+    const FolderSearch search = driver.findSettingsFolder(settings);
     if (search == FolderSearch::NoCommonAppData) {
         return Stop(FailureCause::SettingsFolderMissing, std::string());
     }
     if (search == FolderSearch::Missing) {
         // The check reads without a word; the installation says so as it always has.
-        if (Exclusive()) {
-            Warn(options, m_report, warning);
+        if (!IsCheck()) {
+            Warn(driver.folderMissing);
         }
         return Stop(FailureCause::SettingsFolderMissing, settings.path);
     }
     m_report.settingsFolder = settings.path;
+    m_report.markerFile = settings.folder.PathOf(driver.markerFile);
+    NoticeWeakerFolders();
+    return 0;
+}
+
+void InstallPlan::NoticeWeakerFolders() {
     if (!settings.passedOverFolder.empty()) {
-        Notice(options, m_report,
-               "フォルダ「" + platform::PathToUtf8(settings.passedOverFolder) +
-                   "」は管理者以外の利用者が作成したものであるため、設定フォルダとして"
-                   "使いませんでした。");
+        Notice("フォルダ「" + platform::PathToUtf8(settings.passedOverFolder) +
+               "」は管理者以外の利用者が作成したものであるため、設定フォルダとして"
+               "使いませんでした。");
     }
     if (!settings.foreignFolder.empty()) {
-        Notice(options, m_report,
-               "フォルダ「" + platform::PathToUtf8(settings.foreignFolder) +
-                   "」は管理者以外の利用者が作成したものです。ほかに設定フォルダがないため"
-                   "使いますが、ドライバが作成したフォルダか確認してください。");
+        Notice("フォルダ「" + platform::PathToUtf8(settings.foreignFolder) +
+               "」は管理者以外の利用者が作成したものです。ほかに設定フォルダがないため"
+               "使いますが、ドライバが作成したフォルダか確認してください。");
     }
-    return 0;
 }
 
 void InstallPlan::Push(StepKind kind, const std::string& file, const std::string& key,
@@ -61,7 +71,7 @@ void InstallPlan::EditList(StepKind kind, const std::string& file, const std::st
 }
 
 void InstallPlan::Add(StepKind kind, const std::string& file, const std::string& key,
-                      std::int64_t slot, Write write, CauseOf failure) {
+                      std::int64_t slot, Write write, FailureOf failure) {
     Push(kind, file, key, slot, Action{kNoStep, std::move(write), std::move(failure), {}});
 }
 
@@ -109,8 +119,7 @@ int InstallPlan::Carry(const Action& action, bool& copying) {
                    : m_report.Fail(action.failure(status), action.file);
     }
     InstallStep& step = m_report.steps[action.step];
-    const bool copy = step.kind == StepKind::CopyFile || step.kind == StepKind::KeepFile;
-    if (copy && !copying) {
+    if (CopiesKit(step.kind) && !copying) {
         return 0;
     }
     if (!action.write) {
@@ -128,7 +137,7 @@ int InstallPlan::Carry(const Action& action, bool& copying) {
     if (!action.failure) {
         // The copy of the profile set stops here; the run goes on, and fails in the end.
         copying = false;
-        FailAtEnd(CopyFailureCause(status), step.file);
+        FailAtEnd(CauseOf(FileRole::CopyTarget, status), step.file);
         return 0;
     }
     // Another program changed what the plan saw: worth trying again, whatever the step.
@@ -145,15 +154,4 @@ int InstallPlan::Apply() {
         }
     }
     return Conclude();
-}
-
-int RunPlanned(const InstallOptions& options, InstallReport& report,
-               const std::function<void(InstallPlan&)>& planner) {
-    InstallPlan plan(PlanReads::Exclusive);
-    const int result = RunReported(plan.Report(), [&] {
-        planner(plan);
-        return options.dryRun ? plan.Conclude() : plan.Apply();
-    });
-    report = std::move(plan.Report());
-    return result;
 }

@@ -12,6 +12,8 @@
 #include "install/SettingsFolder.h"
 #include "platform/Platform.h"
 
+struct Driver;
+
 // How a plan reads the driver's files.
 enum class PlanReads {
     Exclusive,  // as the installation does: each driver file opened for update and sole use
@@ -22,22 +24,30 @@ class InstallPlan {
 public:
     // Carries out a writing step; its failure is reported as the step's cause.
     using Write = std::function<platform::FileStatus()>;
-    using CauseOf = std::function<FailureCause(platform::FileStatus)>;
+    using FailureOf = std::function<FailureCause(platform::FileStatus)>;
 
-    explicit InstallPlan(PlanReads reads) : m_reads(reads) {}
+    InstallPlan(PlanPurpose purpose, std::string kitSource, InstallOptions options);
     InstallPlan(const InstallPlan&) = delete;
     InstallPlan& operator=(const InstallPlan&) = delete;
 
-    PlanReads Reads() const { return m_reads; }
-    bool Exclusive() const { return m_reads == PlanReads::Exclusive; }
+    PlanPurpose Purpose() const { return m_report.purpose; }
+    // A check writes nothing, ever, and asks for no write access.
+    bool IsCheck() const { return Purpose() == PlanPurpose::Check; }
+    PlanReads Reads() const { return IsCheck() ? PlanReads::Shared : PlanReads::Exclusive; }
+    // The kit's profile set of the driver.
+    const std::string& KitSource() const { return m_kitSource; }
     // The plan as decided: no step done yet, and the cause where it stops.
     InstallReport& Report() { return m_report; }
 
-    // The plan's first step, on the folder the search left in `settings`: 0 with the folder
-    // reported; else the plan stops (-1), after the installation's `warning` when no
-    // candidate is a real folder.
-    int EnterSettingsFolder(FolderSearch search, const std::string& warning,
-                            const InstallOptions& options);
+    // The warning the dialog shows in a box: recorded, and shown but by a check.
+    void Warn(const std::string& text);
+    // A warning the report alone carries; the console program shows it too.
+    void Notice(const std::string& text);
+
+    // The plan's first step: the driver's settings folder found and held. 0 with the folder
+    // reported; else the plan stops (-1), after the driver's warning when no candidate is a
+    // real folder.
+    int EnterSettingsFolder(const Driver& driver);
 
     // A decision that writes nothing: a kept file, a reused entry.
     void Note(StepKind kind, const std::string& file, const std::string& key = std::string(),
@@ -47,7 +57,7 @@ public:
                   std::int64_t slot);
     // A step that writes; its failure stops the run with the cause it is given.
     void Add(StepKind kind, const std::string& file, const std::string& key, std::int64_t slot,
-             Write write, CauseOf failure);
+             Write write, FailureOf failure);
     // A copy of the profile set: its failure ends the copying, not the run.
     void AddCopy(const std::string& file, Write write);
     // Something that must hold when the run gets here, though an earlier step may fail to
@@ -77,7 +87,7 @@ private:
     struct Action {
         std::size_t step = kNoStep;  // in the report; none for a requirement
         Write write;                 // null for steps that write nothing themselves
-        CauseOf failure;             // null for the copies of the profile set
+        FailureOf failure;           // null for the copies of the profile set
         std::string file;            // a requirement's
     };
     // 0, or -1 with the run stopped.
@@ -85,18 +95,12 @@ private:
     void Push(StepKind kind, const std::string& file, const std::string& key, std::int64_t slot,
               Action action);
     void MarkListEditsDone();
+    void NoticeWeakerFolders();
 
-    PlanReads m_reads;
+    std::string m_kitSource;
+    InstallOptions m_options;
     InstallReport m_report;
     FailureCause m_endCause = FailureCause::None;
     std::string m_endFile;
     std::vector<Action> m_actions;  // the steps of the report and the requirements, in order
 };
-
-// Decides with `planner`, then, but for a dry run, carries the plan out; the report is the
-// plan's, with what was done. An exception that leaves either is a reported failure.
-int RunPlanned(const InstallOptions& options, InstallReport& report,
-               const std::function<void(InstallPlan&)>& planner);
-
-// The cause that a copy of the profile set that cannot be made is reported as.
-FailureCause CopyFailureCause(platform::FileStatus status);

@@ -1,89 +1,29 @@
 #pragma once
-// What an installation did and, when it failed, why: the one account of a run that the
-// dialog, the console program and the tests all read.
+// What a run did, or (a dry run, a check) would do, and, when it failed, why: the one account
+// of a run that the dialog, the console program and the tests all read.
 
-#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
-// Why an installation failed. Each cause has a stable code (FailureCode).
-enum class FailureCause {
-    None,
-    SettingsFolderMissing,
-    ListFileMissing,
-    ListFileReadOnly,
-    ListFileLocked,
-    ListFileUnsafe,
-    ListFileUnreadable,
-    ListFileTooLarge,
-    ListSectionMissing,
-    NoFreeSlot,
-    SlotOutOfRange,
-    SlotKeyUnsafe,
-    KitFileMissing,
-    KitFileUnreadable,
-    KitFileTooLarge,
-    ProfileRenameFailed,
-    ProfileFileLocked,
-    ProfileRemoveFailed,
-    CopyFailed,
-    CopyTargetLocked,
-    FlagFileMissing,
-    FlagFileReadOnly,
-    FlagFileLocked,
-    FlagFileUnsafe,
-    FlagFileIo,
-    FlagFileTooLarge,
-    SaveFailed,
-    FileChanged,
-    TemplateMissing,
-    OutOfMemory,
-    Unexpected,
-};
+#include "install/Failures.h"
+#include "install/Steps.h"
 
-// "list-file-locked" and so on; the same on every run and every system.
-const char* FailureCode(FailureCause cause);
-
-// Whether the cause is a file that another program holds or changed meanwhile: the run may
-// well succeed when tried again later.
-bool IsBusy(FailureCause cause);
-
-enum class StepKind {
-    CopyFile,       // a file of the kit copied into the settings folder
-    KeepFile,       // a newer file of the settings folder kept
-    ReuseEntry,     // the entry that already carries the profile
-    FillEntry,      // a free entry given the profile
-    AppendEntry,    // a new entry added
-    PlaceProfile,   // the kit's profile put under its slot's name
-    RemoveShipped,  // the profile under its shipped name taken away from the settings folder
-    RaiseFlag,      // a slot's flag raised in the flag file
-    RemoveProfile,  // a slot's profile that is the kit's removed
-    KeepProfile,    // a slot's profile that differs from the kit's kept
-    LowerFlag,      // a slot's flag lowered in the flag file
-    EmptyEntry,     // an entry given an empty value again
-    RemoveEntry,    // an added entry taken away
-    SaveList,       // the list file written
-};
-
-// Whether a step writes a file itself (the entry steps are written by the list's save).
-bool WritesFile(StepKind kind);
-// Whether a step is an edit of the list, carried out by the list's save.
-bool EditsList(StepKind kind);
-
-struct InstallStep {
-    StepKind kind;
-    std::string file;  // full path of the file the step writes or keeps
-    std::string key;   // entries and profiles: the slot key
-    std::int64_t slot = 0;
-    bool done = false;  // carried out (kept files and reused entries: found to hold)
-};
+// What a run is for.
+enum class PlanPurpose { Install, Uninstall, Check };
 
 // How the profile came by its entry, or (uninstall) what became of it.
 enum class SlotAction { None, Reused, Filled, Appended, Removed, Absent };
 
+// "reused", "filled", ...; the same on every run and every system.
+const char* ActionCode(SlotAction action);
+
 struct InstallReport {
+    PlanPurpose purpose = PlanPurpose::Install;
+    bool applied = false;        // carried out: neither a dry run nor a check
     std::string settingsFolder;  // empty when none was found
+    // The full path of the file whose place marks the driver installed; empty with no folder.
+    std::string markerFile;
     SlotAction action = SlotAction::None;
     std::string key;
     std::vector<InstallStep> steps;
@@ -99,20 +39,31 @@ struct InstallReport {
     bool Writes() const;
     // Records the failure and gives the installer's result for it, -1.
     int Fail(FailureCause failure, const std::string& file);
+    // The installer's result: 0, or -1 with the cause recorded.
+    int Result() const { return cause == FailureCause::None ? 0 : -1; }
+    // Whether the settings are in place once the run is over; for a plan not carried out (a
+    // dry run, a check), whether they are now.
+    bool Installed() const;
+    // What is missing or differs, as a check names the pieces: "settings-folder",
+    // "list-file", "entry", "profile-file", "flag", "template-file", "profile-set".
+    std::vector<std::string> MissingPieces() const;
 };
+
+using Warning = std::function<void(const std::string& text)>;
 
 struct InstallOptions {
+    // Every run says where its warnings go: the dialog to a message box, the console program
+    // to standard error.
+    explicit InstallOptions(Warning shown, Warning noticed = nullptr)
+        : warn(std::move(shown)), notice(std::move(noticed)) {}
+
     // Decide and report every step, but change nothing at all.
     bool dryRun = false;
-    // Shows a warning and returns once it has been seen; by default a message box.
-    std::function<void(const std::string& text)> warn;
+    // Shows the warning that the dialog shows in a box, and returns once it has been seen.
+    Warning warn;
+    // Hands on a warning that the dialog leaves to the report alone; null for none.
+    Warning notice;
 };
-
-// Shows the warning as the options say and records it; UTF-8 text.
-void Warn(const InstallOptions& options, InstallReport& report, const std::string& text);
-// Records a warning that the dialog does not show in a box of its own, and hands it to the
-// options' warning function when there is one.
-void Notice(const InstallOptions& options, InstallReport& report, const std::string& text);
 
 // Runs an installation, turning an exception that leaves it into a reported failure.
 int RunReported(InstallReport& report, const std::function<int()>& install);

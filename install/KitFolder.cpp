@@ -1,5 +1,6 @@
-#include "app/SourceFolder.h"
+#include "install/KitFolder.h"
 
+#include "platform/Platform.h"
 #include "text/Cp932.h"
 
 std::string MakeSourceFolder(const std::string& modulePath, const std::string& leaf) {
@@ -11,4 +12,9 @@ std::string MakeSourceFolder(const std::string& modulePath, const std::string& l
     const std::size_t directoryLength =
         lastSeparator == std::string_view::npos ? 0 : lastSeparator + 1;
     return modulePath.substr(0, driveLength + directoryLength) + leaf;
+}
+
+std::string KitSourceFolder(const std::string& kitFolder, const Driver& driver) {
+    return kitFolder.empty() ? MakeSourceFolder(platform::ExecutablePath(), driver.kitFolder)
+                             : platform::JoinPath(kitFolder, driver.kitFolder);
 }

@@ -1,38 +1,11 @@
 #include "install/ListFile.h"
 
-namespace {
-
-FailureCause SaveFailureCause(platform::FileStatus status) {
-    return status == platform::FileStatus::Locked ? FailureCause::ListFileLocked
-                                                  : FailureCause::SaveFailed;
-}
-
-}  // namespace
-
-FailureCause ListFileFailureCause(platform::FileStatus status) {
-    switch (status) {
-        case platform::FileStatus::Missing:
-            return FailureCause::ListFileMissing;
-        case platform::FileStatus::ReadOnly:
-            return FailureCause::ListFileReadOnly;
-        case platform::FileStatus::Locked:
-            return FailureCause::ListFileLocked;
-        case platform::FileStatus::Unsafe:
-        case platform::FileStatus::Changed:
-            return FailureCause::ListFileUnsafe;
-        case platform::FileStatus::TooLarge:
-            return FailureCause::ListFileTooLarge;
-        case platform::FileStatus::OutOfMemory:
-            return FailureCause::OutOfMemory;
-        default:
-            return FailureCause::ListFileUnreadable;
-    }
-}
+#include "ini/SlotNumber.h"
 
 int PlanListLoad(InstallPlan& plan, const std::string& name) {
     const platform::Folder& folder = plan.settings.folder;
     platform::FileStatus status = platform::FileStatus::Ok;
-    if (plan.Exclusive()) {
+    if (plan.Reads() == PlanReads::Exclusive) {
         status = plan.list.Load(folder, name, kListFileLimit) == 0 ? platform::FileStatus::Ok
                                                                    : plan.list.LastFileStatus();
     } else {
@@ -43,14 +16,14 @@ int PlanListLoad(InstallPlan& plan, const std::string& name) {
     }
     return status == platform::FileStatus::Ok
                ? 0
-               : plan.Stop(ListFileFailureCause(status), folder.PathOf(name));
+               : plan.Stop(CauseOf(FileRole::ListFile, status), folder.PathOf(name));
 }
 
 int PlanListSave(InstallPlan& plan, const std::string& name) {
     const platform::Folder& folder = plan.settings.folder;
     const std::string path = folder.PathOf(name);
-    if (plan.Exclusive() && plan.list.CheckSave(folder, name) != 0) {
-        return plan.Stop(SaveFailureCause(plan.list.LastFileStatus()), path);
+    if (!plan.IsCheck() && plan.list.CheckSave(folder, name) != 0) {
+        return plan.Stop(CauseOf(FileRole::ListSave, plan.list.LastFileStatus()), path);
     }
     CINIRead& list = plan.list;
     plan.Add(
@@ -58,6 +31,31 @@ int PlanListSave(InstallPlan& plan, const std::string& name) {
         [&list, &folder, name] {
             return list.Save(folder, name) == 0 ? platform::FileStatus::Ok : list.LastFileStatus();
         },
-        SaveFailureCause);
+        [](platform::FileStatus status) { return CauseOf(FileRole::ListSave, status); });
     return 0;
+}
+
+ListEntries FindEntriesToRemove(InstallPlan& plan, const char* section, const std::string& value) {
+    ListEntries entries = plan.list.FindValueEntries(section, value);
+    InstallReport& report = plan.Report();
+    report.action = entries.empty() ? SlotAction::Absent : SlotAction::Removed;
+    report.key = entries.empty() ? std::string() : entries.front().key;
+    return entries;
+}
+
+void PlanEntryEdits(InstallPlan& plan, const std::string& listFile, const ListEntries& entries,
+                    const std::function<bool(const CINIRead::ValueEntry&)>& removes) {
+    const std::string listPath = plan.settings.folder.PathOf(listFile);
+    for (const CINIRead::ValueEntry& entry : entries) {
+        plan.EditList(removes(entry) ? StepKind::RemoveEntry : StepKind::EmptyEntry, listPath,
+                      entry.key, LeadingNumber(entry.key));
+    }
+    // From the last line up, so that a removed line moves none still to be edited.
+    for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
+        if (removes(*entry)) {
+            plan.list.RemoveLineAt(entry->line);
+        } else {
+            plan.list.EmptyValueAt(entry->line);
+        }
+    }
 }

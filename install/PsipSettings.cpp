@@ -2,10 +2,11 @@
 
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "ini/SlotNumber.h"
-#include "install/DriverFiles.h"
+#include "install/Drivers.h"
 #include "install/FlagFile.h"
 #include "install/FolderMirror.h"
 #include "install/ListFile.h"
@@ -17,6 +18,11 @@ namespace {
 const char* const kSection = kPsipSection;
 const char* const kListFile = kPsipListFile;
 constexpr int kLastFreeSlotTried = 99;
+// The slots the installer fills; an entry beyond them it has added.
+constexpr std::int64_t kFirstFilledSlot = 1;
+constexpr std::int64_t kLastFilledSlot = kLastFreeSlotTried;
+
+using KitProfile = std::shared_ptr<const platform::KitFile>;
 
 struct Slot {
     std::string key;
@@ -40,17 +46,11 @@ Slot TakeSlot(CINIRead& list, const std::string& name) {
         }
     }
     std::string key;
-    if (list.AppendInformationsKey(name, key) == 0) {
+    if (list.AppendKey(kSection, name, key) == 0) {
         return Slot{};
     }
     const std::int64_t number = LeadingNumber(key);
     return Slot{std::move(key), SlotAction::Appended, number};
-}
-
-StepKind StepOf(SlotAction action) {
-    return action == SlotAction::Reused   ? StepKind::ReuseEntry
-           : action == SlotAction::Filled ? StepKind::FillEntry
-                                          : StepKind::AppendEntry;
 }
 
 // The entry of the profile: found, filled or added. -1 when the plan stops.
@@ -75,20 +75,28 @@ int PlanEntry(InstallPlan& plan, const std::string& name, Slot& slot) {
     if (slot.action == SlotAction::Reused) {
         plan.Note(StepKind::ReuseEntry, listPath, slot.key);
     } else {
-        plan.EditList(StepOf(slot.action), listPath, slot.key, slot.number);
+        plan.EditList(
+            slot.action == SlotAction::Filled ? StepKind::FillEntry : StepKind::AppendEntry,
+            listPath, slot.key, slot.number);
     }
     return 0;
 }
 
-FailureCause ProfileFailureCause(platform::FileStatus status) {
-    return status == platform::FileStatus::Locked ? FailureCause::ProfileFileLocked
-                                                  : FailureCause::ProfileRenameFailed;
+platform::FileStatus PlaceKitProfile(const platform::Folder& folder, const std::string& target,
+                                     const KitProfile& kit,
+                                     const platform::FileIdentity& expected) {
+    return kit == nullptr ? platform::FileStatus::Missing
+                          : platform::WriteKitFile(folder, target, *kit,
+                                                   platform::HiddenTarget::Replace, &expected);
+}
+
+FailureCause ProfileFailure(platform::FileStatus status) {
+    return CauseOf(FileRole::SlotProfile, status);
 }
 
 // The kit's profile under the slot's name, whatever stood there before. A profile that
 // already is the kit's is no step. -1 when the plan stops.
-int PlanProfilePlacement(InstallPlan& plan, const std::string& key,
-                         const std::shared_ptr<const platform::KitFile>& kit) {
+int PlanProfilePlacement(InstallPlan& plan, const std::string& key, const KitProfile& kit) {
     const platform::Folder& folder = plan.settings.folder;
     const std::string target = SlotProfileFile(key);
     const std::string targetPath = folder.PathOf(target);
@@ -106,22 +114,16 @@ int PlanProfilePlacement(InstallPlan& plan, const std::string& key,
         return plan.Stop(FailureCause::ProfileRenameFailed, targetPath);
     }
     const platform::FileStatus replaceable =
-        plan.Exclusive()
-            ? platform::CheckCopyTarget(folder, target, platform::HiddenTarget::Replace)
-            : platform::FileStatus::Ok;
+        plan.IsCheck() ? platform::FileStatus::Ok
+                       : platform::CheckCopyTarget(folder, target, platform::HiddenTarget::Replace);
     if (replaceable != platform::FileStatus::Ok) {
-        return plan.Stop(ProfileFailureCause(replaceable), targetPath);
+        return plan.Stop(ProfileFailure(replaceable), targetPath);
     }
     const platform::FileIdentity expected = info.identity;
     plan.Add(
         StepKind::PlaceProfile, targetPath, key, 0,
-        [&folder, target, kit, expected] {
-            return kit == nullptr
-                       ? platform::FileStatus::Missing
-                       : platform::WriteKitFile(folder, target, *kit,
-                                                platform::HiddenTarget::Replace, &expected);
-        },
-        ProfileFailureCause);
+        [&folder, target, kit, expected] { return PlaceKitProfile(folder, target, kit, expected); },
+        ProfileFailure);
     return 0;
 }
 
@@ -146,21 +148,44 @@ int PlanShippedNameRemoval(InstallPlan& plan) {
     return 0;
 }
 
-// The kit's profile, read whole; null when the check goes on without it.
-int ReadKitProfile(InstallPlan& plan, const std::string& sourceFolder,
-                   const InstallOptions& options, std::shared_ptr<const platform::KitFile>& kit) {
-    const std::string path = platform::JoinPath(sourceFolder, kShippedProfile);
+// Whether the plan goes on without the kit's profile: a removal keeps every profile then, and
+// a check tells what the folder holds, but for a kit profile too large to read.
+bool GoesOnWithoutKit(const InstallPlan& plan, platform::FileStatus status) {
+    return plan.Purpose() == PlanPurpose::Uninstall ||
+           (plan.IsCheck() && status != platform::FileStatus::TooLarge);
+}
+
+// The kit's profile, read whole; null when it cannot be read, with a warning where the plan
+// goes on without it. -1 when the plan stops.
+int PlanKitProfile(InstallPlan& plan, KitProfile& kit) {
+    const std::string path = platform::JoinPath(plan.KitSource(), kShippedProfile);
     auto read = std::make_shared<platform::KitFile>();
     const platform::FileStatus status = platform::ReadKitFile(path, kKitFileLimit, *read);
     if (status == platform::FileStatus::Ok) {
         kit = std::move(read);
         return 0;
     }
-    if (!plan.Exclusive() && status != platform::FileStatus::TooLarge) {
-        Notice(options, plan.Report(), KitNotComparedWarning(path));
+    if (GoesOnWithoutKit(plan, status)) {
+        plan.Notice(KitNotComparedWarning(path));
         return 0;
     }
-    return plan.Stop(KitFileFailureCause(status), path);
+    return plan.Stop(CauseOf(FileRole::KitFile, status), path);
+}
+
+FailureCause FlagFailure(platform::FileStatus status) {
+    return CauseOf(FileRole::FlagFile, status);
+}
+
+// The flag file rewritten as `bytes`, the file read as `identity` still being there.
+void AddFlagWrite(InstallPlan& plan, StepKind kind, std::int64_t slot, const std::string& bytes,
+                  const platform::FileIdentity& identity) {
+    const platform::Folder& folder = plan.settings.folder;
+    plan.Add(
+        kind, folder.PathOf(kFlagFileName), std::string(), slot,
+        [&folder, bytes, identity] {
+            return platform::WriteFileReplacing(folder, kFlagFileName, bytes, &identity);
+        },
+        FlagFailure);
 }
 
 // The slot's flag raised: always for a slot taken now, and for a reused entry whose flag
@@ -182,34 +207,101 @@ int PlanFlag(InstallPlan& plan, const Slot& slot) {
     }
     const platform::FileStatus read = ReadFlagFile(plan, true, bytes, identity);
     if (read != platform::FileStatus::Ok) {
-        return plan.Stop(FlagFileFailureCause(read), path);
+        return plan.Stop(FlagFailure(read), path);
     }
     plan.Report().flag = FlagByteOf(bytes, slot.number);
     const std::string raised = WithFlagsRaised(bytes, {slot.number});
-    if (raised == bytes) {
-        return 0;
+    if (raised != bytes) {
+        AddFlagWrite(plan, StepKind::RaiseFlag, slot.number, raised, identity);
     }
-    const platform::Folder& folder = plan.settings.folder;
-    plan.Add(
-        StepKind::RaiseFlag, path, std::string(), slot.number,
-        [&folder, raised, identity] {
-            return platform::WriteFileReplacing(folder, kFlagFileName, raised, &identity);
-        },
-        FlagFileFailureCause);
     return 0;
+}
+
+// --- Uninstall ----------------------------------------------------------------------------
+
+// The slot's profile removed when it is the kit's; any other file there is kept and named.
+void PlanProfileRemoval(InstallPlan& plan, const std::string& key, const KitProfile& kit) {
+    const platform::Folder& folder = plan.settings.folder;
+    const std::string name = SlotProfileFile(key);
+    const std::string path = folder.PathOf(name);
+    platform::FileInfo info;
+    const platform::FileStatus found = platform::InspectFile(folder, name, info);
+    if (found == platform::FileStatus::Missing) {
+        return;
+    }
+    if (found == platform::FileStatus::Ok && info.kind == platform::FileKind::Regular &&
+        kit != nullptr && HoldsKitBytes(folder, name, kit->bytes)) {
+        const platform::FileIdentity expected = info.identity;
+        plan.Add(
+            StepKind::RemoveProfile, path, key, 0,
+            [&folder, name, expected] { return platform::RemoveFile(folder, name, &expected); },
+            [](platform::FileStatus status) { return CauseOf(FileRole::ProfileRemoval, status); });
+        return;
+    }
+    plan.Note(StepKind::KeepProfile, path, key);
+    plan.Notice("設定ファイル「" + platform::PathToUtf8(path) +
+                "」は配布ファイルと同じでないため、削除せずに残しました。");
+}
+
+// The flags of the slots lowered in one write. -1 when the plan stops.
+int PlanFlagsLowered(InstallPlan& plan, const std::vector<std::int64_t>& slots) {
+    const std::string path = plan.settings.folder.PathOf(kFlagFileName);
+    std::string bytes;
+    platform::FileIdentity identity;
+    platform::FileStatus read = ReadFlagFile(plan, false, bytes, identity);
+    if (slots.empty() || read == platform::FileStatus::Missing ||
+        (read == platform::FileStatus::Ok && WithFlagsLowered(bytes, slots) == bytes)) {
+        return 0;  // no flag file, or no flag raised: nothing to lower
+    }
+    // A flag file that cannot be read is refused as the installation refuses it.
+    if (read == platform::FileStatus::Ok) {
+        read = ReadFlagFile(plan, true, bytes, identity);
+    }
+    if (read != platform::FileStatus::Ok) {
+        return plan.Stop(FlagFailure(read), path);
+    }
+    AddFlagWrite(plan, StepKind::LowerFlag, slots.front(), WithFlagsLowered(bytes, slots),
+                 identity);
+    return 0;
+}
+
+// -1, with the plan stopped, when a key names no file of the folder that may be touched.
+int CheckKeys(InstallPlan& plan, const ListEntries& entries) {
+    for (const CINIRead::ValueEntry& entry : entries) {
+        if (!IsSafeProfileKey(entry.key)) {
+            return plan.Stop(FailureCause::SlotKeyUnsafe, plan.settings.folder.PathOf(kListFile));
+        }
+    }
+    return 0;
+}
+
+void PlanRemovals(InstallPlan& plan, const ListEntries& entries) {
+    KitProfile kit;
+    PlanKitProfile(plan, kit);
+    PlanEntryEdits(plan, kListFile, entries, [](const CINIRead::ValueEntry& entry) {
+        const std::int64_t number = LeadingNumber(entry.key);
+        return number < kFirstFilledSlot || number > kLastFilledSlot;
+    });
+    std::set<std::string> profiles;
+    std::vector<std::int64_t> slots;
+    for (const CINIRead::ValueEntry& entry : entries) {
+        if (profiles.insert(cp932::FoldCase(entry.key)).second) {
+            PlanProfileRemoval(plan, entry.key, kit);
+        }
+        slots.push_back(LeadingNumber(entry.key));
+    }
+    if (PlanFlagsLowered(plan, slots) == 0) {
+        PlanListSave(plan, kListFile);
+    }
 }
 
 }  // namespace
 
-void PlanPsipInstall(const std::string& sourceFolder, const InstallOptions& options,
-                     InstallPlan& plan) {
-    const FolderSearch search = FindPsipSettingsFolder(plan.settings);
-    std::shared_ptr<const platform::KitFile> kit;
+void PlanPsipInstall(InstallPlan& plan) {
+    KitProfile kit;
     Slot slot;
-    if (plan.EnterSettingsFolder(search, kPsipFolderMissing, options) != 0 ||
-        PlanFolderMirror(sourceFolder, kShippedProfile, options, plan) != 0 ||
-        PlanListLoad(plan, kListFile) != 0 || PlanEntry(plan, kPsipProfileName, slot) != 0 ||
-        ReadKitProfile(plan, sourceFolder, options, kit) != 0 ||
+    if (PlanFolderMirror(plan, kShippedProfile) != 0 || PlanListLoad(plan, kListFile) != 0 ||
+        PlanEntry(plan, kPsipProfileName, slot) != 0 || PlanKitProfile(plan, kit) != 0 ||
         PlanProfilePlacement(plan, slot.key, kit) != 0 || PlanShippedNameRemoval(plan) != 0 ||
         PlanFlag(plan, slot) != 0) {
         return;
@@ -219,13 +311,22 @@ void PlanPsipInstall(const std::string& sourceFolder, const InstallOptions& opti
     }
 }
 
-int InstallPsipSettings(const std::string& sourceFolder) {
-    InstallReport report;
-    return InstallPsipSettings(sourceFolder, InstallOptions{}, report);
+void PlanPsipUninstall(InstallPlan& plan) {
+    if (PlanListLoad(plan, kListFile) != 0) {
+        return;
+    }
+    const ListEntries entries = FindEntriesToRemove(plan, kSection, kPsipProfileName);
+    if (!entries.empty() && CheckKeys(plan, entries) == 0) {
+        PlanRemovals(plan, entries);
+    }
 }
 
 int InstallPsipSettings(const std::string& sourceFolder, const InstallOptions& options,
                         InstallReport& report) {
-    return RunPlanned(options, report,
-                      [&](InstallPlan& plan) { PlanPsipInstall(sourceFolder, options, plan); });
+    return RunDriver(kPsipDriver, PlanPurpose::Install, sourceFolder, options, report);
+}
+
+int UninstallPsipSettings(const std::string& sourceFolder, const InstallOptions& options,
+                          InstallReport& report) {
+    return RunDriver(kPsipDriver, PlanPurpose::Uninstall, sourceFolder, options, report);
 }

@@ -1,6 +1,6 @@
 #include "install/SlotKey.h"
 
-#include "install/DriverFiles.h"
+#include "install/PsipSettings.h"
 #include "text/Cp932.h"
 
 bool IsSafeSlotKey(const std::string& key) {

@@ -1,7 +1,7 @@
 #include "install/TwainSettings.h"
 
 #include "ini/SlotNumber.h"
-#include "install/DriverFiles.h"
+#include "install/Drivers.h"
 #include "install/FolderMirror.h"
 #include "install/ListFile.h"
 #include "text/Cp932.h"
@@ -59,13 +59,12 @@ int PlanTemplatePresent(InstallPlan& plan, const std::string& name) {
 }
 
 // The check compares with the kit's template; without one it says so.
-void NoticeMissingKitTemplate(InstallPlan& plan, const std::string& sourceFolder,
-                              const InstallOptions& options) {
-    const std::string path = platform::JoinPath(sourceFolder, kTemplateFile);
+void NoticeMissingKitTemplate(InstallPlan& plan) {
+    const std::string path = platform::JoinPath(plan.KitSource(), kTemplateFile);
     platform::KitFile kit;
-    if (!plan.Exclusive() && platform::IsExistingDirectory(sourceFolder) &&
+    if (plan.IsCheck() && platform::IsExistingDirectory(plan.KitSource()) &&
         platform::ReadKitFile(path, kKitFileLimit, kit) != platform::FileStatus::Ok) {
-        Notice(options, plan.Report(), KitNotComparedWarning(path));
+        plan.Notice(KitNotComparedWarning(path));
     }
 }
 
@@ -88,26 +87,32 @@ int PlanRegistration(InstallPlan& plan, const std::string& name) {
 
 }  // namespace
 
-void PlanTwainInstall(const std::string& sourceFolder, const InstallOptions& options,
-                      InstallPlan& plan) {
-    const FolderSearch search = FindTwainSettingsFolder(plan.settings);
-    if (plan.EnterSettingsFolder(search, kTwainFolderMissing, options) != 0 ||
-        PlanFolderMirror(sourceFolder, std::string(), options, plan) != 0) {
+void PlanTwainInstall(InstallPlan& plan) {
+    if (PlanFolderMirror(plan, std::string()) != 0) {
         return;
     }
-    NoticeMissingKitTemplate(plan, sourceFolder, options);
+    NoticeMissingKitTemplate(plan);
     if (PlanTemplatePresent(plan, kTemplateFile) == 0 && PlanListLoad(plan, kListFile) == 0) {
         PlanRegistration(plan, kTemplateFile);
     }
 }
 
-int InstallTwainSettings(const std::string& sourceFolder) {
-    InstallReport report;
-    return InstallTwainSettings(sourceFolder, InstallOptions{}, report);
+void PlanTwainUninstall(InstallPlan& plan) {
+    if (PlanListLoad(plan, kListFile) != 0) {
+        return;
+    }
+    const ListEntries entries = FindEntriesToRemove(plan, kSection, kTemplateFile);
+    if (!entries.empty()) {
+        PlanEntryEdits(plan, kListFile, entries, [](const CINIRead::ValueEntry&) { return false; });
+        PlanListSave(plan, kListFile);
+    }
 }
 
 int InstallTwainSettings(const std::string& sourceFolder, const InstallOptions& options,
                          InstallReport& report) {
-    return RunPlanned(options, report,
-                      [&](InstallPlan& plan) { PlanTwainInstall(sourceFolder, options, plan); });
+    return RunDriver(kTwainDriver, PlanPurpose::Install, sourceFolder, options, report);
+}
+
+int UninstallTwainSettings(const InstallOptions& options, InstallReport& report) {
+    return RunDriver(kTwainDriver, PlanPurpose::Uninstall, std::string(), options, report);
 }

@@ -1,20 +1,22 @@
 #pragma once
-// Installs the passbook profile set for the fi-series TWAIN driver: copies the set into the
-// driver's settings folder and registers its template in "FTSLISTS.INI".
+// The fi-series TWAIN driver's planners. Installing copies the profile set and registers the
+// template in "FTSLISTS.INI"; uninstalling gives every entry that carries the template an
+// empty value again, and leaves the template file (unlisted, the driver does not offer it).
 
 #include <string>
 
 #include "install/InstallPlan.h"
 #include "install/InstallReport.h"
 
-// 0 success; -1 failure: no usable settings folder, no template file in it after the copy,
-// a list file that could not be loaded or saved, or a template that could be neither found
-// registered nor given a free slot (the list file is then left as it was). A run with
-// nothing to do writes nothing.
-int InstallTwainSettings(const std::string& sourceFolder);
+constexpr char kTwainListFile[] = "FTSLISTS.INI";
+constexpr char kTwainSection[] = "[TemplateLists]";
+constexpr char kTemplateFile[] = "bkbook_multi.fts";
+
+// 0 success; -1 failure.
 int InstallTwainSettings(const std::string& sourceFolder, const InstallOptions& options,
                          InstallReport& report);
+// 0 success (also when nothing was registered); -1 failure.
+int UninstallTwainSettings(const InstallOptions& options, InstallReport& report);
 
-// Decides every step of the installation, reading as the plan reads, and where it stops.
-void PlanTwainInstall(const std::string& sourceFolder, const InstallOptions& options,
-                      InstallPlan& plan);
+void PlanTwainInstall(InstallPlan& plan);
+void PlanTwainUninstall(InstallPlan& plan);

@@ -1,10 +1,9 @@
-// The console program's command line, its log record and its JSON strings.
+// The console program's command line and its log record.
 
 #include "cli/CommandLine.h"
 
 #include <gtest/gtest.h>
 
-#include "cli/OutcomeJson.h"
 #include "cli/PrintableText.h"
 #include "cli/RunLog.h"
 
@@ -45,7 +44,7 @@ TEST(CommandLineTest, AcceptsTheDocumentedFormsOnly) {
                                   "\\\\srv\\log.txt", "--json"},
                                  options, error));
     EXPECT_EQ(options.command, CliCommand::Install);
-    EXPECT_EQ(options.driver, DriverChoice::Twain);
+    EXPECT_EQ(options.driver, &kTwainDriver);
     EXPECT_EQ(options.source, "C:\\kit");
     EXPECT_TRUE(options.dryRun);
     EXPECT_EQ(options.logPath, "\\\\srv\\log.txt");
@@ -73,14 +72,4 @@ TEST(CommandLineTest, LinesForPeopleCarryNoControlCharacter) {
               "通帳\\u0085\\u2028C:\\x");
     const std::string record = RunLogRecord(RunLogHeader{"t", "PC", "u", {"x\ny"}}, {}, 0);
     EXPECT_EQ(record, "=== t PC u\ncommand line: x\\x0ay\nexit code 0\n");
-}
-
-TEST(CommandLineTest, JsonStringsEscapeAndNeverCarryBrokenUtf8) {
-    EXPECT_EQ(JsonString("C:\\\"x\"\n\x01"), "\"C:\\\\\\\"x\\\"\\u000a\\u0001\"");
-    // ASCII only: the same bytes read alike in every code page.
-    EXPECT_EQ(JsonString("通帳"), "\"\\u901a\\u5e33\"");
-    EXPECT_EQ(JsonString("\xF0\x9F\x93\x96~\x7F"), "\"\\ud83d\\udcd6~\\u007f\"");
-    EXPECT_EQ(JsonString("\x92\xCA"), "\"\\ufffd\\ufffd\"");  // code page 932 bytes
-    EXPECT_EQ(JsonString("\xE9\x80"), "\"\\ufffd\\ufffd\"");  // cut short
-    EXPECT_EQ(JsonString("\xC0\xAF"), "\"\\ufffd\\ufffd\"");  // overlong '/'
 }

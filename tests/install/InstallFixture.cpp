@@ -110,14 +110,15 @@ std::set<std::string> FilesWrittenByDoneSteps(const InstallReport& report) {
 InstallReport InstallFixture::RunPredicted(const ReportedRun& run, int& result, bool steered) {
     const bool predictable = !platform::AnyFailurePlanned() && !steered;
     const auto before = DriverTrees(commonAppData, windowsFolder);
-    InstallOptions dryRun;
+    // The dialog's way of warning, which the tests record.
+    InstallOptions dryRun(platform::ShowMessageBox);
     dryRun.dryRun = true;
     InstallReport plan;
     const int planned = predictable ? run(dryRun, plan) : 0;
     EXPECT_EQ(DriverTrees(commonAppData, windowsFolder), before) << "a dry run wrote";
     TakeBoxes();
     InstallReport report;
-    result = run(InstallOptions{}, report);
+    result = run(InstallOptions(platform::ShowMessageBox), report);
     if (predictable) {
         EXPECT_EQ(planned, result);
         EXPECT_EQ(plan.cause, report.cause);

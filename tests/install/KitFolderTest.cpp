@@ -1,8 +1,8 @@
-#include "app/SourceFolder.h"
+#include "install/KitFolder.h"
 
 #include <gtest/gtest.h>
 
-TEST(SourceFolderTest, DriveAndDirectoryComeBeforeTheLeaf) {
+TEST(KitFolderTest, DriveAndDirectoryComeBeforeTheLeaf) {
     EXPECT_EQ(MakeSourceFolder("C:\\Tools\\Brenwick.exe", "PSIP"), "C:\\Tools\\PSIP");
     EXPECT_EQ(MakeSourceFolder("C:\\Tools\\Brenwick.exe", "Twain"), "C:\\Tools\\Twain");
     EXPECT_EQ(MakeSourceFolder("D:\\Brenwick.exe", "PSIP"), "D:\\PSIP");
@@ -11,7 +11,7 @@ TEST(SourceFolderTest, DriveAndDirectoryComeBeforeTheLeaf) {
     EXPECT_EQ(MakeSourceFolder("/opt/kit/Brenwick.exe", "PSIP"), "/opt/kit/PSIP");
 }
 
-TEST(SourceFolderTest, OddPathsStayWholeAndSafe) {
+TEST(KitFolderTest, OddPathsStayWholeAndSafe) {
     // 表 is 0x95 0x5C: its second byte is no backslash.
     EXPECT_EQ(MakeSourceFolder("C:\\\x95\x5C\\Brenwick.exe", "PSIP"), "C:\\\x95\x5C\\PSIP");
     EXPECT_EQ(MakeSourceFolder("C:\\\x95\x5C"

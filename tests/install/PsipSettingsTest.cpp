@@ -1,7 +1,6 @@
 // The PaperStream IP installer end to end on disk.
 
 #include "install/PsipSettings.h"
-#include "install/Uninstall.h"
 
 #include <filesystem>
 #include <functional>
@@ -413,71 +412,6 @@ TEST_F(PsipSettingsTest, NothingAnotherUserPlantsSteersTheRunOutsideTheFolder) {
         }
         TakeBoxes();
     }
-}
-
-TEST_F(PsipSettingsTest, UninstallGivesTheFolderBackAsTheDriverShippedIt) {
-    std::string full = "[Informations]\r\n";
-    for (int slot = 1; slot <= 99; ++slot) {
-        full += (slot < 10 ? "00000" : "0000") + std::to_string(slot) + "=p\r\n";
-    }
-    const auto uninstall = [&](int& result) {
-        return RunPredicted(
-            [&](const InstallOptions& options, InstallReport& report) {
-                return UninstallPsipSettings(psipSource, options, report);
-            },
-            result);
-    };
-    // A filled entry gets its empty value back; an added one loses its line.
-    for (const std::string& list : {std::string("[Informations]\r\n000001=a\r\n000002=\r\n"
-                                                "[Next]\r\nx=1\r\n"),
-                                    full}) {
-        WriteList(list);
-        std::string flags(1008, '\0');
-        flags[3] = '\x7E';
-        WriteBytes(InPsip("Id.bin"), flags);
-        ASSERT_EQ(Result(), 0);
-        ASSERT_NE(List(), list);
-        int result = -1;
-        InstallReport report = uninstall(result);
-        EXPECT_EQ(result, 0);
-        EXPECT_EQ(report.action, SlotAction::Removed);
-        EXPECT_EQ(List(), list);
-        EXPECT_EQ(ReadBytes(InPsip("Id.bin")), flags);
-        EXPECT_EQ(FolderNames(PsipFolder()),
-                  (std::vector<std::string>{"Id.bin", "SettingInfo.ini"}));
-        // Again: nothing registered, nothing written.
-        report = uninstall(result);
-        EXPECT_EQ(result, 0);
-        EXPECT_EQ(report.action, SlotAction::Absent);
-        EXPECT_FALSE(report.Writes());
-    }
-}
-
-TEST_F(PsipSettingsTest, UninstallKeepsWhatIsNotTheKitsAndUnregistersLast) {
-    WriteList("[Informations]\r\n" + Entry("000005"));
-    WriteBytes(InPsip("FTS_EX000005.xml"), "edited on this PC");
-    std::string flags(1008, '\0');
-    flags[13] = '\xFF';
-    WriteBytes(InPsip("Id.bin"), flags);
-    SetReadOnly(InPsip("Id.bin"), true);
-    const auto uninstall = [&](int& result) {
-        return RunPredicted(
-            [&](const InstallOptions& options, InstallReport& report) {
-                return UninstallPsipSettings(psipSource, options, report);
-            },
-            result);
-    };
-    int result = 0;
-    EXPECT_EQ(uninstall(result).cause, FailureCause::FlagFileReadOnly);
-    EXPECT_EQ(result, -1);
-    EXPECT_EQ(List(), "[Informations]\r\n" + Entry("000005"));  // still registered
-    SetReadOnly(InPsip("Id.bin"), false);
-    const InstallReport report = uninstall(result);
-    EXPECT_EQ(result, 0);
-    EXPECT_EQ(List(), "[Informations]\r\n000005=\r\n");
-    EXPECT_EQ(ReadBytes(InPsip("FTS_EX000005.xml")), "edited on this PC");
-    EXPECT_EQ(report.warnings.size(), 1u);
-    EXPECT_EQ(FlagByte(13), 0);
 }
 
 TEST_F(PsipSettingsTest, ReplacedDriverFilesKeepTheirOwner) {

@@ -1,7 +1,6 @@
 // The fi-series TWAIN installer end to end on disk.
 
 #include "install/TwainSettings.h"
-#include "install/Uninstall.h"
 
 #include "install/InstallFixture.h"
 #include "platform/Platform.h"
@@ -177,26 +176,6 @@ TEST_F(TwainSettingsTest, NoFolderWarnsOnceAndFails) {
     platform::FailCall(platform::Call::GetCommonAppDataFolder, 1);
     Install(-1);
     EXPECT_TRUE(TakeBoxes().empty());
-}
-
-TEST_F(TwainSettingsTest, UninstallEmptiesEveryEntryOfTheTemplateAndKeepsTheFile) {
-    const std::string list = "[TemplateLists]\r\n01=a.fts\r\n02=\r\n";
-    Prepare(TwainFolder(), list);
-    Install();
-    const auto uninstall = [&] {
-        int result = -1;
-        const InstallReport report = RunPredicted(
-            [&](const InstallOptions& options, InstallReport& run) {
-                return UninstallTwainSettings(twainSource, options, run);
-            },
-            result);
-        EXPECT_EQ(result, 0);
-        return report.action;
-    };
-    EXPECT_EQ(uninstall(), SlotAction::Removed);
-    EXPECT_EQ(ReadBytes(ListIn(TwainFolder())), list);
-    EXPECT_EQ(ReadBytes(TemplateIn(TwainFolder())), "template");
-    EXPECT_EQ(uninstall(), SlotAction::Absent);
 }
 
 TEST_F(TwainSettingsTest, AFolderChainAnotherUserMadeIsTheLastChoice) {

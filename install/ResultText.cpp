@@ -1,0 +1,31 @@
+#include "install/ResultText.h"
+
+namespace {
+
+const char kCompleted[] = "ドライバ設定のインストールが完了しました。";
+const char kFailedPrefix[] = "ドライバ設定のインストールでエラーが発生しました。(";
+
+}  // namespace
+
+std::string InstallResultText(int result) {
+    if (result == 0) {
+        return kCompleted;
+    }
+    return kFailedPrefix + std::to_string(result) + ")";
+}
+
+std::string InstallOutcomeText(int result, const InstallReport& report) {
+    std::string text = InstallResultText(result);
+    if (result != 0 && report.cause != FailureCause::None) {
+        text += "\n\n" + FailureMessage(report.cause, report.failedFile);
+    }
+    return text;
+}
+
+std::string UninstallResultText(const InstallReport& report) {
+    if (report.Result() != 0) {
+        return "設定の削除でエラーが発生しました。(" + std::to_string(report.Result()) + ")";
+    }
+    return report.action == SlotAction::Absent ? "削除する設定はありません。"
+                                               : "設定を削除しました。";
+}
