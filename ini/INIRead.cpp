@@ -4,6 +4,7 @@
 #include <deque>
 #include <string_view>
 
+#include "ini/EmptyEntries.h"
 #include "ini/SectionScope.h"
 #include "ini/SlotNumber.h"
 #include "platform/Platform.h"
@@ -43,7 +44,6 @@ int CINIRead::Load(const platform::Folder& folder, const std::string& name, std:
         return -1;
     }
     m_arrLines.Load(std::move(bytes.data), bytes.size);
-    m_keyIndex.Clear();
     m_loadedPath = m_strPath;
     m_loadedIdentity = identity;
     return 0;
@@ -78,7 +78,6 @@ const platform::FileIdentity* CINIRead::ExpectedIdentity(const std::string& path
 
 void CINIRead::LoadBytes(const std::string& bytes) {
     m_arrLines.LoadBytes(bytes);
-    m_keyIndex.Clear();
     m_loadedPath.clear();
 }
 
@@ -112,16 +111,41 @@ std::optional<IniLine> CINIRead::FindValueIn(const IniStretch& stretch,
 }
 
 int CINIRead::FillEmptyKey(const char* section, const std::string& key, const std::string& value) {
-    const std::string wanted = section == nullptr ? std::string() : std::string(section);
-    if (!m_keyIndex.IsBuiltFor(wanted)) {
-        m_keyIndex.Build(m_arrLines, wanted);
-    }
-    const std::optional<IniLine> line = m_keyIndex.Find(key);
+    const std::optional<IniLine> line = FindFirstEmptyEntries(m_arrLines, section, {key}).front();
     if (!line || HasKeyLineBefore(section, key, *line)) {
         return 0;
     }
     ReplaceLine(*line, KeyLineText(KeyOfLine(m_arrLines.Content(*line)), value));
     return 1;
+}
+
+int CINIRead::FillFreeKey(const char* section, const std::vector<std::string>& keys,
+                          const std::string& value, std::string& filledKey) {
+    const std::vector<std::optional<IniLine>> lines =
+        FindFirstEmptyEntries(m_arrLines, section, keys);
+    for (std::size_t index = 0; index < keys.size(); ++index) {
+        // Any line with the key that holds a value comes first or lives on: not free.
+        if (lines[index] && !HasValuedKeyLine(section, keys[index])) {
+            ReplaceLine(*lines[index],
+                        KeyLineText(KeyOfLine(m_arrLines.Content(*lines[index])), value));
+            filledKey = keys[index];
+            return 1;
+        }
+    }
+    return 0;
+}
+
+bool CINIRead::HasValuedKeyLine(const char* section, const std::string& key) const {
+    const auto isValued = [&key](std::string_view content) {
+        return KindOfLine(content) == IniLineKind::Key &&
+               cp932::EqualsNoCase(KeyOfLine(content), key) && !ValueOfLine(content).empty();
+    };
+    bool found = false;
+    ForEachStretchInScope(m_arrLines, section, [&](const IniStretch& stretch) {
+        found = m_arrLines.FindLine(stretch, key, isValued).has_value();
+        return !found;
+    });
+    return found;
 }
 
 bool CINIRead::HasKeyLineBefore(const char* section, const std::string& key,
@@ -265,6 +289,20 @@ std::vector<CINIRead::ValueEntry> CINIRead::FindValueEntries(const char* section
     return entries;
 }
 
+void CINIRead::EmptyOrRemoveEntries(const std::vector<ValueEntry>& entries,
+                                    const std::vector<bool>& removes) {
+    std::vector<IniLines::LineEdit> edits;
+    edits.reserve(entries.size());
+    for (std::size_t index = 0; index < entries.size(); ++index) {
+        edits.push_back(
+            IniLines::LineEdit{entries[index].line, index < removes.size() && removes[index]});
+    }
+    m_arrLines.EditLines(edits, [](std::string_view content) {
+        return KindOfLine(content) == IniLineKind::Key ? std::string(KeyOfLine(content)) + '='
+                                                       : std::string(content);
+    });
+}
+
 void CINIRead::EmptyValueAt(std::size_t line) {
     const IniLine at = m_arrLines.LineAt(line);
     if (at.segment != m_arrLines.End().segment &&
@@ -275,7 +313,6 @@ void CINIRead::EmptyValueAt(std::size_t line) {
 
 void CINIRead::RemoveLineAt(std::size_t line) {
     m_arrLines.Remove(m_arrLines.LineAt(line));
-    m_keyIndex.Clear();
 }
 
 bool CINIRead::HasKeyLine(const char* section) const {
@@ -289,10 +326,8 @@ bool CINIRead::HasKeyLine(const char* section) const {
 
 void CINIRead::ReplaceLine(const IniLine& line, const std::string& text) {
     m_arrLines.Replace(line, text);
-    m_keyIndex.Clear();
 }
 
 void CINIRead::InsertLine(const IniLine& line, const std::string& text) {
     m_arrLines.InsertBefore(line, text);
-    m_keyIndex.Clear();
 }

@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "ini/IniLines.h"
-#include "ini/KeyIndex.h"
 #include "platform/Platform.h"
 
 class CINIRead {
@@ -44,6 +43,12 @@ public:
     // 1 when the first key line of `section` keyed `key` (ignoring case) had an empty value
     // and now reads key=value; else 0 and nothing changed.
     int FillEmptyKey(const char* section, const std::string& key, const std::string& value);
+    // 1 when the entry of the first of `keys` (in the order given) that is free now reads
+    // key=value, that key handed back in `filledKey`; else 0 and nothing changed. An entry is
+    // free when the first key line of `section` with its key has an empty value and no other
+    // line of the section with that key holds a value: another profile may live there.
+    int FillFreeKey(const char* section, const std::vector<std::string>& keys,
+                    const std::string& value, std::string& filledKey);
     // 1 when a new entry of `section` with `value` was added, its key handed back in
     // `newKey`; 0 when the section holds no key line. The key is "%06d" of the last key's
     // number plus 1, or of the next number above it that no key of the section has; the line
@@ -59,6 +64,10 @@ public:
         std::string key;
     };
     std::vector<ValueEntry> FindValueEntries(const char* section, const std::string& value) const;
+    // Gives each of `entries`, as FindValueEntries lists them, an empty value again, or takes
+    // its line away where `removes` says so: in one pass, however many there are.
+    void EmptyOrRemoveEntries(const std::vector<ValueEntry>& entries,
+                              const std::vector<bool>& removes);
     // Gives the key line at `line` an empty value again ("key="), or takes the line away.
     // Line numbers after a removed line move up by one. A line number past the last line,
     // and for EmptyValueAt a line that is no key line, changes nothing.
@@ -80,6 +89,8 @@ private:
     std::optional<IniLine> FindValueIn(const IniStretch& stretch, const std::string& value) const;
     // Whether a key line of `section` before `line` is keyed `key`.
     bool HasKeyLineBefore(const char* section, const std::string& key, const IniLine& line) const;
+    // Whether a key line of `section` keyed `key` holds a value.
+    bool HasValuedKeyLine(const char* section, const std::string& key) const;
     // The last key line of the section that a new entry follows, and the header that the
     // entry goes directly before (none: the end).
     struct SectionEnd {
@@ -100,6 +111,4 @@ private:
     platform::FileIdentity m_loadedIdentity;
     platform::FileStatus m_lastStatus = platform::FileStatus::Ok;
     IniLines m_arrLines;
-    // Dropped whenever a line changes.
-    KeyIndex m_keyIndex;
 };

@@ -316,6 +316,74 @@ void IniLines::Replace(const IniLine& line, const std::string& text) {
     m_segments.insert(m_segments.begin() + static_cast<std::ptrdiff_t>(index), own);
 }
 
+void IniLines::EditLines(const std::vector<LineEdit>& edits,
+                         const std::function<std::string(std::string_view)>& edited) {
+    std::size_t capacity = 1;  // a last line without its line feed gains one
+    for (const Segment& segment : m_segments) {
+        capacity += segment.ownLine ? 0 : segment.end - segment.begin;
+    }
+    std::unique_ptr<char[]> text(new char[capacity]);
+    std::size_t size = 0;
+    std::vector<Segment> segments;
+    const auto append = [&](std::string_view bytes) {
+        std::memcpy(text.get() + size, bytes.data(), bytes.size());
+        size += bytes.size();
+    };
+    // Loaded text laid out anew continues the segment before it where that one is loaded too.
+    const auto endRun = [&](std::size_t runStart) {
+        if (size == runStart) {
+            return;
+        }
+        if (!segments.empty() && !segments.back().ownLine && segments.back().end == runStart) {
+            segments.back().end = size;
+        } else {
+            segments.push_back(Segment{runStart, size, false, false});
+        }
+    };
+    auto edit = edits.begin();
+    std::size_t number = 0;  // of the line at hand
+    // Whether the line at hand is edited; a line given twice keeps its first edit.
+    const auto editsLineAtHand = [&] {
+        while (edit != edits.end() && edit->number < number) {
+            ++edit;
+        }
+        return edit != edits.end() && edit->number == number;
+    };
+    for (const Segment& segment : m_segments) {
+        if (segment.ownLine) {
+            const bool editedHere = editsLineAtHand();
+            if (!editedHere) {
+                segments.push_back(segment);
+            } else if (!edit->remove) {
+                segments.push_back(OwnLine(edited(Bytes(segment)) + '\n'));
+            }
+            ++number;
+            continue;
+        }
+        const std::size_t runStart = size;
+        for (std::size_t begin = segment.begin; begin < segment.end; ++number) {
+            const std::size_t feed = LineEnd(begin, segment.end);
+            const std::size_t next = std::min(feed + 1, segment.end);
+            if (!editsLineAtHand()) {
+                append(Loaded().substr(begin, next - begin));
+            } else if (!edit->remove) {
+                const std::string_view content = LoadedContent(begin, segment.end);
+                const std::string text = edited(content);
+                // Longer text would not fit where the line was: that line stays as it is.
+                const bool fits = text.size() <= content.size();
+                append(fits ? std::string_view(text) : content);
+                append(feed < segment.end && content.size() < feed - begin ? "\r\n" : "\n");
+            }
+            begin = next;
+        }
+        endRun(runStart);
+    }
+    m_loaded = std::move(text);
+    m_loadedSize = size;
+    m_segments = std::move(segments);
+    FindHeaders();
+}
+
 void IniLines::InsertBefore(const IniLine& line, const std::string& text) {
     const Segment own = OwnLine(text);
     const std::size_t index = SplitAt(line);

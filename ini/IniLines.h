@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -105,6 +106,18 @@ public:
 
     // A line's new text, with its line feed.
     void Replace(const IniLine& line, const std::string& text);
+    // An edit of the line of a number counted from 0: its removal, or new text made from its
+    // content.
+    struct LineEdit {
+        std::size_t number = 0;
+        bool remove = false;
+    };
+    // Carries out edits given in increasing order of their lines, in one pass; an edited line
+    // that stays gets `edited(content)` and keeps its line end. The loaded lines are laid out
+    // anew in a block of their size, so that memory stays that of the text however many lines
+    // are edited. `edited` must give no more bytes than the content it is given.
+    void EditLines(const std::vector<LineEdit>& edits,
+                   const std::function<std::string(std::string_view)>& edited);
     void InsertBefore(const IniLine& line, const std::string& text);
     void Remove(const IniLine& line);
 

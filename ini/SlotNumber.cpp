@@ -39,3 +39,11 @@ std::string FormatSlotKey(std::int64_t number, int width) {
     }
     return negative ? "-" + digits : digits;
 }
+
+std::vector<std::string> SlotKeys(std::int64_t first, std::int64_t last, int width) {
+    std::vector<std::string> keys;
+    for (std::int64_t number = first; number <= last; ++number) {
+        keys.push_back(FormatSlotKey(number, width));
+    }
+    return keys;
+}

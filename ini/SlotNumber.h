@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The leading decimal number of a text, as atoi reads it (blanks, a sign, digits; 0 when
 // there is none), but saturated instead of overflowing on any text a file can hold.
@@ -14,3 +15,6 @@ std::int64_t NextNumber(std::int64_t number);
 
 // `number` in decimal, zero-padded to `width` characters as "%0*d" pads it.
 std::string FormatSlotKey(std::int64_t number, int width);
+
+// The keys of the slots `first` to `last`, in order, each formatted as above.
+std::vector<std::string> SlotKeys(std::int64_t first, std::int64_t last, int width);

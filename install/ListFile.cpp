@@ -50,12 +50,10 @@ void PlanEntryEdits(InstallPlan& plan, const std::string& listFile, const ListEn
         plan.EditList(removes(entry) ? StepKind::RemoveEntry : StepKind::EmptyEntry, listPath,
                       entry.key, LeadingNumber(entry.key));
     }
-    // From the last line up, so that a removed line moves none still to be edited.
-    for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
-        if (removes(*entry)) {
-            plan.list.RemoveLineAt(entry->line);
-        } else {
-            plan.list.EmptyValueAt(entry->line);
-        }
+    std::vector<bool> removed;
+    removed.reserve(entries.size());
+    for (const CINIRead::ValueEntry& entry : entries) {
+        removed.push_back(removes(entry));
     }
+    plan.list.EmptyOrRemoveEntries(entries, removed);
 }

@@ -39,13 +39,10 @@ Slot TakeSlot(CINIRead& list, const std::string& name) {
         const std::int64_t number = LeadingNumber(key);
         return Slot{std::move(key), SlotAction::Reused, number};
     }
-    for (int number = 1; number <= kLastFreeSlotTried; ++number) {
-        std::string key = FormatSlotKey(number, 6);
-        if (list.FillEmptyKey(kSection, key, name) > 0) {
-            return Slot{std::move(key), SlotAction::Filled, number};
-        }
-    }
     std::string key;
+    if (list.FillFreeKey(kSection, SlotKeys(1, kLastFreeSlotTried, 6), name, key) > 0) {
+        return Slot{key, SlotAction::Filled, LeadingNumber(key)};
+    }
     if (list.AppendKey(kSection, name, key) == 0) {
         return Slot{};
     }

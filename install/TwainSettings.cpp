@@ -19,11 +19,8 @@ SlotAction RegisterTemplate(CINIRead& list, const std::string& name, std::string
         key = line.substr(0, cp932::FindChar(line, '='));
         return SlotAction::Reused;
     }
-    for (int slot = 1; slot <= kLastSlot; ++slot) {
-        key = FormatSlotKey(slot, 2);
-        if (list.FillEmptyKey(kSection, key, name) > 0) {
-            return SlotAction::Filled;
-        }
+    if (list.FillFreeKey(kSection, SlotKeys(1, kLastSlot, 2), name, key) > 0) {
+        return SlotAction::Filled;
     }
     key.clear();
     return SlotAction::None;

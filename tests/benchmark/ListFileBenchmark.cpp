@@ -3,7 +3,12 @@
 // flush the folder. Each round measures the floor and both sequences on a freshly written,
 // flushed file, in a rotating order:
 //   install_ratio  Load, FindValueLine for an absent value, AppendInformationsKey, Save
-//   fills_ratio    the installers' sequence: the same with FillEmptyKey for slots 1 to 99
+//   fills_ratio    the installers' sequence: the same with FillFreeKey for slots 1 to 99
+// and, each against its own floor, on lists of other shapes:
+//   uninstall_ratio  Load, FindValueEntries, EmptyOrRemoveEntries and Save on a list whose
+//                    every entry carries the profile (an added one loses its line)
+//   empty_keys       the installers' sequence on a list of nothing but distinct empty keys,
+//                    just under the list file's size limit
 // Each ratio is the median over the rounds of that round's time over its floor. peak_memory
 // is the most bytes the sequences held at once through operator new, over the file's size
 // (floor_memory the same for the floor).
@@ -25,6 +30,7 @@
 #include <vector>
 
 #include "ini/INIRead.h"
+#include "ini/SlotNumber.h"
 #include "support/TempFolder.h"
 
 namespace {
@@ -123,6 +129,10 @@ void PutFile(const std::string& path, const std::string& bytes) {
     Check(::fsync(fd) == 0 && ::close(fd) == 0, "fsync");
 }
 
+std::string DirectoryOf(const std::string& path) {
+    return path.substr(0, path.rfind('/'));
+}
+
 void FlushFolder(const std::string& folder) {
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     Check(fd >= 0 && ::fsync(fd) == 0 && ::close(fd) == 0, "folder fsync");
@@ -158,12 +168,9 @@ void Install(const std::string& path, bool withFills) {
     Check(list.Load(path) == 0, "Load");
     std::string line;
     Check(list.FindValueLine("[Informations]", kAbsentValue, line) == 0, "FindValueLine");
-    for (int slot = 1; withFills && slot <= 99; ++slot) {
-        std::string key = std::to_string(slot);
-        key.insert(0, 6 - key.size(), '0');
-        Check(list.FillEmptyKey("[Informations]", key, "x") == 0, "FillEmptyKey");
-    }
     std::string newKey;
+    Check(!withFills || list.FillFreeKey("[Informations]", SlotKeys(1, 99, 6), "x", newKey) == 0,
+          "FillFreeKey");
     Check(list.AppendInformationsKey("x", newKey) == 1, "AppendInformationsKey");
     Check(list.Save(path) == 0, "Save");
 }
@@ -189,44 +196,115 @@ double Median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
-void BM_ListFileWork(benchmark::State& state) {
-    TempFolder folder;
-    const std::string path = folder.Join({"SettingInfo.ini"});
-    const std::string list = GeneratedList(state.range(0));
-    const std::function<void()> steps[] = {
-        [&] { Floor(folder.Path(), path); },
-        [&] { Install(path, false); },
-        [&] { Install(path, true); },
-    };
-    std::vector<double> floorMs, installRatio, fillsRatio;
+// The uninstall's edits: an entry of the filled slots gets an empty value, any other loses
+// its line.
+void Uninstall(const std::string& path) {
+    CINIRead list;
+    Check(list.Load(path) == 0, "Load");
+    const std::vector<CINIRead::ValueEntry> entries =
+        list.FindValueEntries("[Informations]", kAbsentValue);
+    Check(!entries.empty(), "FindValueEntries");
+    std::vector<bool> removes;
+    for (const CINIRead::ValueEntry& entry : entries) {
+        removes.push_back(LeadingNumber(entry.key) > 99);
+    }
+    list.EmptyOrRemoveEntries(entries, removes);
+    Check(list.Save(path) == 0, "Save");
+}
+
+// Every entry carries the profile.
+std::string RegisteredList(long lines) {
+    std::string text = "[Informations]\r\n";
+    for (long number = 1; number <= lines - 3; ++number) {
+        text += FormatSlotKey(number, 6) + "=" + kAbsentValue + "\r\n";
+    }
+    return text + "[Other]\r\nx=1\r\n";
+}
+
+// Nothing but distinct empty keys, none of them a slot's, up to just under the size limit.
+std::string EmptyKeysList(long) {
+    constexpr std::size_t kBelowLimit = (64u << 20) - 64;
+    std::string text = "[Informations]\r\n";
+    for (long number = 1; text.size() + 16 < kBelowLimit; ++number) {
+        text += "k" + std::to_string(number) + "=\r\n";
+    }
+    return text;
+}
+
+struct Results {
+    std::vector<double> floorMs, firstRatio, secondRatio;
     std::size_t peak = 0, floorPeak = 0;
+};
+
+// Rounds of the floor and the sequences on the same freshly written list, in a rotating order.
+Results MeasureRounds(benchmark::State& state, const std::string& path, const std::string& list,
+                      const std::vector<std::function<void()>>& sequences) {
+    std::vector<std::function<void()>> steps = {[&] { Floor(DirectoryOf(path), path); }};
+    steps.insert(steps.end(), sequences.begin(), sequences.end());
+    Results results;
     int round = 0;
     for (auto _ : state) {
-        Measurement measured[3];
-        for (int step = 0; step < 3; ++step) {
-            const int which = (round + step) % 3;
+        std::vector<Measurement> measured(steps.size());
+        for (std::size_t step = 0; step < steps.size(); ++step) {
+            const std::size_t which = (round + step) % steps.size();
             PutFile(path, list);
             measured[which] = Measure(steps[which]);
         }
         ++round;
-        floorMs.push_back(measured[0].seconds * 1000);
-        installRatio.push_back(measured[1].seconds / measured[0].seconds);
-        fillsRatio.push_back(measured[2].seconds / measured[0].seconds);
-        floorPeak = std::max(floorPeak, measured[0].peakBytes);
-        peak = std::max({peak, measured[1].peakBytes, measured[2].peakBytes});
-        state.SetIterationTime(measured[2].seconds);
+        results.floorMs.push_back(measured[0].seconds * 1000);
+        results.firstRatio.push_back(measured[1].seconds / measured[0].seconds);
+        if (measured.size() > 2) {
+            results.secondRatio.push_back(measured[2].seconds / measured[0].seconds);
+        }
+        results.floorPeak = std::max(results.floorPeak, measured[0].peakBytes);
+        for (std::size_t step = 1; step < measured.size(); ++step) {
+            results.peak = std::max(results.peak, measured[step].peakBytes);
+        }
+        state.SetIterationTime(measured.back().seconds);
     }
-    const double size = static_cast<double>(list.size());
-    state.counters["floor_ms"] = Median(floorMs);
-    state.counters["install_ratio"] = Median(installRatio);
-    state.counters["fills_ratio"] = Median(fillsRatio);
-    state.counters["peak_memory"] = static_cast<double>(peak) / size;
-    state.counters["floor_memory"] = static_cast<double>(floorPeak) / size;
+    return results;
+}
+
+void Report(benchmark::State& state, const Results& results, std::size_t size, const char* first,
+            const char* second) {
+    state.counters["floor_ms"] = Median(results.floorMs);
+    state.counters[first] = Median(results.firstRatio);
+    if (second != nullptr) {
+        state.counters[second] = Median(results.secondRatio);
+    }
+    state.counters["peak_memory"] = static_cast<double>(results.peak) / static_cast<double>(size);
+    state.counters["floor_memory"] =
+        static_cast<double>(results.floorPeak) / static_cast<double>(size);
+}
+
+void BM_ListFileWork(benchmark::State& state) {
+    TempFolder folder;
+    const std::string path = folder.Join({"SettingInfo.ini"});
+    const std::string list = GeneratedList(state.range(0));
+    const Results results = MeasureRounds(
+        state, path, list, {[&] { Install(path, false); }, [&] { Install(path, true); }});
+    Report(state, results, list.size(), "install_ratio", "fills_ratio");
+}
+
+void BM_Uninstall(benchmark::State& state) {
+    TempFolder folder;
+    const std::string path = folder.Join({"SettingInfo.ini"});
+    const std::string list = RegisteredList(state.range(0));
+    const Results results = MeasureRounds(state, path, list, {[&] { Uninstall(path); }});
+    Report(state, results, list.size(), "uninstall_ratio", nullptr);
+}
+
+void BM_EmptyKeys(benchmark::State& state) {
+    TempFolder folder;
+    const std::string path = folder.Join({"SettingInfo.ini"});
+    const std::string list = EmptyKeysList(0);
+    const Results results = MeasureRounds(state, path, list, {[&] { Install(path, true); }});
+    Report(state, results, list.size(), "empty_keys", nullptr);
 }
 
 }  // namespace
 
-// Fifteen rounds each, whatever the minimum time asks for.
+// Fifteen rounds each, whatever the minimum time asks for; five of the largest list.
 BENCHMARK(BM_ListFileWork)
     ->Arg(1000)
     ->Arg(100000)
@@ -234,6 +312,12 @@ BENCHMARK(BM_ListFileWork)
     ->Iterations(15)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Uninstall)
+    ->Arg(100000)
+    ->Iterations(15)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EmptyKeys)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     // As in a new process, every large block is fresh memory from the system, in every round:

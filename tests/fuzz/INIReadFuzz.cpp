@@ -117,7 +117,7 @@ void CheckAgainstLineRules(const std::string& bytes) {
         const std::string first = Argument(bytes, draw);
         const std::string second = Argument(bytes, draw);
         std::string got, expected;
-        switch (draw.Below(6)) {
+        switch (draw.Below(7)) {
             case 0:
                 Check(store.FindValueLine(section, first, got) ==
                       reference.FindValueLine(section, first, expected));
@@ -135,6 +135,23 @@ void CheckAgainstLineRules(const std::string& bytes) {
                       reference.FindValueEntries(section, first).size());
                 break;
             case 4: {
+                // Many edits in one pass, as single edits from the last line up.
+                const auto entries = store.FindValueEntries(section, first);
+                std::vector<bool> removes;
+                for (std::size_t index = 0; index < entries.size(); ++index) {
+                    removes.push_back(draw.Below(2) == 0);
+                }
+                store.EmptyOrRemoveEntries(entries, removes);
+                for (std::size_t index = entries.size(); index-- > 0;) {
+                    if (removes[index]) {
+                        reference.RemoveLineAt(entries[index].line);
+                    } else {
+                        reference.EmptyValueAt(entries[index].line);
+                    }
+                }
+                break;
+            }
+            case 5: {
                 const std::size_t line = draw.Below(reference.LineCount() + 1);
                 store.EmptyValueAt(line);
                 reference.EmptyValueAt(line);

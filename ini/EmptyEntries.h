@@ -1,0 +1,16 @@
+#pragma once
+// The first key line with an empty value of each of a few wanted keys (ASCII letter case
+// ignored), found in one pass over the lines that hold an '=' before a blank. It takes memory
+// for the wanted keys only, however many empty entries a list holds.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ini/IniLines.h"
+
+// For each of `keys`, in the same order, its first key line in the scope of `section` that
+// has an empty value, or none.
+std::vector<std::optional<IniLine>> FindFirstEmptyEntries(const IniLines& lines,
+                                                          const char* section,
+                                                          const std::vector<std::string>& keys);
