@@ -78,7 +78,7 @@ std::string StepJson(const InstallStep& step) {
     return std::string("{\"step\":\"") + StepCode(step.kind) +
            "\",\"file\":" + JsonString(platform::PathToUtf8(step.file)) +
            ",\"key\":" + OrNull(platform::TextToUtf8(step.key)) +
-           ",\"slot\":" + (HasSlot(step.kind) ? std::to_string(step.slot) : "null") +
+           ",\"slot\":" + (HasSlot(step.kind) && step.slot >= 0 ? std::to_string(step.slot) : "null") +
            ",\"done\":" + (step.done ? "true" : "false") + "}";
 }
 

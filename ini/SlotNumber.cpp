@@ -25,6 +25,14 @@ std::int64_t LeadingNumber(std::string_view text) {
     return negative ? -magnitude : magnitude;
 }
 
+std::optional<std::int64_t> KeyNumber(std::string_view key) {
+    const std::string_view digits = cp932::Trim(key);
+    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string_view::npos) {
+        return std::nullopt;
+    }
+    return LeadingNumber(digits);
+}
+
 std::int64_t NextNumber(std::int64_t number) {
     return number == std::numeric_limits<std::int64_t>::max() ? number : number + 1;
 }

@@ -2,6 +2,7 @@
 // Slot numbers and the keys that stand for them ("01", "000007").
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -9,6 +10,10 @@
 // The leading decimal number of a text, as atoi reads it (blanks, a sign, digits; 0 when
 // there is none), but saturated instead of overflowing on any text a file can hold.
 std::int64_t LeadingNumber(std::string_view text);
+
+// The number of a key made of decimal digits alone (blanks around it aside), held at the
+// largest value instead of overflowing; none for a key with anything else in it, or empty.
+std::optional<std::int64_t> KeyNumber(std::string_view key);
 
 // `number` plus one, held at the largest value instead of overflowing.
 std::int64_t NextNumber(std::int64_t number);

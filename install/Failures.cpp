@@ -61,6 +61,9 @@ constexpr FailureRow kFailures[] = {
     {FailureCause::KitFileTooLarge, "kit-file-too-large", false, nullptr, kKitFileLimit,
      "配布ファイル「%s」が大きすぎるため(%L を超えています)、読み込みませんでした。"
      "配布フォルダの内容を確認してください。"},
+    {FailureCause::KitUnsafe, "kit-unsafe", false, nullptr, 0,
+     "配布フォルダのファイル「%s」がドライバ自身のファイルと同じ名前のため、何も変更しませんでした。"
+     "配布フォルダには、配布するプロファイルだけを置いてください。"},
     {FailureCause::ProfileRenameFailed, "profile-rename-failed", false, nullptr, 0,
      "設定ファイル「%s」を置き換えられませんでした。読み取り専用でないか、"
      "他のプログラムが使用していないか確認してから、もう一度実行してください。"},

@@ -23,6 +23,7 @@ enum class FailureCause {
     KitFileMissing,
     KitFileUnreadable,
     KitFileTooLarge,
+    KitUnsafe,
     ProfileRenameFailed,
     ProfileFileLocked,
     ProfileRemoveFailed,

@@ -1,7 +1,14 @@
 #include "install/FlagFile.h"
 
+#include "ini/SlotNumber.h"
+
 bool HasFlagByte(std::int64_t slot) {
     return slot >= 0 && slot <= kLastFlaggedSlot;
+}
+
+std::optional<std::int64_t> FlaggedSlotOf(const std::string& key) {
+    const std::optional<std::int64_t> number = KeyNumber(key);
+    return number && HasFlagByte(*number) ? number : std::nullopt;
 }
 
 int FlagByteOf(const std::string& bytes, std::int64_t slot) {

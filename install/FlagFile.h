@@ -4,6 +4,7 @@
 // driver's and are kept as they are.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,10 @@ constexpr std::int64_t kLastFlaggedSlot = 999;
 constexpr unsigned char kFlagRaised = 0xFF;
 
 bool HasFlagByte(std::int64_t slot);
+
+// The slot a key stands for: a key of decimal digits alone whose number has a flag byte. None
+// for any other key, whose flag is never raised, required or lowered.
+std::optional<std::int64_t> FlaggedSlotOf(const std::string& key);
 
 // The offset of a slot's flag byte in the file.
 constexpr std::size_t FlagOffset(std::int64_t slot) {

@@ -123,7 +123,8 @@ std::string KitNotComparedWarning(const std::string& kitFile) {
            "」を読み込めないため、設定フォルダのファイルと比べられませんでした。";
 }
 
-int PlanFolderMirror(InstallPlan& plan, const std::string& placedElsewhere) {
+int PlanFolderMirror(InstallPlan& plan, const std::string& placedElsewhere,
+                     DriverFileTest isDriverFile) {
     const std::string& sourceFolder = plan.KitSource();
     if (!plan.IsCheck()) {
         NoticeWritableKit(plan);
@@ -134,6 +135,13 @@ int PlanFolderMirror(InstallPlan& plan, const std::string& placedElsewhere) {
         plan.Notice("配布フォルダ「" + platform::PathToUtf8(sourceFolder) +
                     "」がないか読めないため、コピーしたファイルはありません。");
         return 0;
+    }
+    for (const platform::FolderEntry& entry : entries) {
+        if (IsMirrored(entry, placedElsewhere) && isDriverFile != nullptr &&
+            isDriverFile(entry.name)) {
+            return plan.Stop(FailureCause::KitUnsafe,
+                             platform::JoinPath(sourceFolder, entry.name));
+        }
     }
     for (const platform::FolderEntry& entry : entries) {
         if (!IsMirrored(entry, placedElsewhere)) {
@@ -170,7 +178,7 @@ int CopyFolderFiles(const std::string& sourceFolder, const std::string& targetFo
         }
         return 1;
     }
-    PlanFolderMirror(plan, std::string());
+    PlanFolderMirror(plan, std::string(), nullptr);
     return plan.Apply() == 0 ? 1 : 0;
 }
 

@@ -25,8 +25,13 @@ bool HoldsKitBytes(const platform::Folder& folder, const std::string& name,
 // A warning that the check could not compare the folder with a kit file.
 std::string KitNotComparedWarning(const std::string& kitFile);
 
+// Whether a name of the kit is one of the driver's own files, which no copy may replace.
+using DriverFileTest = bool (*)(const std::string& name);
+
 // Decides the copy of the plan's kit into its settings folder: each file copied, kept by the
 // rule above or left as it is, but for `placedElsewhere`, which a later step puts in place.
-// A copy that cannot be made ends the copying there, and the run then goes on but fails in
-// the end; a kit file too large to read stops the plan. -1 when the plan stops.
-int PlanFolderMirror(InstallPlan& plan, const std::string& placedElsewhere);
+// A kit that holds one of the driver's own files stops the plan before any copy. A copy that
+// cannot be made ends the copying there, and the run then goes on but fails in the end; a kit
+// file too large to read stops the plan. -1 when the plan stops.
+int PlanFolderMirror(InstallPlan& plan, const std::string& placedElsewhere,
+                     DriverFileTest isDriverFile);

@@ -146,9 +146,23 @@ int InstallPlan::Carry(const Action& action, bool& copying) {
                          step.file);
 }
 
+bool InstallPlan::IsKitCopy(const Action& action) const {
+    return action.step != kNoStep && CopiesKit(m_report.steps[action.step].kind);
+}
+
 int InstallPlan::Apply() {
+    // A run whose plan stops takes no step it could not give back: an installation makes the
+    // copies of the profile set that come before the stop, and nothing else; a removal
+    // nothing at all.
+    const bool stops = Stops();
+    if (stops && Purpose() != PlanPurpose::Install) {
+        return Conclude();
+    }
     bool copying = true;
     for (const Action& action : m_actions) {
+        if (stops && !IsKitCopy(action)) {
+            continue;
+        }
         if (Carry(action, copying) != 0) {
             return -1;
         }

@@ -74,8 +74,9 @@ public:
     // the report.
     int Conclude();
 
-    // Carries out the steps in order, up to where the plan stops, and concludes. A step
-    // first checks that what the plan saw still holds.
+    // Carries out the steps in order and concludes; a plan that stops takes only the copies
+    // of the profile set, of an installation, before the stop. A step first checks that what
+    // the plan saw still holds.
     int Apply();
 
     // What the plan holds open and works on while it lives.
@@ -92,6 +93,7 @@ private:
     };
     // 0, or -1 with the run stopped.
     int Carry(const Action& action, bool& copying);
+    bool IsKitCopy(const Action& action) const;
     void Push(StepKind kind, const std::string& file, const std::string& key, std::int64_t slot,
               Action action);
     void MarkListEditsDone();

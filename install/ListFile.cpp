@@ -48,7 +48,7 @@ void PlanEntryEdits(InstallPlan& plan, const std::string& listFile, const ListEn
     const std::string listPath = plan.settings.folder.PathOf(listFile);
     for (const CINIRead::ValueEntry& entry : entries) {
         plan.EditList(removes(entry) ? StepKind::RemoveEntry : StepKind::EmptyEntry, listPath,
-                      entry.key, LeadingNumber(entry.key));
+                      entry.key, KeyNumber(entry.key).value_or(-1));
     }
     std::vector<bool> removed;
     removed.reserve(entries.size());

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -18,8 +19,7 @@ namespace {
 const char* const kSection = kPsipSection;
 const char* const kListFile = kPsipListFile;
 constexpr int kLastFreeSlotTried = 99;
-// The slots the installer fills; an entry beyond them it has added.
-constexpr std::int64_t kFirstFilledSlot = 1;
+// The last slot the installer fills; an entry beyond it the installer has added.
 constexpr std::int64_t kLastFilledSlot = kLastFreeSlotTried;
 
 using KitProfile = std::shared_ptr<const platform::KitFile>;
@@ -27,7 +27,8 @@ using KitProfile = std::shared_ptr<const platform::KitFile>;
 struct Slot {
     std::string key;
     SlotAction action = SlotAction::None;
-    std::int64_t number = 0;
+    // The slot whose flag the entry has; none for a key that stands for no slot.
+    std::optional<std::int64_t> flagged;
 };
 
 // The entry that carries the name, else the first free one of 1 to 99 by number, else a
@@ -36,18 +37,25 @@ Slot TakeSlot(CINIRead& list, const std::string& name) {
     std::string line;
     if (list.FindValueLine(kSection, name, line) != 0) {
         std::string key = line.substr(0, cp932::FindChar(line, '='));
-        const std::int64_t number = LeadingNumber(key);
-        return Slot{std::move(key), SlotAction::Reused, number};
+        return Slot{key, SlotAction::Reused, FlaggedSlotOf(key)};
     }
     std::string key;
     if (list.FillFreeKey(kSection, SlotKeys(1, kLastFreeSlotTried, 6), name, key) > 0) {
-        return Slot{key, SlotAction::Filled, LeadingNumber(key)};
+        return Slot{key, SlotAction::Filled, FlaggedSlotOf(key)};
     }
     if (list.AppendKey(kSection, name, key) == 0) {
         return Slot{};
     }
-    const std::int64_t number = LeadingNumber(key);
-    return Slot{std::move(key), SlotAction::Appended, number};
+    return Slot{key, SlotAction::Appended, FlaggedSlotOf(key)};
+}
+
+// A kit file named like one of the driver's own files would be copied over it: the list, the
+// flag file, or a slot's profile.
+bool IsPsipDriverFile(const std::string& name) {
+    const bool profile = name.size() >= 10 && cp932::EqualsNoCase(name.substr(0, 6), "FTS_EX") &&
+                         cp932::EqualsNoCase(name.substr(name.size() - 4), ".xml");
+    return (profile && !cp932::EqualsNoCase(name, kShippedProfile)) ||
+           cp932::EqualsNoCase(name, kListFile) || cp932::EqualsNoCase(name, kFlagFileName);
 }
 
 // The entry of the profile: found, filled or added. -1 when the plan stops.
@@ -60,7 +68,7 @@ int PlanEntry(InstallPlan& plan, const std::string& name, Slot& slot) {
                                                         : FailureCause::ListSectionMissing,
                          listPath);
     }
-    if (slot.action != SlotAction::Reused && !HasFlagByte(slot.number)) {
+    if (slot.action != SlotAction::Reused && !slot.flagged) {
         return plan.Stop(FailureCause::SlotOutOfRange, listPath);
     }
     if (!IsSafeProfileKey(slot.key)) {
@@ -74,7 +82,7 @@ int PlanEntry(InstallPlan& plan, const std::string& name, Slot& slot) {
     } else {
         plan.EditList(
             slot.action == SlotAction::Filled ? StepKind::FillEntry : StepKind::AppendEntry,
-            listPath, slot.key, slot.number);
+            listPath, slot.key, *slot.flagged);
     }
     return 0;
 }
@@ -186,18 +194,26 @@ void AddFlagWrite(InstallPlan& plan, StepKind kind, std::int64_t slot, const std
 }
 
 // The slot's flag raised: always for a slot taken now, and for a reused entry whose flag
-// file is there but has the flag low. -1 when the plan stops.
+// file is there but has the flag low. A key that stands for no slot has no flag. -1 when the
+// plan stops.
 int PlanFlag(InstallPlan& plan, const Slot& slot) {
     const std::string path = plan.settings.folder.PathOf(kFlagFileName);
     std::string bytes;
     platform::FileIdentity identity;
     if (slot.action == SlotAction::Reused) {
-        // A listed profile leaves a missing or unreadable flag file alone, as it always did.
-        if (!HasFlagByte(slot.number) ||
-            ReadFlagFile(plan, false, bytes, identity) != platform::FileStatus::Ok) {
+        if (!slot.flagged) {
             return 0;
         }
-        plan.Report().flag = FlagByteOf(bytes, slot.number);
+        // A listed profile needs no flag file, as it never did; one that is there but cannot
+        // be read is no reason to skip the flag.
+        const platform::FileStatus read = ReadFlagFile(plan, false, bytes, identity);
+        if (read == platform::FileStatus::Missing) {
+            return 0;
+        }
+        if (read != platform::FileStatus::Ok) {
+            return plan.Stop(FlagFailure(read), path);
+        }
+        plan.Report().flag = FlagByteOf(bytes, *slot.flagged);
         if (plan.Report().flag == kFlagRaised) {
             return 0;
         }
@@ -206,10 +222,10 @@ int PlanFlag(InstallPlan& plan, const Slot& slot) {
     if (read != platform::FileStatus::Ok) {
         return plan.Stop(FlagFailure(read), path);
     }
-    plan.Report().flag = FlagByteOf(bytes, slot.number);
-    const std::string raised = WithFlagsRaised(bytes, {slot.number});
+    plan.Report().flag = FlagByteOf(bytes, *slot.flagged);
+    const std::string raised = WithFlagsRaised(bytes, {*slot.flagged});
     if (raised != bytes) {
-        AddFlagWrite(plan, StepKind::RaiseFlag, slot.number, raised, identity);
+        AddFlagWrite(plan, StepKind::RaiseFlag, *slot.flagged, raised, identity);
     }
     return 0;
 }
@@ -275,9 +291,11 @@ int CheckKeys(InstallPlan& plan, const ListEntries& entries) {
 void PlanRemovals(InstallPlan& plan, const ListEntries& entries) {
     KitProfile kit;
     PlanKitProfile(plan, kit);
+    // Only an entry the installer added lies beyond the slots it fills; any other entry
+    // (a key that stands for no slot too) keeps its line, with an empty value.
     PlanEntryEdits(plan, kListFile, entries, [](const CINIRead::ValueEntry& entry) {
-        const std::int64_t number = LeadingNumber(entry.key);
-        return number < kFirstFilledSlot || number > kLastFilledSlot;
+        const std::optional<std::int64_t> slot = FlaggedSlotOf(entry.key);
+        return slot && *slot > kLastFilledSlot;
     });
     std::set<std::string> profiles;
     std::vector<std::int64_t> slots;
@@ -285,7 +303,9 @@ void PlanRemovals(InstallPlan& plan, const ListEntries& entries) {
         if (profiles.insert(cp932::FoldCase(entry.key)).second) {
             PlanProfileRemoval(plan, entry.key, kit);
         }
-        slots.push_back(LeadingNumber(entry.key));
+        if (const std::optional<std::int64_t> slot = FlaggedSlotOf(entry.key)) {
+            slots.push_back(*slot);
+        }
     }
     if (PlanFlagsLowered(plan, slots) == 0) {
         PlanListSave(plan, kListFile);
@@ -297,7 +317,7 @@ void PlanRemovals(InstallPlan& plan, const ListEntries& entries) {
 void PlanPsipInstall(InstallPlan& plan) {
     KitProfile kit;
     Slot slot;
-    if (PlanFolderMirror(plan, kShippedProfile) != 0 || PlanListLoad(plan, kListFile) != 0 ||
+    if (PlanFolderMirror(plan, kShippedProfile, IsPsipDriverFile) != 0 || PlanListLoad(plan, kListFile) != 0 ||
         PlanEntry(plan, kPsipProfileName, slot) != 0 || PlanKitProfile(plan, kit) != 0 ||
         PlanProfilePlacement(plan, slot.key, kit) != 0 || PlanShippedNameRemoval(plan) != 0 ||
         PlanFlag(plan, slot) != 0) {

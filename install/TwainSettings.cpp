@@ -78,14 +78,19 @@ int PlanRegistration(InstallPlan& plan, const std::string& name) {
         plan.Note(StepKind::ReuseEntry, listPath, report.key);
         return 0;
     }
-    plan.EditList(StepKind::FillEntry, listPath, report.key, LeadingNumber(report.key));
+    plan.EditList(StepKind::FillEntry, listPath, report.key, KeyNumber(report.key).value_or(-1));
     return PlanListSave(plan, kListFile);
+}
+
+// A kit file named like the list would be copied over it.
+bool IsTwainDriverFile(const std::string& name) {
+    return cp932::EqualsNoCase(name, kListFile);
 }
 
 }  // namespace
 
 void PlanTwainInstall(InstallPlan& plan) {
-    if (PlanFolderMirror(plan, std::string()) != 0) {
+    if (PlanFolderMirror(plan, std::string(), IsTwainDriverFile) != 0) {
         return;
     }
     NoticeMissingKitTemplate(plan);

@@ -194,11 +194,21 @@ TEST_F(ConsoleProgramTest, UninstallTakesTheProfileBackOffAndThenFindsNothing) {
 }
 
 TEST_F(ConsoleProgramTest, AFailedRunShowsOnlyWhatItDid) {
-    SetReadOnly(InPsip("Id.bin"), true);
+    // The list's save fails when it is carried out: the steps before it were taken.
+    platform::FailCall(platform::Call::ReplaceWithTemporaryFile, 2);
     EXPECT_EQ(Run({"install", "psip"}), 1);
     EXPECT_TRUE(Says("プロファイルを配置: "));
+    EXPECT_TRUE(Says("フラグを立てる: "));
     EXPECT_FALSE(Says("空きエントリに登録"));  // the list file was never saved
     EXPECT_FALSE(Says("一覧ファイルを保存"));
+    EXPECT_TRUE(Says("[save-failed]"));
+    // A stop the plan foresees takes no step at all.
+    WriteBytes(InPsip("Id.bin"), std::string(1008, '\0'));
+    RemoveTree(InPsip("FTS_EX000002.xml"));
+    SetReadOnly(InPsip("Id.bin"), true);
+    EXPECT_EQ(Run({"install", "psip"}), 1);
+    EXPECT_FALSE(Says("プロファイルを配置: "));
+    EXPECT_FALSE(Exists(InPsip("FTS_EX000002.xml")));
     EXPECT_TRUE(Says("[flag-file-read-only]"));
     SetReadOnly(InPsip("Id.bin"), false);
 }
