@@ -56,10 +56,11 @@ int ExitCodeOf(const std::vector<DriverOutcome>& drivers) {
     int exitCode = kExitInstalled;
     for (const DriverOutcome& driver : drivers) {
         const InstallReport& report = driver.report;
-        // A check fails where something is missing; a run where it did not complete.
+        // A check fails where something is missing; a run where it did not complete. A file
+        // another program holds asks for a retry in both.
         const bool check = report.purpose == PlanPurpose::Check;
         const bool failed = check ? !report.Installed() : report.Result() != 0;
-        const bool busy = !check && IsBusy(report.cause);
+        const bool busy = IsBusy(report.cause);
         if (failed && !busy) {
             return kExitFailed;
         }

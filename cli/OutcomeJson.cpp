@@ -77,8 +77,8 @@ std::string Array(const std::vector<Item>& items, Write write) {
 std::string StepJson(const InstallStep& step) {
     return std::string("{\"step\":\"") + StepCode(step.kind) +
            "\",\"file\":" + JsonString(platform::PathToUtf8(step.file)) +
-           ",\"key\":" + OrNull(platform::TextToUtf8(step.key)) +
-           ",\"slot\":" + (HasSlot(step.kind) && step.slot >= 0 ? std::to_string(step.slot) : "null") +
+           ",\"key\":" + OrNull(platform::TextToUtf8(step.key)) + ",\"slot\":" +
+           (HasSlot(step.kind) && step.slot >= 0 ? std::to_string(step.slot) : "null") +
            ",\"done\":" + (step.done ? "true" : "false") + "}";
 }
 

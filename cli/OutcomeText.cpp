@@ -26,6 +26,11 @@ void AddCheckLines(const DriverOutcome& driver, std::vector<std::string>& lines)
         lines.push_back(label + "インストール済みです。");
         return;
     }
+    if (IsBusy(report.cause)) {
+        lines.push_back(label +
+                        "ほかのプログラムがファイルを使用しているため、確かめられませんでした。");
+        return;
+    }
     std::string missing;
     for (const std::string& piece : report.MissingPieces()) {
         missing += (missing.empty() ? "" : ", ") + piece;

@@ -29,7 +29,7 @@ constexpr FailureRow kFailures[] = {
      "一覧ファイル「%s」がありません。ドライバが正しくインストールされているか確認してください。"},
     {FailureCause::ListFileReadOnly, "list-file-read-only", false, "list-file", 0,
      "一覧ファイル「%s」が読み取り専用です。読み取り専用を解除してから、もう一度実行してください。"},
-    {FailureCause::ListFileLocked, "list-file-locked", kBusy, "list-file", 0,
+    {FailureCause::ListFileLocked, "list-file-locked", kBusy, nullptr, 0,
      "一覧ファイル「%s」を他のプログラムが使用しています。"
      "スキャナを使うアプリケーションを閉じてから、もう一度実行してください。"},
     {FailureCause::ListFileUnsafe, "list-file-unsafe", false, "list-file", 0,
@@ -77,7 +77,7 @@ constexpr FailureRow kFailures[] = {
      "配布ファイルを「%s」にコピーできませんでした(読み取り専用、通常のファイルでない、"
      "または書き込めません)。以降の配布ファイルはコピーしていません。"
      "ファイルを確認してから、もう一度実行してください。"},
-    {FailureCause::CopyTargetLocked, "copy-target-locked", kBusy, "profile-set", 0,
+    {FailureCause::CopyTargetLocked, "copy-target-locked", kBusy, nullptr, 0,
      "「%s」を他のプログラムが使用しているため、配布ファイルをコピーできませんでした。"
      "スキャナを使うアプリケーションを閉じてから、もう一度実行してください。"},
     {FailureCause::FlagFileMissing, "flag-file-missing", false, nullptr, 0,
@@ -154,7 +154,7 @@ constexpr RoleCauses kRoleCauses[] = {
      FailureCause::ProfileRenameFailed, FailureCause::ProfileRenameFailed,
      FailureCause::ProfileRenameFailed},
     {FileRole::ProfileRemoval, FailureCause::ProfileRemoveFailed, FailureCause::ProfileRemoveFailed,
-     FailureCause::ProfileRemoveFailed, FailureCause::ProfileRemoveFailed,
+     FailureCause::ProfileFileLocked, FailureCause::ProfileRemoveFailed,
      FailureCause::ProfileRemoveFailed, FailureCause::ProfileRemoveFailed,
      FailureCause::ProfileRemoveFailed},
     {FileRole::KitFile, FailureCause::KitFileMissing, FailureCause::KitFileUnreadable,

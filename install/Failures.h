@@ -48,7 +48,8 @@ constexpr int kFailureCauseCount = static_cast<int>(FailureCause::Unexpected) + 
 // "list-file-locked" and so on; the same on every run and every system.
 const char* FailureCode(FailureCause cause);
 bool IsBusy(FailureCause cause);
-// "list-file", "entry", ...; null when the cause names no piece of an installation.
+// "list-file", "entry", ...; null when the cause names no piece of an installation, as a busy
+// file does: it is not missing.
 const char* FailurePiece(FailureCause cause);
 
 // Where a sentence names the file: its full path goes between the brackets.

@@ -21,11 +21,14 @@ bool KeepsNewerTarget(const platform::Folder& folder, const std::string& name,
            !platform::HasVersionResource(folder, name);
 }
 
-// Whether the target already is the source: the same bytes, written in the same second.
-bool SameAsSource(const platform::Folder& folder, const std::string& name,
-                  const platform::FileInfo& target, const platform::KitFile& source) {
-    return target.lastWriteSeconds == source.lastWriteSeconds &&
-           HoldsKitBytes(folder, name, source.bytes);
+// Whether the target already is the source, the same bytes written in the same second: Ok
+// when it is, Changed when it is not, else why it could not be read.
+platform::FileStatus SameAsSource(const platform::Folder& folder, const std::string& name,
+                                  const platform::FileInfo& target,
+                                  const platform::KitFile& source) {
+    return target.lastWriteSeconds == source.lastWriteSeconds
+               ? CompareWithKit(folder, name, source.bytes)
+               : platform::FileStatus::Changed;
 }
 
 // Why a copy onto the target could not be made, or Ok.
@@ -60,17 +63,18 @@ Copying PlanFileCopy(const std::string& name, const std::string& sourceFile, Ins
         return Copying::Ends;
     }
     platform::FileInfo target;
-    const platform::FileStatus found = platform::InspectFile(folder, name, target);
-    if (found == platform::FileStatus::Ok) {
-        if (target.kind == platform::FileKind::Regular &&
-            KeepsNewerTarget(folder, name, target, *source)) {
+    platform::FileStatus found = platform::InspectFile(folder, name, target);
+    if (found == platform::FileStatus::Ok && target.kind == platform::FileKind::Regular) {
+        if (KeepsNewerTarget(folder, name, target, *source)) {
             plan.Note(StepKind::KeepFile, targetFile);
             return Copying::GoesOn;
         }
-        if (target.kind == platform::FileKind::Regular &&
-            SameAsSource(folder, name, target, *source)) {
+        const platform::FileStatus same = SameAsSource(folder, name, target, *source);
+        if (same == platform::FileStatus::Ok) {
             return Copying::GoesOn;
         }
+        // A target another program holds is busy, not different.
+        found = same == platform::FileStatus::Locked ? same : found;
     }
     const platform::FileStatus refusal =
         found == platform::FileStatus::Ok        ? RefusalOf(plan, name, target)
@@ -109,13 +113,18 @@ void NoticeWritableKit(InstallPlan& plan) {
 
 }  // namespace
 
-bool HoldsKitBytes(const platform::Folder& folder, const std::string& name,
-                   const std::string& bytes) {
+platform::FileStatus CompareWithKit(const platform::Folder& folder, const std::string& name,
+                                    const std::string& bytes) {
     std::string found;
     platform::FileIdentity identity;
-    return platform::ReadFileShared(folder, name, kKitFileLimit, found, identity) ==
-               platform::FileStatus::Ok &&
-           found == bytes;
+    const platform::FileStatus read =
+        platform::ReadFileShared(folder, name, kKitFileLimit, found, identity);
+    if (read == platform::FileStatus::TooLarge) {
+        return platform::FileStatus::Changed;  // longer than any kit file
+    }
+    return read != platform::FileStatus::Ok ? read
+           : found == bytes                 ? platform::FileStatus::Ok
+                                            : platform::FileStatus::Changed;
 }
 
 std::string KitNotComparedWarning(const std::string& kitFile) {
@@ -139,8 +148,7 @@ int PlanFolderMirror(InstallPlan& plan, const std::string& placedElsewhere,
     for (const platform::FolderEntry& entry : entries) {
         if (IsMirrored(entry, placedElsewhere) && isDriverFile != nullptr &&
             isDriverFile(entry.name)) {
-            return plan.Stop(FailureCause::KitUnsafe,
-                             platform::JoinPath(sourceFolder, entry.name));
+            return plan.Stop(FailureCause::KitUnsafe, platform::JoinPath(sourceFolder, entry.name));
         }
     }
     for (const platform::FolderEntry& entry : entries) {

@@ -18,9 +18,11 @@ int CopyFolderFiles(const std::string& sourceFolder, const std::string& targetFo
 // regular single-link file.
 int CopyFileIfNeeded(const std::string& targetFile, const std::string& sourceFile);
 
-// Whether the file at a name of the folder holds exactly the kit file's bytes.
-bool HoldsKitBytes(const platform::Folder& folder, const std::string& name,
-                   const std::string& bytes);
+// Compares the file at a name of the folder with a kit file's bytes: Ok when it holds exactly
+// them, Changed when it was read and holds others, else why it could not be read (Locked:
+// another program holds it, which is no difference).
+platform::FileStatus CompareWithKit(const platform::Folder& folder, const std::string& name,
+                                    const std::string& bytes);
 
 // A warning that the check could not compare the folder with a kit file.
 std::string KitNotComparedWarning(const std::string& kitFile);

@@ -111,9 +111,17 @@ int PlanProfilePlacement(InstallPlan& plan, const std::string& key, const KitPro
         (found != platform::FileStatus::Ok || info.kind != platform::FileKind::Regular)) {
         return plan.Stop(FailureCause::ProfileRenameFailed, targetPath);
     }
-    if (found == platform::FileStatus::Ok &&
-        (kit == nullptr || HoldsKitBytes(folder, target, kit->bytes))) {
-        return 0;  // the kit's already, or (checked without a kit) present
+    if (found == platform::FileStatus::Ok && kit == nullptr) {
+        return 0;  // checked without a kit: present
+    }
+    if (found == platform::FileStatus::Ok) {
+        const platform::FileStatus same = CompareWithKit(folder, target, kit->bytes);
+        if (same == platform::FileStatus::Ok) {
+            return 0;  // the kit's already
+        }
+        if (same != platform::FileStatus::Changed) {
+            return plan.Stop(ProfileFailure(same), targetPath);
+        }
     }
     if (found == platform::FileStatus::Ok && info.readOnly) {
         return plan.Stop(FailureCause::ProfileRenameFailed, targetPath);
@@ -232,28 +240,51 @@ int PlanFlag(InstallPlan& plan, const Slot& slot) {
 
 // --- Uninstall ----------------------------------------------------------------------------
 
-// The slot's profile removed when it is the kit's; any other file there is kept and named.
-void PlanProfileRemoval(InstallPlan& plan, const std::string& key, const KitProfile& kit) {
+FailureCause RemovalFailure(platform::FileStatus status) {
+    return CauseOf(FileRole::ProfileRemoval, status);
+}
+
+// A slot's profile kept, and why.
+void KeepProfile(InstallPlan& plan, const std::string& path, const std::string& key,
+                 const char* why) {
+    plan.Note(StepKind::KeepProfile, path, key);
+    plan.Notice("設定ファイル「" + platform::PathToUtf8(path) + "」は" + why +
+                "ため、削除せずに残しました。");
+}
+
+// The slot's profile removed when it was read and is the kit's; any other file there is kept
+// and named. One that cannot be read is never judged: the plan stops. -1 when it does.
+int PlanProfileRemoval(InstallPlan& plan, const std::string& key, const KitProfile& kit) {
     const platform::Folder& folder = plan.settings.folder;
     const std::string name = SlotProfileFile(key);
     const std::string path = folder.PathOf(name);
     platform::FileInfo info;
     const platform::FileStatus found = platform::InspectFile(folder, name, info);
-    if (found == platform::FileStatus::Missing) {
-        return;
+    if (found != platform::FileStatus::Ok) {
+        return found == platform::FileStatus::Missing ? 0 : plan.Stop(RemovalFailure(found), path);
     }
-    if (found == platform::FileStatus::Ok && info.kind == platform::FileKind::Regular &&
-        kit != nullptr && HoldsKitBytes(folder, name, kit->bytes)) {
-        const platform::FileIdentity expected = info.identity;
-        plan.Add(
-            StepKind::RemoveProfile, path, key, 0,
-            [&folder, name, expected] { return platform::RemoveFile(folder, name, &expected); },
-            [](platform::FileStatus status) { return CauseOf(FileRole::ProfileRemoval, status); });
-        return;
+    if (info.kind != platform::FileKind::Regular) {
+        KeepProfile(plan, path, key, "通常のファイルではない");
+        return 0;
     }
-    plan.Note(StepKind::KeepProfile, path, key);
-    plan.Notice("設定ファイル「" + platform::PathToUtf8(path) +
-                "」は配布ファイルと同じでないため、削除せずに残しました。");
+    if (kit == nullptr) {
+        KeepProfile(plan, path, key, "配布ファイルと比べられない");
+        return 0;
+    }
+    const platform::FileStatus same = CompareWithKit(folder, name, kit->bytes);
+    if (same == platform::FileStatus::Changed) {
+        KeepProfile(plan, path, key, "配布ファイルと同じでない");
+        return 0;
+    }
+    if (same != platform::FileStatus::Ok) {
+        return plan.Stop(RemovalFailure(same), path);
+    }
+    const platform::FileIdentity expected = info.identity;
+    plan.Add(
+        StepKind::RemoveProfile, path, key, 0,
+        [&folder, name, expected] { return platform::RemoveFile(folder, name, &expected); },
+        RemovalFailure);
+    return 0;
 }
 
 // The flags of the slots lowered in one write. -1 when the plan stops.
@@ -300,8 +331,9 @@ void PlanRemovals(InstallPlan& plan, const ListEntries& entries) {
     std::set<std::string> profiles;
     std::vector<std::int64_t> slots;
     for (const CINIRead::ValueEntry& entry : entries) {
-        if (profiles.insert(cp932::FoldCase(entry.key)).second) {
-            PlanProfileRemoval(plan, entry.key, kit);
+        if (profiles.insert(cp932::FoldCase(entry.key)).second &&
+            PlanProfileRemoval(plan, entry.key, kit) != 0) {
+            return;
         }
         if (const std::optional<std::int64_t> slot = FlaggedSlotOf(entry.key)) {
             slots.push_back(*slot);
@@ -317,10 +349,10 @@ void PlanRemovals(InstallPlan& plan, const ListEntries& entries) {
 void PlanPsipInstall(InstallPlan& plan) {
     KitProfile kit;
     Slot slot;
-    if (PlanFolderMirror(plan, kShippedProfile, IsPsipDriverFile) != 0 || PlanListLoad(plan, kListFile) != 0 ||
-        PlanEntry(plan, kPsipProfileName, slot) != 0 || PlanKitProfile(plan, kit) != 0 ||
-        PlanProfilePlacement(plan, slot.key, kit) != 0 || PlanShippedNameRemoval(plan) != 0 ||
-        PlanFlag(plan, slot) != 0) {
+    if (PlanFolderMirror(plan, kShippedProfile, IsPsipDriverFile) != 0 ||
+        PlanListLoad(plan, kListFile) != 0 || PlanEntry(plan, kPsipProfileName, slot) != 0 ||
+        PlanKitProfile(plan, kit) != 0 || PlanProfilePlacement(plan, slot.key, kit) != 0 ||
+        PlanShippedNameRemoval(plan) != 0 || PlanFlag(plan, slot) != 0) {
         return;
     }
     if (slot.action != SlotAction::Reused) {
