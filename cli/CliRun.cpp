@@ -5,9 +5,11 @@
 
 namespace {
 
+// A folder another program holds is there: its driver is not dropped, its run says busy.
 bool HasSettingsFolder(const Driver& driver) {
     SettingsFolder found;
-    return driver.findSettingsFolder(found) == FolderSearch::Found;
+    const FolderSearch search = driver.findSettingsFolder(found);
+    return search == FolderSearch::Found || search == FolderSearch::Busy;
 }
 
 std::vector<const Driver*> ChosenDrivers(const Driver* chosen) {
@@ -38,6 +40,8 @@ RunOutcome RunCommand(const CliOptions& options, const Warning& warn) {
     const std::vector<const Driver*> drivers = ChosenDrivers(options.driver);
     if (drivers.empty()) {
         run.exitCode = kExitNoDriver;
+        run.errorCode = "no-driver";
+        run.errorMessage = "ドライバの設定フォルダが見つかりません。何も変更していません。";
         return run;
     }
     InstallOptions installOptions(warn, warn);

@@ -13,7 +13,7 @@
 // The exit codes, for deployment systems.
 constexpr int kExitInstalled = 0;  // every chosen driver installed
 constexpr int kExitFailed = 1;     // an installation failed, or a driver is not installed
-constexpr int kExitUsage = 2;      // a bad command line, or a log that cannot be opened
+constexpr int kExitUsage = 2;      // a command line not understood
 constexpr int kExitNoDriver = 3;   // auto found no driver settings folder
 // A driver file is held by another program: try again later, as deployment systems do by
 // themselves with this code (another installation is in progress, to Windows Installer).
@@ -29,10 +29,11 @@ struct RunOutcome {
     CliCommand command = CliCommand::Install;
     bool dryRun = false;
     int exitCode = kExitInstalled;
-    // Why nothing was done at all: "usage", "log-file-unusable", "log-file-unsafe".
+    // Why nothing was done at all: "usage", "no-driver".
     std::string errorCode;
     std::string errorMessage;  // UTF-8
     std::vector<DriverOutcome> drivers;
+    std::vector<std::string> warnings;  // of the run as a whole (its log), UTF-8
 };
 
 // The exit code of a run over several drivers: a failure beats a driver file held by another

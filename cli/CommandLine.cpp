@@ -38,12 +38,12 @@ std::string DriverWords() {
 // The options after the command and the driver; each may stand once.
 bool ParseOptions(const std::vector<std::string>& arguments, std::size_t first, CliOptions& options,
                   std::string& error) {
-    // Only what changes the PC can be rehearsed and logged.
+    // Only what changes the PC can be rehearsed; every command can be logged.
     const bool changes = options.command != CliCommand::Check;
     bool sourceSeen = false, logSeen = false;
     for (std::size_t index = first; index < arguments.size(); ++index) {
         const std::string& option = arguments[index];
-        const bool takesValue = option == "--source" || (changes && option == "--log");
+        const bool takesValue = option == "--source" || option == "--log";
         if (takesValue && index + 1 == arguments.size()) {
             error = option + " に値がありません。";
             return false;
@@ -118,7 +118,7 @@ std::string UsageText() {
         " [--source KIT] [--dry-run] [--log FILE] [--json]\n"
         "  BrenwickCli check     " +
         choices +
-        " [--source KIT] [--json]\n"
+        " [--source KIT] [--log FILE] [--json]\n"
         "  BrenwickCli uninstall " +
         choices +
         " [--source KIT] [--dry-run] [--log FILE] [--json]\n"

@@ -2,7 +2,7 @@
 // The console program's command line:
 //
 //   BrenwickCli install (psip | twain | auto) [--source KIT] [--dry-run] [--log FILE] [--json]
-//   BrenwickCli check   (psip | twain | auto) [--source KIT] [--json]
+//   BrenwickCli check   (psip | twain | auto) [--source KIT] [--log FILE] [--json]
 //   BrenwickCli uninstall (psip | twain | auto) [--source KIT] [--dry-run] [--log FILE] [--json]
 //   BrenwickCli --help | --version
 

@@ -43,25 +43,24 @@ int RefuseRun(const ConsoleOutput& console, bool json, RunOutcome run, const cha
     return kExitUsage;
 }
 
-std::string LogFileMessage(platform::FileStatus status, const std::string& path) {
-    const std::string file = "「" + platform::PathToUtf8(path) + "」";
-    return status == platform::FileStatus::Unsafe
-               ? "ログファイル" + file +
-                     "が通常のファイルでないか、管理者以外の利用者のものであるため、使いません。"
-                     "管理者だけが書き込めるフォルダのログファイルを指定してください。"
-               : "ログファイル" + file + "を開けません。";
+// Why the log cannot be used: it costs its record, and nothing else.
+std::string LogOpenWarning(platform::FileStatus status, const std::string& path) {
+    const std::string file = "ログファイル「" + platform::PathToUtf8(path) + "」";
+    return file +
+           (status == platform::FileStatus::Unsafe
+                ? "が通常のファイルでないか、管理者以外の利用者のものであるため、使いません。"
+                  "管理者だけが書き込めるフォルダのログファイルを指定してください。"
+            : status == platform::FileStatus::Locked
+                ? "を他のプログラムが使用しているため、使えません。"
+                : "を開けないため、使えません。") +
+           "この実行の記録は残りません。";
 }
 
-void AppendToLog(platform::AppendFile& log, const std::string& record, const std::string& path,
-                 const ConsoleOutput& console) {
-    const platform::FileStatus status = log.Append(record);
-    if (status == platform::FileStatus::Locked) {
-        console.err("警告: ログファイル「" + platform::PathToUtf8(path) +
-                    "」を他のプログラムが使い続けているため、記録を書き込みませんでした。\n");
-    } else if (status != platform::FileStatus::Ok) {
-        console.err("警告: ログファイル「" + platform::PathToUtf8(path) +
-                    "」に書き込めませんでした。\n");
-    }
+std::string LogAppendWarning(platform::FileStatus status, const std::string& path) {
+    const std::string file = "ログファイル「" + platform::PathToUtf8(path) + "」";
+    return status == platform::FileStatus::Locked
+               ? file + "を他のプログラムが使い続けているため、記録を書き込みませんでした。"
+               : file + "に書き込めなかったため、記録は残りません。";
 }
 
 }  // namespace
@@ -84,29 +83,30 @@ int RunConsoleProgram(const std::vector<std::string>& arguments, const ConsoleOu
         return kExitInstalled;
     }
 
-    // The log is opened before anything is done: a run that cannot be logged does nothing.
+    // The log is best effort: one that cannot be used costs its record, never the run.
     const RunLogHeader header = LogHeader(arguments);
+    const Warning warn = [&](const std::string& warning) {
+        console.err(PrintableText("警告: " + warning) + "\n");
+    };
     platform::AppendFile log;
-    if (!options.logPath.empty()) {
-        const platform::FileStatus opened = log.Open(options.logPath);
-        if (opened != platform::FileStatus::Ok) {
-            RunOutcome refused;
-            refused.command = options.command;
-            refused.dryRun = options.dryRun;
-            return RefuseRun(
-                console, json, refused,
-                opened == platform::FileStatus::Unsafe ? "log-file-unsafe" : "log-file-unusable",
-                LogFileMessage(opened, options.logPath));
+    std::vector<std::string> logWarnings;
+    const platform::FileStatus opened =
+        options.logPath.empty() ? platform::FileStatus::Missing : log.Open(options.logPath);
+    if (!options.logPath.empty() && opened != platform::FileStatus::Ok) {
+        logWarnings.push_back(LogOpenWarning(opened, options.logPath));
+        warn(logWarnings.back());
+    }
+    RunOutcome run = RunCommand(options, warn);
+    // The record first: what the run did is kept whatever becomes of the output.
+    if (opened == platform::FileStatus::Ok) {
+        const platform::FileStatus appended =
+            log.Append(RunLogRecord(header, OutcomeLines(run, true), run.exitCode));
+        if (appended != platform::FileStatus::Ok) {
+            logWarnings.push_back(LogAppendWarning(appended, options.logPath));
+            warn(logWarnings.back());
         }
     }
-    const RunOutcome run = RunCommand(options, [&](const std::string& warning) {
-        console.err(PrintableText("警告: " + warning) + "\n");
-    });
-    // The record first: what the run did is kept whatever becomes of the output.
-    if (!options.logPath.empty()) {
-        AppendToLog(log, RunLogRecord(header, OutcomeLines(run, true), run.exitCode),
-                    options.logPath, console);
-    }
+    run.warnings = std::move(logWarnings);
     console.out(options.json ? OutcomeJson(run) : Joined(OutcomeLines(run, false)));
     return run.exitCode;
 }

@@ -139,5 +139,6 @@ std::string OutcomeJson(const RunOutcome& run) {
                                         ",\"message\":" + JsonString(run.errorMessage) + "}";
     return "{\"command\":" + command + ",\"dryRun\":" + (run.dryRun ? "true" : "false") +
            ",\"exitCode\":" + std::to_string(run.exitCode) + ",\"error\":" + error +
-           ",\"drivers\":" + Array(run.drivers, DriverJson) + "}\n";
+           ",\"drivers\":" + Array(run.drivers, DriverJson) +
+           ",\"warnings\":" + Array(run.warnings, JsonString) + "}\n";
 }

@@ -57,8 +57,8 @@ void AddRunLines(const RunOutcome& run, const DriverOutcome& driver,
 
 std::vector<std::string> Lines(const RunOutcome& run, bool warnings) {
     std::vector<std::string> lines;
-    if (run.exitCode == kExitNoDriver) {
-        lines.push_back("ドライバの設定フォルダが見つかりません。何も変更していません。");
+    if (!run.errorMessage.empty()) {
+        lines.push_back(run.errorMessage);
         return lines;
     }
     for (const DriverOutcome& driver : run.drivers) {

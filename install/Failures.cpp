@@ -25,6 +25,9 @@ constexpr FailureRow kFailures[] = {
     {FailureCause::SettingsFolderMissing, "settings-folder-missing", false, "settings-folder", 0,
      "ドライバの設定フォルダ「%s」がないか、通常のフォルダではありません。"
      "ドライバがインストールされているか確認してください。"},
+    {FailureCause::SettingsFolderLocked, "settings-folder-locked", kBusy, nullptr, 0,
+     "ドライバの設定フォルダ「%s」を他のプログラムが使用しています。"
+     "スキャナを使うアプリケーションを閉じてから、もう一度実行してください。"},
     {FailureCause::ListFileMissing, "list-file-missing", false, "list-file", 0,
      "一覧ファイル「%s」がありません。ドライバが正しくインストールされているか確認してください。"},
     {FailureCause::ListFileReadOnly, "list-file-read-only", false, "list-file", 0,

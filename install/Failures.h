@@ -10,6 +10,7 @@
 enum class FailureCause {
     None,
     SettingsFolderMissing,
+    SettingsFolderLocked,
     ListFileMissing,
     ListFileReadOnly,
     ListFileLocked,

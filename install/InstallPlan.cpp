@@ -27,6 +27,9 @@ int InstallPlan::EnterSettingsFolder(const Driver& driver) {
     if (search == FolderSearch::NoCommonAppData) {
         return Stop(FailureCause::SettingsFolderMissing, std::string());
     }
+    if (search == FolderSearch::Busy) {
+        return Stop(FailureCause::SettingsFolderLocked, settings.path);
+    }
     if (search == FolderSearch::Missing) {
         // The check reads without a word; the installation says so as it always has.
         if (!IsCheck()) {
@@ -45,6 +48,11 @@ void InstallPlan::NoticeWeakerFolders() {
         Notice("フォルダ「" + platform::PathToUtf8(settings.passedOverFolder) +
                "」は管理者以外の利用者が作成したものであるため、設定フォルダとして"
                "使いませんでした。");
+    }
+    if (!settings.otherFolder.empty()) {
+        Notice("フォルダ「" + platform::PathToUtf8(settings.otherFolder) +
+               "」にもドライバの設定フォルダがありますが、設定するのは「" +
+               platform::PathToUtf8(settings.path) + "」だけです。");
     }
     if (!settings.foreignFolder.empty()) {
         Notice("フォルダ「" + platform::PathToUtf8(settings.foreignFolder) +

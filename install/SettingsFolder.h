@@ -9,6 +9,7 @@
 enum class FolderSearch {
     Found,
     Missing,          // no candidate is a real folder
+    Busy,             // another program holds a folder of a candidate's chain: try again
     NoCommonAppData,  // the system could not name the application-data folder
 };
 
@@ -20,6 +21,8 @@ struct SettingsFolder {
     std::string foreignFolder;
     // The same of a candidate passed over for a better one.
     std::string passedOverFolder;
+    // Another candidate that is a real folder too, but not the one configured.
+    std::string otherFolder;
 };
 
 // "%ProgramData%\Fujitsu\iCube\FTS".
@@ -27,5 +30,6 @@ FolderSearch FindPsipSettingsFolder(SettingsFolder& found);
 
 // "%ProgramData%\Fujitsu\Fjtwain\FTS", else "%windir%\twain_32\fjscan32": the first whose
 // chain only administrators made, else the first found at all (a driver may make its folders
-// as the user who first uses it, so a weaker folder is never refused on that alone).
+// as the user who first uses it, so a weaker folder is never refused on that alone). A
+// candidate another program holds is no reason to take the next: the search is busy.
 FolderSearch FindTwainSettingsFolder(SettingsFolder& found);

@@ -22,7 +22,7 @@ TEST(CommandLineTest, AcceptsTheDocumentedFormsOnly) {
         {{"install"}, false},
         {{"install", "scanner"}, false},
         {{"check", "psip", "--dry-run"}, false},  // check never writes: nothing to rehearse
-        {{"check", "psip", "--log", "L"}, false},
+        {{"check", "psip", "--log", "L"}, true},
         {{"install", "psip", "--source"}, false},
         {{"install", "psip", "--source", ""}, false},
         {{"install", "psip", "--log", "a", "--log", "b"}, false},
