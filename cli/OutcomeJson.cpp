@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "platform/Platform.h"
+#include "res/Version.h"
 
 namespace {
 
@@ -91,6 +92,23 @@ std::string ErrorJson(const InstallReport& report) {
            ",\"message\":" + JsonString(FailureMessage(report.cause, report.failedFile)) + "}";
 }
 
+// null when the kit's could not be read, or nothing was.
+std::string MatchesKitJson(const InstallReport::Inventory& inventory) {
+    if (inventory.sha256.empty() || inventory.kitSha256.empty()) {
+        return "null";
+    }
+    return inventory.sha256 == inventory.kitSha256 ? "true" : "false";
+}
+
+std::string InventoryJson(const InstallReport::Inventory& inventory) {
+    if (inventory.file.empty()) {
+        return "null";
+    }
+    return "{\"file\":" + JsonString(platform::PathToUtf8(inventory.file)) +
+           ",\"sha256\":" + OrNull(inventory.sha256) +
+           ",\"matchesKit\":" + MatchesKitJson(inventory) + "}";
+}
+
 std::string DriverJson(const DriverOutcome& driver) {
     const InstallReport& report = driver.report;
     const bool check = report.purpose == PlanPurpose::Check;
@@ -103,6 +121,7 @@ std::string DriverJson(const DriverOutcome& driver) {
            ",\"flag\":" + (report.flag >= 0 ? std::to_string(report.flag) : "null") +
            ",\"missing\":" +
            Array(check ? report.MissingPieces() : std::vector<std::string>(), JsonString) +
+           ",\"inventory\":" + InventoryJson(report.inventory) +
            ",\"warnings\":" + Array(report.warnings, JsonString) +
            ",\"steps\":" + Array(report.steps, StepJson) + "}";
 }
@@ -140,5 +159,6 @@ std::string OutcomeJson(const RunOutcome& run) {
     return "{\"command\":" + command + ",\"dryRun\":" + (run.dryRun ? "true" : "false") +
            ",\"exitCode\":" + std::to_string(run.exitCode) + ",\"error\":" + error +
            ",\"drivers\":" + Array(run.drivers, DriverJson) +
-           ",\"warnings\":" + Array(run.warnings, JsonString) + "}\n";
+           ",\"warnings\":" + Array(run.warnings, JsonString) +
+           ",\"version\":\"" BRENWICK_VERSION_TEXT "\"}\n";
 }

@@ -3,16 +3,19 @@
 // character escaped), so that it reads the same in any code page.
 //
 //   {"command": "install" | "check" | "uninstall" | null, "dryRun": bool, "exitCode": n,
-//    "error": null | {"code": "usage" | "log-file-unusable" | "log-file-unsafe",
-//                     "message": text},
+//    "error": null | {"code": "usage" | "no-driver", "message": text},
 //    "drivers": [{"driver": "psip" | "twain", "settingsFolder": text | null,
 //                 "installed": bool,
 //                 "action": "reused" | "filled" | "appended" | "removed" | "absent" | "none",
 //                 "key": text | null, "result": n | null,
 //                 "error": null | {"code": text, "file": text | null, "message": text},
-//                 "flag": n | null, "missing": [text...], "warnings": [text...],
+//                 "flag": n | null, "missing": [text...],
+//                 "inventory": null | {"file": text, "sha256": text | null,
+//                                      "matchesKit": bool | null},
+//                 "warnings": [text...],
 //                 "steps": [{"step": text, "file": text, "key": text | null,
-//                            "slot": n | null, "done": bool}...]}...]}
+//                            "slot": n | null, "done": bool}...]}...],
+//    "warnings": [text...], "version": text}
 
 #include <string>
 

@@ -3,6 +3,7 @@
 #include "cli/PrintableText.h"
 #include "install/ResultText.h"
 #include "platform/Platform.h"
+#include "res/Version.h"
 
 namespace {
 
@@ -15,12 +16,29 @@ std::string FlagText(int flag) {
     return std::string("0x") + kHex[(flag >> 4) & 0xF] + kHex[flag & 0xF];
 }
 
+// Which file holds what is installed, and whether it is this kit's.
+std::string InventoryText(const InstallReport::Inventory& inventory) {
+    if (inventory.file.empty()) {
+        return std::string();
+    }
+    const std::string file = "、" + platform::PathToUtf8(inventory.file);
+    if (inventory.sha256.empty()) {
+        return file + " (読み取れません)";
+    }
+    const char* kit = inventory.kitSha256.empty() ? "配布ファイルと比べられません"
+                      : inventory.sha256 == inventory.kitSha256 ? "配布ファイルと同じ"
+                                                                : "配布ファイルと異なる";
+    return file + " SHA-256 " + inventory.sha256 + " (" + kit + ")、BrenwickCli " +
+           BRENWICK_VERSION_TEXT;
+}
+
 void AddCheckLines(const DriverOutcome& driver, std::vector<std::string>& lines) {
     const std::string label = Label(driver);
     const InstallReport& report = driver.report;
     if (!report.key.empty()) {
         lines.push_back(label + "エントリ: " + platform::TextToUtf8(report.key) +
-                        (report.flag >= 0 ? " (フラグ " + FlagText(report.flag) + ")" : ""));
+                        (report.flag >= 0 ? " (フラグ " + FlagText(report.flag) + ")" : "") +
+                        InventoryText(report.inventory));
     }
     if (report.Installed()) {
         lines.push_back(label + "インストール済みです。");
@@ -49,10 +67,11 @@ void AddRunLines(const RunOutcome& run, const DriverOutcome& driver,
             lines.push_back(label + (run.dryRun ? "(予定) " : "") + StepText(step));
         }
     }
-    const std::string result = report.purpose == PlanPurpose::Uninstall
-                                   ? UninstallResultText(report)
-                                   : InstallResultText(report.Result());
-    lines.push_back(label + (run.dryRun ? "ドライラン (何も変更していません): " : "") + result);
+    const std::string result =
+        run.dryRun ? "ドライラン (何も変更していません): " + DryRunResultText(report)
+        : report.purpose == PlanPurpose::Uninstall ? UninstallResultText(report)
+                                                   : InstallResultText(report.Result());
+    lines.push_back(label + result);
 }
 
 std::vector<std::string> Lines(const RunOutcome& run, bool warnings) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "install/InstallPlan.h"
+#include "install/Inventory.h"
 #include "install/PsipSettings.h"
 #include "install/TwainSettings.h"
 
@@ -17,6 +18,7 @@ const Driver kPsipDriver = {
     PlanPsipInstall,
     PlanPsipUninstall,
     kShippedProfile,
+    SlotProfileFile,
 };
 
 const Driver kTwainDriver = {
@@ -29,6 +31,7 @@ const Driver kTwainDriver = {
     PlanTwainInstall,
     PlanTwainUninstall,
     kTemplateFile,
+    [](const std::string&) { return std::string(kTemplateFile); },
 };
 // clang-format on
 
@@ -73,6 +76,9 @@ int RunDriver(const Driver& driver, PlanPurpose purpose, const std::string& kitS
     const int result = RunReported(plan.Report(), [&] {
         if (plan.EnterSettingsFolder(driver) == 0) {
             planner(plan);
+        }
+        if (purpose == PlanPurpose::Check) {
+            TakeInventory(plan, driver);
         }
         return carriedOut ? plan.Apply() : plan.Conclude();
     });

@@ -24,8 +24,10 @@ struct Driver {
     const char* folderMissing;  // the warning when there is none, as the dialog shows it
     Planner planInstall;
     Planner planUninstall;
-    // The kit file whose place in the settings folder marks the driver installed.
+    // The kit file whose place in the settings folder marks the driver installed, and the
+    // name it has there for an entry's key.
     const char* markerFile;
+    std::string (*placedName)(const std::string& key);
 };
 
 extern const Driver kPsipDriver;

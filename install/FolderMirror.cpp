@@ -66,7 +66,12 @@ Copying PlanFileCopy(const std::string& name, const std::string& sourceFile, Ins
     platform::FileStatus found = platform::InspectFile(folder, name, target);
     if (found == platform::FileStatus::Ok && target.kind == platform::FileKind::Regular) {
         if (KeepsNewerTarget(folder, name, target, *source)) {
+            // An updated kit whose files carry older times than the PC's is never copied.
             plan.Note(StepKind::KeepFile, targetFile);
+            plan.Notice("配布ファイル「" + platform::PathToUtf8(sourceFile) + "」は「" +
+                        platform::PathToUtf8(targetFile) +
+                        "」より古いため、コピーしませんでした。配布ファイルを新しくしたときは、"
+                        "更新日時も新しくしてください。");
             return Copying::GoesOn;
         }
         const platform::FileStatus same = SameAsSource(folder, name, target, *source);

@@ -31,6 +31,13 @@ struct InstallReport {
     FailureCause cause = FailureCause::None;
     std::string failedFile;  // full path; empty when the failure concerns no one file
     int flag = -1;           // PaperStream IP: the slot's flag byte as found; -1 unknown
+    // A check's inventory of a registered entry: the file that holds the installed profile or
+    // template, and the SHA-256 of it and of the kit's (each empty when it could not be read).
+    struct Inventory {
+        std::string file;  // full path; empty when nothing is registered
+        std::string sha256;
+        std::string kitSha256;
+    } inventory;
 
     void AddStep(StepKind kind, const std::string& file, const std::string& key = std::string(),
                  std::int64_t slot = 0);

@@ -22,6 +22,19 @@ std::string InstallOutcomeText(int result, const InstallReport& report) {
     return text;
 }
 
+std::string DryRunResultText(const InstallReport& report) {
+    const bool removal = report.purpose == PlanPurpose::Uninstall;
+    const std::string result = std::to_string(report.Result());
+    if (report.Result() != 0) {
+        return removal ? "設定の削除はエラーで止まります。(" + result + ")"
+                       : "ドライバ設定のインストールはエラーで止まります。(" + result + ")";
+    }
+    if (!report.Writes()) {
+        return "変更はありません。";
+    }
+    return removal ? "設定を削除します。" : "ドライバ設定をインストールします。";
+}
+
 std::string UninstallResultText(const InstallReport& report) {
     if (report.Result() != 0) {
         return "設定の削除でエラーが発生しました。(" + std::to_string(report.Result()) + ")";

@@ -15,3 +15,6 @@ std::string InstallOutcomeText(int result, const InstallReport& report);
 
 // The message that reports the result of a removal.
 std::string UninstallResultText(const InstallReport& report);
+
+// What a dry run foresees, in place of a result: what would be done, or that nothing would.
+std::string DryRunResultText(const InstallReport& report);

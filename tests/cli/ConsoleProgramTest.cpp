@@ -9,6 +9,7 @@
 #include "support/FileBytes.h"
 #include "support/FileLock.h"
 #include "support/Stranger.h"
+#include "text/Sha256.h"
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -37,7 +38,9 @@ protected:
 
     // Runs the program with the kit of the fixture; the output lands in `out` and `err`.
     int Run(std::vector<std::string> arguments) {
-        if (arguments.size() > 1 && arguments[0].rfind("--", 0) != 0) {
+        const bool ownSource =
+            std::find(arguments.begin(), arguments.end(), "--source") != arguments.end();
+        if (arguments.size() > 1 && arguments[0].rfind("--", 0) != 0 && !ownSource) {
             arguments.insert(arguments.end(), {"--source", temp.Join({"kit"})});
         }
         out.clear();
@@ -105,6 +108,40 @@ TEST_F(ConsoleProgramTest, CheckTellsWhatIsMissingAndNeedsNoWriteAccess) {
     EXPECT_TRUE(Says("\"error\":{\"code\":\"settings-folder-missing\""));
 }
 
+// An inventory from the files alone: which profile is at the slot, and whether it is the kit's.
+TEST_F(ConsoleProgramTest, CheckTellsWhichProfileIsInstalledAndWhetherItIsTheKits) {
+    ASSERT_EQ(Run({"install", "auto"}), 0);
+    const std::string log = temp.Join({"check.log"});
+    EXPECT_EQ(Run({"check", "auto", "--json", "--log", log}), 0);
+    EXPECT_TRUE(Says("\"inventory\":{\"file\":"));
+    EXPECT_TRUE(Says("\"sha256\":\"" + Sha256Hex("<profile>shipped</profile>") +
+                     "\",\"matchesKit\":true}"));
+    EXPECT_TRUE(Says("\"sha256\":\"" + Sha256Hex("template") + "\",\"matchesKit\":true}"));
+    EXPECT_TRUE(Says("\"version\":\"1.0.0.2\""));
+    EXPECT_NE(ReadBytes(log).find("exit code 0"), std::string::npos);  // a check leaves a trace
+
+    WriteBytes(InPsip("FTS_EX000002.xml"), "last year's profile");
+    EXPECT_EQ(Run({"check", "psip"}), 1);
+    EXPECT_TRUE(Says(Sha256Hex("last year's profile") + " (配布ファイルと異なる)"));
+
+    // Without a kit it tells what the folders hold, and fails only where something is missing.
+    const std::string empty = temp.Join({"empty"});
+    MakeFolder(empty);
+    WriteBytes(InPsip("FTS_EX000002.xml"), "<profile>shipped</profile>");
+    EXPECT_EQ(Run({"check", "auto", "--json", "--source", empty}), 0) << out;
+    EXPECT_TRUE(Says("\"matchesKit\":null"));
+    EXPECT_FALSE(Says("\"matchesKit\":false"));
+    EXPECT_NE(err.find("比べられませんでした"), std::string::npos);
+
+    // A kit whose template is older than the PC's is never copied: the check says so.
+    const std::string tpl = platform::JoinPath(TwainFolder(), "bkbook_multi.fts");
+    WriteBytes(tpl, "edited here");
+    ShiftWriteTime(tpl, 3600);
+    EXPECT_EQ(Run({"check", "twain"}), 0);
+    EXPECT_NE(err.find("より古いため、コピーしませんでした"), std::string::npos);
+    EXPECT_TRUE(Says("(配布ファイルと異なる)"));
+}
+
 TEST_F(ConsoleProgramTest, DryRunSaysWhatWouldBeDoneAndChangesNothing) {
     const auto before = TreeSnapshot(commonAppData);
     EXPECT_EQ(Run({"install", "auto", "--dry-run", "--json"}), 0);
@@ -114,6 +151,9 @@ TEST_F(ConsoleProgramTest, DryRunSaysWhatWouldBeDoneAndChangesNothing) {
         EXPECT_TRUE(Says(std::string("{\"step\":\"") + step + "\"")) << step;
     }
     EXPECT_FALSE(Says("\"done\":true"));
+    EXPECT_EQ(Run({"install", "psip", "--dry-run"}), 0);
+    EXPECT_TRUE(Says("ドライラン (何も変更していません): ドライバ設定をインストールします。"));
+    EXPECT_FALSE(Says("完了"));
     // What it would refuse, it reports as the installation would.
     SetReadOnly(InPsip("Id.bin"), true);
     EXPECT_EQ(Run({"install", "psip", "--dry-run", "--json"}), 1);
@@ -246,7 +286,7 @@ TEST_F(ConsoleProgramTest, EveryRunWithJsonWritesOneObjectEvenWhenNothingIsDone)
     EXPECT_TRUE(
         Says("{\"command\":null,\"dryRun\":false,\"exitCode\":2,\"error\":{\"code\":"
              "\"usage\""));
-    EXPECT_TRUE(Says("\"drivers\":[],\"warnings\":[]}\n"));
+    EXPECT_TRUE(Says("\"drivers\":[],\"warnings\":[],\"version\":\"1.0.0.2\"}\n"));
     EXPECT_EQ(Run({"install", "psip", "--json", "--log", temp.Join({"none", "log.txt"})}), 0);
     EXPECT_TRUE(Says("\"error\":null"));
     EXPECT_TRUE(Says("\"warnings\":[\"\\u30ed\\u30b0"));  // "ログ..."

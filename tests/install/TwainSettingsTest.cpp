@@ -48,7 +48,10 @@ protected:
 TEST_F(TwainSettingsTest, FillsTheFirstFreeSlotOfTheFirstCandidate) {
     Prepare(TwainFolder(), kFreeSlot05);
     Prepare(FallbackTwainFolder(), kFreeSlot05);
-    Install();
+    // The folder not configured is named, so that nobody takes it for configured.
+    const InstallReport report = Install();
+    ASSERT_EQ(report.warnings.size(), 1u);
+    EXPECT_NE(report.warnings[0].find(FallbackTwainFolder()), std::string::npos);
     EXPECT_EQ(ReadBytes(ListIn(TwainFolder())),
               "[TemplateLists]\r\n01=a.fts\r\n02=b.fts\r\n03=c.fts\r\n04=d.fts\r\n"
               "05=bkbook_multi.fts\r\n06=\r\n");

@@ -1,0 +1,26 @@
+#include "install/Inventory.h"
+
+#include "install/FileLimits.h"
+#include "install/SlotKey.h"
+#include "text/Sha256.h"
+
+void TakeInventory(InstallPlan& plan, const Driver& driver) {
+    InstallReport& report = plan.Report();
+    const bool registered = report.action == SlotAction::Reused && IsSafeSlotKey(report.key);
+    if (!registered || !plan.settings.folder.IsOpen()) {
+        return;
+    }
+    const std::string name = driver.placedName(report.key);
+    report.inventory.file = plan.settings.folder.PathOf(name);
+    std::string bytes;
+    platform::FileIdentity identity;
+    if (platform::ReadFileShared(plan.settings.folder, name, kKitFileLimit, bytes, identity) ==
+        platform::FileStatus::Ok) {
+        report.inventory.sha256 = Sha256Hex(bytes);
+    }
+    platform::KitFile kit;
+    if (platform::ReadKitFile(platform::JoinPath(plan.KitSource(), driver.markerFile),
+                              kKitFileLimit, kit) == platform::FileStatus::Ok) {
+        report.inventory.kitSha256 = Sha256Hex(kit.bytes);
+    }
+}
