@@ -31,6 +31,7 @@
 #include "platform/TestSeam.h"
 #include "platform/Win32Io.h"
 #include "platform/Win32NtFiles.h"
+#include "platform/Win32Procedures.h"
 #include "platform/Win32Security.h"
 #include "platform/Win32Text.h"
 #include "text/Cp932.h"
@@ -174,17 +175,20 @@ DWORD OpenName(HANDLE folder, const std::string& folderPath, const std::string& 
     if (!IsSingleName(wide)) {
         return ERROR_INVALID_NAME;
     }
-    HANDLE opened = INVALID_HANDLE_VALUE;
-    const NtStatus status = OpenBeneath(folder, wide, how, opened);
-    file.Reset(opened);
-    if (!IsUnsupported(status)) {
-        return ErrorOfStatus(status);
-    }
-    const DWORD flags =
-        FILE_ATTRIBUTE_NORMAL | kNoFollow | (how.anyKind ? FILE_FLAG_BACKUP_SEMANTICS : 0);
-    file.Reset(::CreateFileW(Widen(JoinPath(folderPath, name)).c_str(), how.access, how.share,
-                             nullptr, how.create ? CREATE_NEW : OPEN_EXISTING, flags, nullptr));
-    return file.IsValid() ? ERROR_SUCCESS : ::GetLastError();
+    const auto relative = [&] {
+        HANDLE opened = INVALID_HANDLE_VALUE;
+        const NtStatus status = OpenBeneath(folder, wide, how, opened);
+        file.Reset(opened);
+        return status;
+    };
+    const auto byPath = [&] {
+        const DWORD flags =
+            FILE_ATTRIBUTE_NORMAL | kNoFollow | (how.anyKind ? FILE_FLAG_BACKUP_SEMANTICS : 0);
+        file.Reset(::CreateFileW(Widen(JoinPath(folderPath, name)).c_str(), how.access, how.share,
+                                 nullptr, how.create ? CREATE_NEW : OPEN_EXISTING, flags, nullptr));
+        return file.IsValid() ? DWORD{ERROR_SUCCESS} : ::GetLastError();
+    };
+    return RelativeElseByPath(relative, byPath);
 }
 
 DWORD OpenName(const Folder& folder, const std::string& name, const NameOpen& how, Handle& file) {
@@ -322,15 +326,9 @@ bool DeleteByHandle(HANDLE file, DWORD attributes) {
 // link itself, never what it points to): the name resolved in the held folder, or by the
 // folder's path where the system has no such rename. Gives the Windows error code.
 DWORD RenameInFolder(HANDLE file, const Folder& folder, const std::string& name) {
-    const NtStatus status = RenameBeneath(file, FolderHandle(folder), Widen(name));
-    if (!IsUnsupportedRename(status)) {
-        return ErrorOfStatus(status);
-    }
-    ULONG size = 0;
-    auto request = RenameRequest(nullptr, Widen(folder.PathOf(name)), size);
-    return ::SetFileInformationByHandle(file, FileRenameInfo, request.data(), size)
-               ? ERROR_SUCCESS
-               : ::GetLastError();
+    return RelativeElseByPath(
+        [&] { return RenameBeneath(file, FolderHandle(folder), Widen(name)); },
+        [&] { return RenameByPath(file, Widen(folder.PathOf(name))); });
 }
 
 // The replaced file's access rules go to its successor, so that a driver that may write the
@@ -447,16 +445,18 @@ void ListTemporaryNamesByPath(const Folder& folder, std::vector<std::wstring>& n
 // one, so that the listing starts afresh and is of the folder that was checked.
 void ListNamesInFolder(const Folder& folder, std::vector<std::wstring>& names) {
     constexpr NameOpen kListing{FILE_LIST_DIRECTORY, kShareAll, false, true};
-    HANDLE opened = INVALID_HANDLE_VALUE;
-    NtStatus status = OpenBeneath(FolderHandle(folder), std::wstring(), kListing, opened);
-    const Handle listing(opened);
-    if (listing.IsValid()) {
-        status = ListNames(listing.get(), names);
-    }
-    if (IsUnsupported(status)) {
+    const auto relative = [&] {
+        HANDLE opened = INVALID_HANDLE_VALUE;
+        const NtStatus status = OpenBeneath(FolderHandle(folder), std::wstring(), kListing, opened);
+        const Handle listing(opened);
+        return listing.IsValid() ? ListNamesBeneath(listing.get(), names) : status;
+    };
+    const auto byPath = [&] {
         names.clear();
         ListTemporaryNamesByPath(folder, names);
-    }
+        return DWORD{ERROR_SUCCESS};
+    };
+    RelativeElseByPath(relative, byPath);
 }
 
 // Temporary files that crashed runs left in the folder, swept at its first write.
@@ -529,15 +529,6 @@ FileStatus ReplaceThroughTemporaryFile(const Folder& folder, const std::string& 
     return status;
 }
 
-template <typename Function>
-Function ProcedureOf(HMODULE module, const char* name) {
-    const FARPROC address = module == nullptr ? nullptr : ::GetProcAddress(module, name);
-    Function function = nullptr;
-    static_assert(sizeof function == sizeof address, "function pointers differ in size");
-    std::memcpy(&function, &address, sizeof function);
-    return function;
-}
-
 // Reads `size` bytes at `offset`; false when the file has fewer there.
 bool ReadAt(HANDLE file, std::uint64_t offset, std::size_t size, unsigned char* out) {
     OVERLAPPED at{};
@@ -575,17 +566,19 @@ FileStatus OpenFolderByPath(const std::string& path, DWORD share, Handle& folder
     if (!seen.IsValid()) {
         return StatusOfError(::GetLastError());
     }
-    HANDLE opened = INVALID_HANDLE_VALUE;
-    const NtStatus status = OpenBeneath(seen.get(), std::wstring(), HeldFolder(share), opened);
-    folder.Reset(opened);
-    if (IsUnsupported(status)) {
+    const auto relative = [&] {
+        HANDLE opened = INVALID_HANDLE_VALUE;
+        const NtStatus status = OpenBeneath(seen.get(), std::wstring(), HeldFolder(share), opened);
+        folder.Reset(opened);
+        return status;
+    };
+    const auto byPath = [&] {
         folder.Reset(::CreateFileW(wide.c_str(), kFolderAccess, share, nullptr, OPEN_EXISTING,
                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    }
-    if (!folder.IsValid()) {
-        return StatusOfError(IsUnsupported(status) ? ::GetLastError() : ErrorOfStatus(status));
-    }
-    return CheckFolderHandle(folder.get());
+        return folder.IsValid() ? DWORD{ERROR_SUCCESS} : ::GetLastError();
+    };
+    const DWORD error = RelativeElseByPath(relative, byPath);
+    return error == ERROR_SUCCESS ? CheckFolderHandle(folder.get()) : StatusOfError(error);
 }
 
 // Opens the folder `name` in the held folder `parent`, relative to its handle and without
