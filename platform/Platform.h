@@ -67,15 +67,15 @@ public:
     // The full path of a name in the folder, for messages and reports.
     std::string PathOf(const std::string& name) const;
 
-    // For the system files: the handles from the base down, the folder itself last.
-    Folder(std::vector<std::intptr_t> handles, std::string path);
-    std::intptr_t Handle() const { return m_handles.back(); }
     // True once only: the first write in the folder removes what crashed runs left there.
     bool TakeFirstWrite() const { return !std::exchange(m_written, true); }
 
 private:
+    friend class FolderHandles;  // the system files' view (platform/FolderHandles.h)
     void Close();
 
+    // The system's handles from the base down, the folder itself last; only the system files
+    // know what they are.
     std::vector<std::intptr_t> m_handles;
     std::string m_path;
     mutable bool m_written = false;

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "platform/BlockText.h"
+#include "platform/FolderHandles.h"
 #include "platform/PeVersionResource.h"
 #include "platform/Platform.h"
 #include "platform/PosixIo.h"
@@ -59,7 +60,7 @@ private:
 };
 
 int FolderDescriptor(const Folder& folder) {
-    return static_cast<int>(folder.Handle());
+    return static_cast<int>(FolderHandles::Innermost(folder));
 }
 
 // The owner write bit stands for the Windows read-only attribute: a file without it is
@@ -421,7 +422,7 @@ FileStatus OpenFolderBeneath(const std::string& base, const std::vector<std::str
             foreign = path;
         }
     }
-    folder = Folder({current.Release()}, path);
+    folder = FolderHandles::Hold({current.Release()}, path);
     return FileStatus::Ok;
 }
 
@@ -435,7 +436,7 @@ FileStatus OpenFolder(const std::string& path, Folder& folder) {
     if (fd < 0) {
         return StatusOfError(errno);
     }
-    folder = Folder({fd}, path);
+    folder = FolderHandles::Hold({fd}, path);
     return FileStatus::Ok;
 }
 

@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "platform/BlockText.h"
+#include "platform/FolderHandles.h"
 #include "platform/PeVersionResource.h"
 #include "platform/Platform.h"
 #include "platform/TemporaryName.h"
@@ -157,7 +158,7 @@ FileStatus CheckRegularHandle(HANDLE file, BY_HANDLE_FILE_INFORMATION& info) {
 }
 
 HANDLE FolderHandle(const Folder& folder) {
-    return reinterpret_cast<HANDLE>(folder.Handle());
+    return reinterpret_cast<HANDLE>(FolderHandles::Innermost(folder));
 }
 
 // A name the system takes as one name in the folder: no path, no "." or "..".
@@ -623,7 +624,7 @@ FileStatus OpenFolderBeneath(const std::string& base, const std::vector<std::str
     if (status == FileStatus::Ok) {
         handles.push_back(reinterpret_cast<std::intptr_t>(current.Release()));
     }
-    Folder opened(std::move(handles), path);  // closes them all again on failure
+    Folder opened = FolderHandles::Hold(std::move(handles), path);  // closed again on failure
     if (status == FileStatus::Ok) {
         folder = std::move(opened);
     }
@@ -640,7 +641,7 @@ FileStatus OpenFolder(const std::string& path, Folder& folder) {
     Handle handle;
     const FileStatus status = OpenFolderByPath(path, kWrittenFolderShare, handle);
     if (status == FileStatus::Ok) {
-        folder = Folder({reinterpret_cast<std::intptr_t>(handle.Release())}, path);
+        folder = FolderHandles::Hold({reinterpret_cast<std::intptr_t>(handle.Release())}, path);
     }
     return status;
 }
