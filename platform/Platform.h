@@ -1,7 +1,8 @@
 #pragma once
-// Every service the portable core needs of the operating system. One implementation per
-// system is chosen by the build; texts are code page 932 bytes and paths are in the form of
-// the system the program runs on.
+// Every service the portable core needs of the operating system. What is the same on every
+// system is done once in Platform.cpp, over the calls of the system's own files, which the
+// build chooses; texts are code page 932 bytes and paths are in the form of the system the
+// program runs on.
 //
 // The driver's folders are shared with other users of the PC, so nothing there is trusted:
 // a settings folder is entered one real folder at a time and held open while the tool works
