@@ -14,7 +14,7 @@
 
 #include "platform/Platform.h"
 #include "platform/PosixIo.h"
-#include "platform/TestSeam.h"
+#include "platform/SystemCalls.h"
 
 namespace platform {
 
@@ -124,7 +124,7 @@ FileStatus AppendFile::Append(const std::string& utf8) {
         return FileStatus::IoError;
     }
     // Anyone who may read the log can take the lock: it is waited for, but not for ever.
-    const int limit = WaitLimit(10000);
+    const int limit = os::LogWaitMilliseconds();
     int waited = 0;
     while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         if (errno != EWOULDBLOCK && errno != EINTR) {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
-#include "platform/TestSeam.h"
+#include "platform/SystemCalls.h"
 #include "platform/Win32Io.h"
 #include "platform/Win32Security.h"
 #include "platform/Win32Text.h"
@@ -172,7 +172,7 @@ FileStatus AppendFile::Append(const std::string& utf8) {
         return FileStatus::IoError;
     }
     // Anyone who may read the log can take the lock: it is waited for, but not for ever.
-    const int limit = WaitLimit(10000);
+    const int limit = os::LogWaitMilliseconds();
     OVERLAPPED place = LockPlace();
     for (int waited = 0;
          !::LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &place);

@@ -2,12 +2,17 @@
 
 #include <utility>
 
+#include "platform/FolderHandles.h"
 #include "platform/Platform.h"
 
 namespace platform {
 
-Folder::Folder(std::vector<std::intptr_t> handles, std::string path)
-    : m_handles(std::move(handles)), m_path(std::move(path)) {}
+Folder FolderHandles::Hold(std::vector<std::intptr_t> handles, std::string path) {
+    Folder folder;
+    folder.m_handles = std::move(handles);
+    folder.m_path = std::move(path);
+    return folder;
+}
 
 Folder::~Folder() {
     Close();

@@ -1,7 +1,8 @@
 #pragma once
-// Every service the portable core needs of the operating system. One implementation per
-// system is chosen by the build; texts are code page 932 bytes and paths are in the form of
-// the system the program runs on.
+// Every service the portable core needs of the operating system. What is the same on every
+// system is done once in Platform.cpp, over the calls of the system's own files, which the
+// build chooses; texts are code page 932 bytes and paths are in the form of the system the
+// program runs on.
 //
 // The driver's folders are shared with other users of the PC, so nothing there is trusted:
 // a settings folder is entered one real folder at a time and held open while the tool works
@@ -67,15 +68,15 @@ public:
     // The full path of a name in the folder, for messages and reports.
     std::string PathOf(const std::string& name) const;
 
-    // For the system files: the handles from the base down, the folder itself last.
-    Folder(std::vector<std::intptr_t> handles, std::string path);
-    std::intptr_t Handle() const { return m_handles.back(); }
     // True once only: the first write in the folder removes what crashed runs left there.
     bool TakeFirstWrite() const { return !std::exchange(m_written, true); }
 
 private:
+    friend class FolderHandles;  // the system files' view (platform/FolderHandles.h)
     void Close();
 
+    // The system's handles from the base down, the folder itself last; only the system files
+    // know what they are.
     std::vector<std::intptr_t> m_handles;
     std::string m_path;
     mutable bool m_written = false;

@@ -1,8 +1,13 @@
+// The test seam: the failures, waits and records that tests plan, and the hooks through which
+// the front (Platform.cpp) consults them. Compiled into the unit tests' build of the core only.
+
 #include "platform/TestSeam.h"
 
 #include <array>
 #include <cstddef>
 #include <utility>
+
+#include "platform/SeamHooks.h"
 
 namespace platform {
 
@@ -43,6 +48,24 @@ bool AnyFailurePlanned() {
     return false;
 }
 
+void OnTemporaryFileWritten(std::function<void(const std::string& temporary)> act) {
+    temporaryFileWritten = std::move(act);
+}
+
+void LimitWaits(int milliseconds) {
+    waitLimit = milliseconds;
+}
+
+void RecordMessageBoxes(bool record) {
+    recordingMessageBoxes = record;
+}
+
+std::vector<std::string> TakeRecordedMessageBoxes() {
+    return std::exchange(recordedMessageBoxes, {});
+}
+
+namespace seam {
+
 bool ShouldFail(Call call) {
     PlannedFailure& plan = PlanFor(call);
     if (plan.failing) {
@@ -58,38 +81,23 @@ bool ShouldFail(Call call) {
     return true;
 }
 
-void OnTemporaryFileWritten(std::function<void(const std::string& temporary)> act) {
-    temporaryFileWritten = std::move(act);
-}
-
 void TemporaryFileWritten(const std::string& temporary) {
     if (temporaryFileWritten) {
         std::exchange(temporaryFileWritten, nullptr)(temporary);
     }
 }
 
-void LimitWaits(int milliseconds) {
-    waitLimit = milliseconds;
-}
-
 int WaitLimit(int realLimit) {
     return waitLimit > 0 ? waitLimit : realLimit;
 }
 
-void RecordMessageBoxes(bool record) {
-    recordingMessageBoxes = record;
-}
-
-bool IsRecordingMessageBoxes() {
+bool RecordMessageBox(const std::string& text) {
+    if (recordingMessageBoxes) {
+        recordedMessageBoxes.push_back(text);
+    }
     return recordingMessageBoxes;
 }
 
-void RecordMessageBox(const std::string& text) {
-    recordedMessageBoxes.push_back(text);
-}
-
-std::vector<std::string> TakeRecordedMessageBoxes() {
-    return std::exchange(recordedMessageBoxes, {});
-}
+}  // namespace seam
 
 }  // namespace platform

@@ -1,6 +1,7 @@
 #pragma once
 // What a test can make the platform layer do instead of the real thing: fail a chosen call,
-// or record message boxes rather than show them.
+// or record message boxes rather than show them. Only the unit tests' build of the core
+// carries it; the front consults it through SeamHooks.h.
 
 #include <functional>
 #include <string>
@@ -28,21 +29,14 @@ void FailCall(Call call, int nth, bool fromThenOn = false);
 void ClearFailures();
 bool AnyFailurePlanned();
 
-// Consumed by the system files at the start of each call that can fail.
-bool ShouldFail(Call call);
-
 // Runs `act` (with the temporary file's full path) once, when the next crash-safe write has
 // filled its temporary file and is about to move it onto its target; null to stop.
 void OnTemporaryFileWritten(std::function<void(const std::string& temporary)> act);
-void TemporaryFileWritten(const std::string& temporary);
 
 // How long a wait for another program may last, in milliseconds; 0 for the real limit.
 void LimitWaits(int milliseconds);
-int WaitLimit(int realLimit);
 
 void RecordMessageBoxes(bool record);
-bool IsRecordingMessageBoxes();
-void RecordMessageBox(const std::string& text);
 std::vector<std::string> TakeRecordedMessageBoxes();
 
 }  // namespace platform

@@ -1,35 +1,20 @@
 #pragma once
 // Windows only: names opened, listed and renamed relative to a folder's handle with ntdll's
 // own calls, so that a name in a held folder is found in that folder whatever has become of
-// its path since; and no open that waits on another program's oplock. ntdll is in every
-// process: its functions are looked up at run time, which keeps the executables' imports to
-// the documented system DLLs.
+// its path since; and no open that waits on another program's oplock. Where the system has
+// no such call, the same call by path stands in for it, chosen in one place.
 
 #include <windows.h>
-#include <winternl.h>
 
-#include <cstddef>
-#include <cstring>
+#include <functional>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace platform {
 
 using NtStatus = LONG;
 
-// The statuses told apart here, with the values the system gives them.
-constexpr NtStatus kStatusSuccess = 0;
-constexpr NtStatus kStatusOplockBreakInProgress = 0x00000108;
-constexpr NtStatus kStatusNoMoreFiles = static_cast<NtStatus>(0x80000006);
-constexpr NtStatus kStatusUnsuccessful = static_cast<NtStatus>(0xC0000001);
-constexpr NtStatus kStatusNotImplemented = static_cast<NtStatus>(0xC0000002);
-constexpr NtStatus kStatusInvalidInfoClass = static_cast<NtStatus>(0xC0000003);
-constexpr NtStatus kStatusInvalidParameter = static_cast<NtStatus>(0xC000000D);
-constexpr NtStatus kStatusNoSuchFile = static_cast<NtStatus>(0xC000000F);
-constexpr NtStatus kStatusObjectNameInvalid = static_cast<NtStatus>(0xC0000033);
-constexpr NtStatus kStatusNotSupported = static_cast<NtStatus>(0xC00000BB);
-// The Windows error code of kStatusOplockBreakInProgress.
+// The Windows error code of an open given up on another program's oplock.
 constexpr DWORD kErrorOplockBreakInProgress = 742;
 
 // How a name is opened, in CreateFileW's terms.
@@ -40,239 +25,26 @@ struct NameOpen {
     bool anyKind = false;  // a folder too (FILE_FLAG_BACKUP_SEMANTICS), else a file only
 };
 
-namespace ntfiles {
-
-using CreateFileCall = NtStatus(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PIO_STATUS_BLOCK,
-                                        PLARGE_INTEGER, ULONG, ULONG, ULONG, ULONG, PVOID, ULONG);
-using QueryDirectoryCall = NtStatus(NTAPI*)(HANDLE, HANDLE, PVOID, PVOID, PIO_STATUS_BLOCK, PVOID,
-                                            ULONG, ULONG, BOOLEAN, PUNICODE_STRING, BOOLEAN);
-using SetInformationCall = NtStatus(NTAPI*)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG, ULONG);
-using StatusToErrorCall = ULONG(NTAPI*)(NtStatus);
-
-// The values of NtCreateFile's arguments and the information classes used here.
-constexpr ULONG kFileOpen = 0x1;
-constexpr ULONG kFileCreate = 0x2;
-constexpr ULONG kSynchronousIoNonAlert = 0x20;
-constexpr ULONG kNonDirectoryFile = 0x40;
-constexpr ULONG kCompleteIfOplocked = 0x100;
-constexpr ULONG kOpenForBackupIntent = 0x4000;
-constexpr ULONG kOpenReparsePoint = 0x200000;
-constexpr ULONG kCaseInsensitive = 0x40;
-constexpr ULONG kFileDirectoryInformation = 1;
-constexpr ULONG kFileRenameInformation = 10;
-
-struct Calls {
-    CreateFileCall createFile = nullptr;
-    QueryDirectoryCall queryDirectory = nullptr;
-    SetInformationCall setInformation = nullptr;
-    StatusToErrorCall statusToError = nullptr;
-};
-
-template <typename Function>
-Function Lookup(HMODULE ntdll, const char* name) {
-    const FARPROC address = ntdll == nullptr ? nullptr : ::GetProcAddress(ntdll, name);
-    Function function = nullptr;
-    static_assert(sizeof function == sizeof address, "function pointers differ in size");
-    std::memcpy(&function, &address, sizeof function);
-    return function;
-}
-
-inline const Calls& Ntdll() {
-    static const Calls calls = [] {
-        const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
-        Calls found;
-        found.createFile = Lookup<CreateFileCall>(ntdll, "NtCreateFile");
-        found.queryDirectory = Lookup<QueryDirectoryCall>(ntdll, "NtQueryDirectoryFile");
-        found.setInformation = Lookup<SetInformationCall>(ntdll, "NtSetInformationFile");
-        found.statusToError = Lookup<StatusToErrorCall>(ntdll, "RtlNtStatusToDosError");
-        return found;
-    }();
-    return calls;
-}
-
-// FILE_RENAME_INFORMATION (and FILE_RENAME_INFO, laid out alike); the name runs on past it.
-struct RenameInformation {
-    BOOLEAN replaceIfExists;
-    HANDLE rootDirectory;
-    ULONG fileNameLength;
-    WCHAR fileName[1];
-};
-
-// FILE_DIRECTORY_INFORMATION; the name runs on past it.
-struct DirectoryInformation {
-    ULONG nextEntryOffset;
-    ULONG fileIndex;
-    LARGE_INTEGER creationTime;
-    LARGE_INTEGER lastAccessTime;
-    LARGE_INTEGER lastWriteTime;
-    LARGE_INTEGER changeTime;
-    LARGE_INTEGER endOfFile;
-    LARGE_INTEGER allocationSize;
-    ULONG fileAttributes;
-    ULONG fileNameLength;
-    WCHAR fileName[1];
-};
-constexpr std::size_t kDirectoryEntryHeader = offsetof(DirectoryInformation, fileName);
-static_assert(kDirectoryEntryHeader == 64, "FILE_DIRECTORY_INFORMATION is laid out otherwise");
-
-// Appends the names of one buffer of entries as the system filled it; false when an entry
-// does not lie within what was filled.
-inline bool TakeNames(const unsigned char* entries, std::size_t filled,
-                      std::vector<std::wstring>& names) {
-    for (std::size_t at = 0;;) {
-        DirectoryInformation entry{};
-        if (filled < kDirectoryEntryHeader || at > filled - kDirectoryEntryHeader) {
-            return false;
-        }
-        std::memcpy(&entry, entries + at, kDirectoryEntryHeader);
-        if (entry.fileNameLength > filled - at - kDirectoryEntryHeader) {
-            return false;
-        }
-        std::wstring name(entry.fileNameLength / sizeof(wchar_t), L'\0');
-        std::memcpy(&name[0], entries + at + kDirectoryEntryHeader, name.size() * sizeof(wchar_t));
-        names.push_back(std::move(name));
-        if (entry.nextEntryOffset == 0) {
-            return true;
-        }
-        at += entry.nextEntryOffset;
-    }
-}
-
-}  // namespace ntfiles
-
-// A rename request: `name` replaces what stands there, resolved in `root` (null: a full
-// path). Its size in bytes goes to `size`; storage of the structure's type keeps it aligned.
-inline std::vector<ntfiles::RenameInformation> RenameRequest(HANDLE root, const std::wstring& name,
-                                                             ULONG& size) {
-    using ntfiles::RenameInformation;
-    const std::size_t nameBytes = name.size() * sizeof(wchar_t);
-    const std::size_t bytes = sizeof(RenameInformation) + nameBytes;
-    std::vector<RenameInformation> request(bytes / sizeof(RenameInformation) + 1);
-    request.front().replaceIfExists = TRUE;
-    request.front().rootDirectory = root;
-    request.front().fileNameLength = static_cast<ULONG>(nameBytes);
-    std::memcpy(
-        reinterpret_cast<unsigned char*>(request.data()) + offsetof(RenameInformation, fileName),
-        name.data(), nameBytes);
-    size = static_cast<ULONG>(bytes);
-    return request;
-}
-
-// CreateFileW's SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION: a pipe at a name may learn
-// who opened it, never act as them.
-inline SECURITY_QUALITY_OF_SERVICE IdentificationOnly() {
-    SECURITY_QUALITY_OF_SERVICE quality{};
-    quality.Length = sizeof quality;
-    quality.ImpersonationLevel = SecurityIdentification;
-    quality.ContextTrackingMode = SECURITY_STATIC_TRACKING;
-    quality.EffectiveOnly = FALSE;
-    return quality;
-}
-
 // Opens `name` in `folder` (an empty name: the folder itself again) as CreateFileW would
 // with `how`, never following a reparse point at the name, lending the caller's identity to
-// no pipe there, and never waiting on another program's oplock: kStatusOplockBreakInProgress
-// then, with nothing left open.
-inline NtStatus OpenBeneath(HANDLE folder, const std::wstring& name, const NameOpen& how,
-                            HANDLE& file) {
-    using namespace ntfiles;
-    file = INVALID_HANDLE_VALUE;
-    std::wstring buffer = name;
-    if (Ntdll().createFile == nullptr) {
-        return kStatusNotImplemented;
-    }
-    if (buffer.size() * sizeof(wchar_t) > 0xFFFE) {
-        return kStatusObjectNameInvalid;
-    }
-    UNICODE_STRING objectName{};
-    objectName.Length = static_cast<USHORT>(buffer.size() * sizeof(wchar_t));
-    objectName.MaximumLength = objectName.Length;
-    objectName.Buffer = buffer.data();
-    SECURITY_QUALITY_OF_SERVICE quality = IdentificationOnly();
-    OBJECT_ATTRIBUTES attributes{};
-    attributes.Length = sizeof attributes;
-    attributes.RootDirectory = folder;
-    attributes.ObjectName = &objectName;
-    attributes.Attributes = kCaseInsensitive;
-    attributes.SecurityQualityOfService = &quality;
-    const ULONG options = kSynchronousIoNonAlert | kOpenReparsePoint | kCompleteIfOplocked |
-                          (how.anyKind ? kOpenForBackupIntent : kNonDirectoryFile);
-    IO_STATUS_BLOCK io{};
-    HANDLE opened = nullptr;
-    const NtStatus status =
-        Ntdll().createFile(&opened, how.access | SYNCHRONIZE | FILE_READ_ATTRIBUTES, &attributes,
-                           &io, nullptr, FILE_ATTRIBUTE_NORMAL, how.share,
-                           how.create ? kFileCreate : kFileOpen, options, nullptr, 0);
-    if (status == kStatusOplockBreakInProgress) {
-        ::CloseHandle(opened);  // the file is another program's until its oplock is broken
-    } else if (status >= 0) {
-        file = opened;
-    }
-    return status;
-}
+// no pipe there, and never waiting on another program's oplock: then nothing is opened, and
+// the status stands for kErrorOplockBreakInProgress.
+NtStatus OpenBeneath(HANDLE folder, const std::wstring& name, const NameOpen& how, HANDLE& file);
 
 // Moves an open file (opened with DELETE access) onto `name` in `folder`, replacing what
 // stands there.
-inline NtStatus RenameBeneath(HANDLE file, HANDLE folder, const std::wstring& name) {
-    using namespace ntfiles;
-    if (Ntdll().setInformation == nullptr) {
-        return kStatusNotImplemented;
-    }
-    ULONG size = 0;
-    std::vector<RenameInformation> request = RenameRequest(folder, name, size);
-    IO_STATUS_BLOCK io{};
-    return Ntdll().setInformation(file, &io, request.data(), size, kFileRenameInformation);
-}
+NtStatus RenameBeneath(HANDLE file, HANDLE folder, const std::wstring& name);
+
+// The same by the full path of the new name; gives the Windows error code.
+DWORD RenameByPath(HANDLE file, const std::wstring& path);
 
 // Every name in a folder opened for listing, "." and ".." included, from its first entry on.
-inline NtStatus ListNames(HANDLE folder, std::vector<std::wstring>& names) {
-    using namespace ntfiles;
-    if (Ntdll().queryDirectory == nullptr) {
-        return kStatusNotImplemented;
-    }
-    std::vector<ULONGLONG> buffer(8192);  // 64 KiB, aligned as the entries must be
-    const auto bytes = reinterpret_cast<const unsigned char*>(buffer.data());
-    for (BOOLEAN restart = TRUE;; restart = FALSE) {
-        IO_STATUS_BLOCK io{};
-        const NtStatus status =
-            Ntdll().queryDirectory(folder, nullptr, nullptr, nullptr, &io, buffer.data(),
-                                   static_cast<ULONG>(buffer.size() * sizeof(ULONGLONG)),
-                                   kFileDirectoryInformation, FALSE, nullptr, restart);
-        if (status == kStatusNoMoreFiles || status == kStatusNoSuchFile) {
-            return kStatusSuccess;
-        }
-        if (status < 0) {
-            return status;
-        }
-        if (!TakeNames(bytes, static_cast<std::size_t>(io.Information), names)) {
-            return kStatusUnsuccessful;
-        }
-    }
-}
+NtStatus ListNamesBeneath(HANDLE folder, std::vector<std::wstring>& names);
 
-// Whether the system has no relative form of a call (an older system or another file
-// system): the caller then names the file by its path.
-inline bool IsUnsupported(NtStatus status) {
-    return status == kStatusNotImplemented || status == kStatusNotSupported ||
-           status == kStatusInvalidInfoClass;
-}
-
-// The same for a rename relative to a folder, which some file systems refuse as a bad request.
-inline bool IsUnsupportedRename(NtStatus status) {
-    return IsUnsupported(status) || status == kStatusInvalidParameter;
-}
-
-// The Windows error code of a status: ERROR_SUCCESS for success, and an oplocked file's
-// open as kErrorOplockBreakInProgress.
-inline DWORD ErrorOfStatus(NtStatus status) {
-    if (status == kStatusOplockBreakInProgress) {
-        return kErrorOplockBreakInProgress;
-    }
-    if (status >= 0) {
-        return ERROR_SUCCESS;
-    }
-    const auto toError = ntfiles::Ntdll().statusToError;
-    return toError != nullptr ? toError(status) : ERROR_GEN_FAILURE;
-}
+// Makes a call relative to a folder's handle and, only when the system reports that it has no
+// such call (an older system or another file system), `byPath`, the same call through the
+// folder's path. Gives the Windows error code of the call that answered.
+DWORD RelativeElseByPath(const std::function<NtStatus()>& relative,
+                         const std::function<DWORD()>& byPath);
 
 }  // namespace platform

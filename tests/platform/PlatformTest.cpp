@@ -177,6 +177,35 @@ TEST_F(PlatformTest, TheSeamFailsTheChosenCallOnceOrFromThenOn) {
     platform::RecordMessageBoxes(false);
 }
 
+// Another user who swaps the temporary file for a file of theirs before the rename: on POSIX,
+// where the rename goes by name, the write reports the change; on Windows the temporary file
+// is held without sharing deletion and renamed through its handle, so the swap is refused.
+TEST_F(PlatformTest, ATemporaryFileSwappedBeforeTheRenameIsCaughtOrRefused) {
+    WriteBytes(folder.Join({"list.ini"}), "old");
+    bool seen = false;
+    bool swapped = false;
+    platform::OnTemporaryFileWritten([&](const std::string& temporary) {
+        seen = true;
+        std::error_code error;
+        swapped = std::filesystem::remove(temporary, error);
+        if (swapped) {
+            WriteBytes(temporary, "planted");
+        }
+    });
+    const platform::FileStatus status =
+        platform::WriteFileReplacing(held, "list.ini", "new", nullptr);
+    ASSERT_TRUE(seen);
+#ifdef _WIN32
+    EXPECT_FALSE(swapped);
+    EXPECT_EQ(status, platform::FileStatus::Ok);
+    EXPECT_EQ(ReadBytes(folder.Join({"list.ini"})), "new");
+#else
+    EXPECT_TRUE(swapped);
+    EXPECT_EQ(status, platform::FileStatus::Changed);
+#endif
+    EXPECT_EQ(FolderNames(folder.Path()), std::vector<std::string>{"list.ini"});
+}
+
 TEST_F(PlatformTest, FoldersAreEnteredOneRealFolderAtATimeAndHeld) {
     MakeFolder(folder.Join({"a", "b"}));
     WriteBytes(folder.Join({"a", "file"}), "x");

@@ -1,0 +1,254 @@
+// Windows only: files of a held folder replaced through a temporary file beside them, and
+// removed. The target is held exclusively while its replacement is written and let go just
+// before the rename, which cannot replace a file that is open; the temporary file is held
+// without sharing deletion and renamed (or removed) through its handle, so no one can swap
+// another file in under its name.
+
+#define _CRT_RAND_S  // rand_s, the system's unpredictable numbers, from the C runtime
+#include <windows.h>
+
+#include <aclapi.h>
+
+#include <cstdlib>
+#include <memory>
+
+#include "platform/SystemCalls.h"
+#include "platform/TemporaryName.h"
+#include "platform/Win32Files.h"
+#include "platform/Win32HeldFolders.h"
+#include "platform/Win32Io.h"
+#include "platform/Win32NtFiles.h"
+#include "platform/Win32Text.h"
+
+namespace platform {
+
+namespace {
+
+std::uint64_t RandomNumber() {
+    unsigned int high = 0;
+    unsigned int low = 0;
+    if (rand_s(&high) != 0 || rand_s(&low) != 0) {
+        std::abort();  // an unpredictable name cannot be had: better no write at all
+    }
+    return (std::uint64_t{high} << 32) | low;
+}
+
+// Sets the attributes (none: a plain file) and, when given, the last-write time.
+bool SetBasicInformation(HANDLE file, DWORD attributes, const FILETIME* lastWrite) {
+    FILE_BASIC_INFO basic{};
+    if (lastWrite != nullptr) {
+        basic.LastWriteTime.LowPart = lastWrite->dwLowDateTime;
+        basic.LastWriteTime.HighPart = static_cast<LONG>(lastWrite->dwHighDateTime);
+    }
+    basic.FileAttributes = attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes;
+    return ::SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic) != FALSE;
+}
+
+// Deletes the file of an open handle (opened with DELETE access), read-only or not.
+bool DeleteByHandle(HANDLE file, DWORD attributes) {
+    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        SetBasicInformation(file, attributes & ~FILE_ATTRIBUTE_READONLY, nullptr);
+    }
+    FILE_DISPOSITION_INFO disposition{};
+    disposition.DeleteFile = TRUE;
+    return ::SetFileInformationByHandle(file, FileDispositionInfo, &disposition,
+                                        sizeof disposition) != FALSE;
+}
+
+// Moves the file of an open handle onto a name of the folder, replacing what stands there (a
+// link itself, never what it points to): the name resolved in the held folder, or by the
+// folder's path where the system has no such rename. Gives the Windows error code.
+DWORD RenameInFolder(HANDLE file, const Folder& folder, const std::string& name) {
+    return RelativeElseByPath(
+        [&] { return RenameBeneath(file, FolderHandle(folder), Widen(name)); },
+        [&] { return RenameByPath(file, Widen(folder.PathOf(name))); });
+}
+
+// The replaced file's access rules go to its successor, so that a driver that may write the
+// file still may. Where the system cannot tell or set them, the folder's rules apply.
+void CarryAccessRules(HANDLE from, HANDLE to) {
+    PACL rules = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (::GetSecurityInfo(from, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &rules,
+                          nullptr, &descriptor) != ERROR_SUCCESS) {
+        return;
+    }
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    ::GetSecurityDescriptorControl(descriptor, &control, &revision);
+    const SECURITY_INFORMATION what =
+        DACL_SECURITY_INFORMATION |
+        ((control & SE_DACL_PROTECTED) != 0 ? PROTECTED_DACL_SECURITY_INFORMATION
+                                            : UNPROTECTED_DACL_SECURITY_INFORMATION);
+    ::SetSecurityInfo(to, SE_FILE_OBJECT, what, nullptr, nullptr, rules, nullptr);
+    ::LocalFree(descriptor);
+}
+
+// A kit file's last-write time in the system's form.
+FILETIME FileTimeOf(std::int64_t ticks) {
+    FILETIME time{};
+    time.dwLowDateTime = static_cast<DWORD>(static_cast<std::uint64_t>(ticks));
+    time.dwHighDateTime = static_cast<DWORD>(static_cast<std::uint64_t>(ticks) >> 32);
+    return time;
+}
+
+}  // namespace
+
+struct os::Replacement::State {
+    State(const Folder& held, const std::string& targetName) : folder(held), name(targetName) {}
+
+    const Folder& folder;
+    const std::string name;
+    // The file at the name, as opened.
+    Handle target;
+    bool exists = false;
+    FileIdentity identity;
+    // What the new file takes on: the target's attributes, or a kit file's with its time.
+    DWORD attributes = FILE_ATTRIBUTE_ARCHIVE;  // a new file's
+    bool keepsTime = false;
+    FILETIME lastWrite{};
+    // The temporary file, removed at the end while `removeTemporary` holds.
+    std::string temporary;
+    Handle written;
+    bool removeTemporary = false;
+
+    // Whether the name still stands for the file opened as the target.
+    bool StillAtName() const {
+        Handle file;
+        BY_HANDLE_FILE_INFORMATION info{};
+        const DWORD error = OpenAttributes(folder, name, file, info);
+        if (error != ERROR_SUCCESS) {
+            return !exists && error == ERROR_FILE_NOT_FOUND;
+        }
+        return exists && IdentityOf(info) == identity;
+    }
+};
+
+os::Replacement::Replacement(const Folder& folder, const std::string& name)
+    : m_state(std::make_unique<State>(folder, name)) {}
+
+os::Replacement::~Replacement() {
+    if (m_state->removeTemporary) {
+        DeleteByHandle(m_state->written.get(), m_state->attributes);
+    }
+}
+
+FileStatus os::Replacement::OpenTarget(const FileIdentity* expected, bool refuseHidden) {
+    State& state = *m_state;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const FileStatus opened =
+        OpenInFolder(state.folder, state.name, GENERIC_READ | GENERIC_WRITE | READ_CONTROL, 0, true,
+                     state.target, info);
+    if (opened == FileStatus::Missing) {
+        return IsExpected(expected, FileIdentity{}) ? FileStatus::Ok : FileStatus::Changed;
+    }
+    if (opened != FileStatus::Ok) {
+        return opened;
+    }
+    if (refuseHidden && (info.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) != 0) {
+        return FileStatus::Hidden;
+    }
+    state.exists = true;
+    state.identity = IdentityOf(info);
+    if (!IsExpected(expected, state.identity)) {
+        return FileStatus::Changed;
+    }
+    state.attributes = info.dwFileAttributes & kKeptAttributes;
+    return FileStatus::Ok;
+}
+
+// Not checked ahead on Windows: the folder's access rules decide when the temporary file is
+// made, and the write reports it then.
+FileStatus os::Replacement::CheckCreatable() const {
+    return FileStatus::Ok;
+}
+
+FileStatus os::Replacement::CreateTemporaryFile() {
+    constexpr NameOpen kNewFile{GENERIC_WRITE | DELETE | WRITE_DAC | FILE_WRITE_ATTRIBUTES, 0, true,
+                                false};
+    State& state = *m_state;
+    DWORD error = ERROR_FILE_EXISTS;
+    for (int attempt = 0;
+         attempt < 16 && (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS); ++attempt) {
+        state.temporary = TemporaryNameFor(state.name, RandomNumber());
+        error = OpenName(state.folder, state.temporary, kNewFile, state.written);
+    }
+    if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) {
+        return FileStatus::IoError;
+    }
+    state.removeTemporary = error == ERROR_SUCCESS;
+    return state.removeTemporary ? FileStatus::Ok : StatusOfError(error);
+}
+
+const std::string& os::Replacement::TemporaryName() const {
+    return m_state->temporary;
+}
+
+bool os::Replacement::Write(std::string_view bytes) {
+    return WriteAll(m_state->written.get(), bytes.data(), bytes.size());
+}
+
+// Only flushed here: the move (Commit) sets the attributes and the time, after the last write
+// to the file.
+bool os::Replacement::Finish(const KitFile* kit) {
+    State& state = *m_state;
+    if (kit != nullptr) {
+        state.attributes = kit->permissions & kKeptAttributes;
+        state.keepsTime = true;
+        state.lastWrite = FileTimeOf(kit->lastWrite);
+    }
+    return ::FlushFileBuffers(state.written.get()) != FALSE;
+}
+
+void os::Replacement::Abandon() {
+    m_state->removeTemporary = false;
+}
+
+FileStatus os::Replacement::Commit() {
+    State& state = *m_state;
+    if (state.exists) {
+        CarryAccessRules(state.target.get(), state.written.get());
+    }
+    state.target.Reset(INVALID_HANDLE_VALUE);
+    if (!SetBasicInformation(state.written.get(), state.attributes,
+                             state.keepsTime ? &state.lastWrite : nullptr)) {
+        return FileStatus::IoError;
+    }
+    if (!state.StillAtName()) {
+        return FileStatus::Changed;
+    }
+    const DWORD error = RenameInFolder(state.written.get(), state.folder, state.name);
+    if (error != ERROR_SUCCESS) {
+        return StatusOfError(error);
+    }
+    state.removeTemporary = false;  // it is the file at the name now
+    return FileStatus::Ok;
+}
+
+// Removes whatever stands at a name of the folder, but never a real folder, and (with
+// `expected`) only the file expected there.
+FileStatus os::RemoveName(const Folder& folder, const std::string& name,
+                          const FileIdentity* expected) {
+    constexpr NameOpen kRemoval{DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, kShareAll,
+                                false, true};
+    Handle file;
+    const DWORD error = OpenName(folder, name, kRemoval, file);
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (error != ERROR_SUCCESS) {
+        return StatusOfError(error);
+    }
+    if (!::GetFileInformationByHandle(file.get(), &info)) {
+        return FileStatus::IoError;
+    }
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+        (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+        return FileStatus::Unsafe;
+    }
+    if (!IsExpected(expected, IdentityOf(info))) {
+        return FileStatus::Changed;
+    }
+    return DeleteByHandle(file.get(), info.dwFileAttributes) ? FileStatus::Ok
+                                                             : StatusOfError(::GetLastError());
+}
+
+}  // namespace platform

@@ -1,0 +1,298 @@
+// Windows only: held folders and the names in them. A settings folder and every folder above
+// it are held open without FILE_SHARE_DELETE (those above it without FILE_SHARE_WRITE too), so
+// that none can be renamed, removed or swapped for a junction while the tool works. Every name
+// in a held folder is opened and listed relative to the folder's handle, never through its
+// path again, so that the tool works in the folder it checked whatever the path has come to
+// mean; every file there is opened without following a reparse point, without waiting on
+// another program's oplock, and checked on the handle.
+
+#include "platform/Win32HeldFolders.h"
+
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "platform/FolderHandles.h"
+#include "platform/SystemCalls.h"
+#include "platform/Win32Security.h"
+#include "platform/Win32Text.h"
+
+namespace platform {
+
+namespace {
+
+// Folders are held for listing and traversal, never shared with a renamer or remover, nor
+// with a writer. The settings folder itself must be shared with writers: a rename into a
+// folder, as each replacement of this tool's is, opens the folder for FILE_WRITE_DATA, and
+// the file system checks that open against the sharing of every handle on the folder.
+constexpr DWORD kFolderAccess =
+    FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | READ_CONTROL | SYNCHRONIZE;
+constexpr DWORD kHeldFolderShare = FILE_SHARE_READ;
+constexpr DWORD kWrittenFolderShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
+constexpr NameOpen kAttributesOnly{FILE_READ_ATTRIBUTES, kShareAll, false, true};
+
+// A name the system takes as one name in the folder: no path, no "." or "..".
+bool IsSingleName(const std::wstring& name) {
+    return !name.empty() && name != L"." && name != L".." &&
+           name.find_first_of(L"\\/") == std::wstring::npos;
+}
+
+// Opens a name of a folder relative to the folder's handle (by the folder's path only where
+// the system has no such open). Gives the Windows error code; an oplocked file is given up at
+// once, as kErrorOplockBreakInProgress.
+DWORD OpenName(HANDLE folder, const std::string& folderPath, const std::string& name,
+               const NameOpen& how, Handle& file) {
+    const std::wstring wide = Widen(name);
+    if (!IsSingleName(wide)) {
+        return ERROR_INVALID_NAME;
+    }
+    const auto relative = [&] {
+        HANDLE opened = INVALID_HANDLE_VALUE;
+        const NtStatus status = OpenBeneath(folder, wide, how, opened);
+        file.Reset(opened);
+        return status;
+    };
+    const auto byPath = [&] {
+        const DWORD flags =
+            FILE_ATTRIBUTE_NORMAL | kNoFollow | (how.anyKind ? FILE_FLAG_BACKUP_SEMANTICS : 0);
+        file.Reset(::CreateFileW(Widen(JoinPath(folderPath, name)).c_str(), how.access, how.share,
+                                 nullptr, how.create ? CREATE_NEW : OPEN_EXISTING, flags, nullptr));
+        return file.IsValid() ? DWORD{ERROR_SUCCESS} : ::GetLastError();
+    };
+    return RelativeElseByPath(relative, byPath);
+}
+
+// Why an open was denied: a folder or reparse point at the name, or the read-only attribute.
+FileStatus StatusOfDeniedOpen(const Folder& folder, const std::string& name) {
+    Handle file;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (OpenAttributes(folder, name, file, info) != ERROR_SUCCESS) {
+        return FileStatus::IoError;
+    }
+    const DWORD attributes = info.dwFileAttributes;
+    if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
+        return FileStatus::Unsafe;
+    }
+    return (attributes & FILE_ATTRIBUTE_READONLY) != 0 ? FileStatus::ReadOnly : FileStatus::IoError;
+}
+
+// A held folder must be a real folder: a reparse point could lead anywhere.
+FileStatus CheckFolderHandle(HANDLE folder) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(folder, &info)) {
+        return FileStatus::IoError;
+    }
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        return FileStatus::Unsafe;
+    }
+    return (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? FileStatus::Ok
+                                                                   : FileStatus::Missing;
+}
+
+NameOpen HeldFolder(DWORD share) {
+    return NameOpen{kFolderAccess, share, false, true};
+}
+
+// Opens a folder named by its path, following a link there as the system's own folders may
+// be one: first with attribute access alone, which meets no sharing and so waits on no
+// oplock, then again through that handle as a held folder.
+FileStatus OpenFolderByPath(const std::string& path, DWORD share, Handle& folder) {
+    const std::wstring wide = Widen(path);
+    const Handle seen(::CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES | SYNCHRONIZE, kShareAll,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!seen.IsValid()) {
+        return StatusOfError(::GetLastError());
+    }
+    const auto relative = [&] {
+        HANDLE opened = INVALID_HANDLE_VALUE;
+        const NtStatus status = OpenBeneath(seen.get(), std::wstring(), HeldFolder(share), opened);
+        folder.Reset(opened);
+        return status;
+    };
+    const auto byPath = [&] {
+        folder.Reset(::CreateFileW(wide.c_str(), kFolderAccess, share, nullptr, OPEN_EXISTING,
+                                   FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        return folder.IsValid() ? DWORD{ERROR_SUCCESS} : ::GetLastError();
+    };
+    const DWORD error = RelativeElseByPath(relative, byPath);
+    return error == ERROR_SUCCESS ? CheckFolderHandle(folder.get()) : StatusOfError(error);
+}
+
+// Opens the folder `name` in the held folder `parent`, relative to its handle and without
+// following a reparse point at the name.
+FileStatus OpenFolderIn(HANDLE parent, const std::string& parentPath, const std::string& name,
+                        DWORD share, Handle& folder) {
+    const DWORD error = OpenName(parent, parentPath, name, HeldFolder(share), folder);
+    return error == ERROR_SUCCESS ? CheckFolderHandle(folder.get()) : StatusOfError(error);
+}
+
+// The temporary files in the folder, by its path: for a system that cannot list a folder
+// through its handle.
+void ListTemporaryNamesByPath(const Folder& folder, std::vector<std::wstring>& names) {
+    WIN32_FIND_DATAW found{};
+    const std::wstring pattern = Widen(folder.PathOf("*.~brenwick-*.tmp"));
+    const HANDLE search = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
+                                             FindExSearchNameMatch, nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    do {
+        names.push_back(found.cFileName);
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+}
+
+}  // namespace
+
+DWORD OpenName(const Folder& folder, const std::string& name, const NameOpen& how, Handle& file) {
+    return OpenName(FolderHandle(folder), folder.Path(), name, how, file);
+}
+
+// What stands at a name, seen with attribute access alone.
+DWORD OpenAttributes(const Folder& folder, const std::string& name, Handle& file,
+                     BY_HANDLE_FILE_INFORMATION& info) {
+    const DWORD error = OpenName(folder, name, kAttributesOnly, file);
+    if (error != ERROR_SUCCESS) {
+        return error;
+    }
+    return ::GetFileInformationByHandle(file.get(), &info) ? ERROR_SUCCESS : ::GetLastError();
+}
+
+// Opens a name of the folder without following a reparse point; what is opened must be a
+// regular single-link file (and, for writing, not read-only: where the process may write any
+// file, as an administrator or root under Wine, the attribute still counts).
+FileStatus OpenInFolder(const Folder& folder, const std::string& name, DWORD access, DWORD share,
+                        bool forWriting, Handle& file, BY_HANDLE_FILE_INFORMATION& info) {
+    const DWORD error = OpenName(folder, name, NameOpen{access, share, false, false}, file);
+    if (error != ERROR_SUCCESS) {
+        return error == ERROR_ACCESS_DENIED ? StatusOfDeniedOpen(folder, name)
+                                            : StatusOfError(error);
+    }
+    const FileStatus regular = CheckRegularHandle(file.get(), info);
+    if (regular == FileStatus::Ok && forWriting &&
+        (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        return FileStatus::ReadOnly;
+    }
+    return regular;
+}
+
+FileStatus os::OpenForUpdate(const Folder& folder, const std::string& name, OpenedFile& file,
+                             FileIdentity& identity) {
+    Handle opened;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const FileStatus status =
+        OpenInFolder(folder, name, GENERIC_READ | GENERIC_WRITE, 0, true, opened, info);
+    if (status == FileStatus::Ok) {
+        identity = IdentityOf(info);
+        HandOver(opened, info, file);
+    }
+    return status;
+}
+
+FileStatus os::OpenShared(const Folder& folder, const std::string& name, OpenedFile& file,
+                          FileIdentity& identity) {
+    Handle opened;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const FileStatus status =
+        OpenInFolder(folder, name, GENERIC_READ, kShareAll, false, opened, info);
+    if (status == FileStatus::Ok) {
+        identity = IdentityOf(info);
+        HandOver(opened, info, file);
+    }
+    return status;
+}
+
+void Folder::Close() {
+    for (const std::intptr_t handle : m_handles) {
+        ::CloseHandle(reinterpret_cast<HANDLE>(handle));
+    }
+    m_handles.clear();
+}
+
+FileStatus OpenFolderBeneath(const std::string& base, const std::vector<std::string>& names,
+                             Folder& folder, std::string& foreign) {
+    // Each folder stays held while the next is entered through it: once held, it cannot be
+    // renamed, and the next one is looked up in it, not through the path.
+    const auto shareOf = [&](std::size_t depth) {
+        return depth == names.size() ? kWrittenFolderShare : kHeldFolderShare;
+    };
+    std::vector<std::intptr_t> handles;
+    Handle current;
+    FileStatus status = OpenFolderByPath(base, shareOf(0), current);
+    std::string path = base;
+    foreign.clear();
+    for (std::size_t index = 0; index < names.size() && status == FileStatus::Ok; ++index) {
+        Handle next;
+        status = OpenFolderIn(current.get(), path, names[index], shareOf(index + 1), next);
+        handles.push_back(reinterpret_cast<std::intptr_t>(current.Release()));
+        current.Reset(next.Release());
+        path = JoinPath(path, names[index]);
+        if (status == FileStatus::Ok && foreign.empty() && !HasTrustedOwner(current.get())) {
+            foreign = path;
+        }
+    }
+    if (status == FileStatus::Ok) {
+        handles.push_back(reinterpret_cast<std::intptr_t>(current.Release()));
+    }
+    Folder opened = FolderHandles::Hold(std::move(handles), path);  // closed again on failure
+    if (status == FileStatus::Ok) {
+        folder = std::move(opened);
+    }
+    return status;
+}
+
+FileStatus OpenFolder(const std::string& path, Folder& folder) {
+    Handle handle;
+    const FileStatus status = OpenFolderByPath(path, kWrittenFolderShare, handle);
+    if (status == FileStatus::Ok) {
+        folder = FolderHandles::Hold({reinterpret_cast<std::intptr_t>(handle.Release())}, path);
+    }
+    return status;
+}
+
+FileStatus InspectFile(const Folder& folder, const std::string& name, FileInfo& info) {
+    Handle file;
+    BY_HANDLE_FILE_INFORMATION found{};
+    const DWORD error = OpenAttributes(folder, name, file, found);
+    if (error != ERROR_SUCCESS) {
+        return file.IsValid() ? FileStatus::IoError : StatusOfError(error);
+    }
+    const DWORD attributes = found.dwFileAttributes;
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        info.kind = FileKind::Other;
+    } else if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        info.kind = FileKind::Folder;
+    } else {
+        info.kind = CheckRegularHandle(file.get(), found) == FileStatus::Ok ? FileKind::Regular
+                                                                            : FileKind::Other;
+    }
+    info.identity = IdentityOf(found);
+    info.readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+    info.hidden = (attributes & FILE_ATTRIBUTE_HIDDEN) != 0;
+    info.lastWriteSeconds = SecondsSince1970(found.ftLastWriteTime);
+    return FileStatus::Ok;
+}
+
+// Listed through a handle of its own opened through the held one, so that the listing starts
+// afresh and is of the folder that was checked.
+void os::ListNames(const Folder& folder, std::vector<std::string>& names) {
+    constexpr NameOpen kListing{FILE_LIST_DIRECTORY, kShareAll, false, true};
+    std::vector<std::wstring> wide;
+    const auto relative = [&] {
+        HANDLE opened = INVALID_HANDLE_VALUE;
+        const NtStatus status = OpenBeneath(FolderHandle(folder), std::wstring(), kListing, opened);
+        const Handle listing(opened);
+        return listing.IsValid() ? ListNamesBeneath(listing.get(), wide) : status;
+    };
+    const auto byPath = [&] {
+        wide.clear();
+        ListTemporaryNamesByPath(folder, wide);
+        return DWORD{ERROR_SUCCESS};
+    };
+    RelativeElseByPath(relative, byPath);
+    for (const std::wstring& name : wide) {
+        names.push_back(Narrow(name));
+    }
+}
+
+}  // namespace platform
