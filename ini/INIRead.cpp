@@ -36,10 +36,22 @@ int CINIRead::Load(const std::string& path) {
 }
 
 int CINIRead::Load(const platform::Folder& folder, const std::string& name, std::uint64_t limit) {
+    return Load(folder, name, limit, Access::ForUpdate);
+}
+
+int CINIRead::LoadShared(const platform::Folder& folder, const std::string& name,
+                         std::uint64_t limit) {
+    return Load(folder, name, limit, Access::Shared);
+}
+
+int CINIRead::Load(const platform::Folder& folder, const std::string& name, std::uint64_t limit,
+                   Access access) {
     m_strPath = folder.PathOf(name);
     platform::ByteBlock bytes;
     platform::FileIdentity identity;
-    m_lastStatus = platform::ReadFileForUpdate(folder, name, limit, bytes, identity);
+    m_lastStatus = access == Access::ForUpdate
+                       ? platform::ReadFileForUpdate(folder, name, limit, bytes, identity)
+                       : platform::ReadFileShared(folder, name, limit, bytes, identity);
     if (m_lastStatus != platform::FileStatus::Ok) {
         return -1;
     }

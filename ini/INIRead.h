@@ -28,6 +28,10 @@ public:
     // A file longer than `limit` bytes is not read (TooLarge).
     int Load(const platform::Folder& folder, const std::string& name,
              std::uint64_t limit = platform::kAnySize);
+    // The same without asking for write access or sole use: a read-only file loads, and a
+    // file another program holds for its sole use is Locked. Save still refuses a file that
+    // is no longer the one read.
+    int LoadShared(const platform::Folder& folder, const std::string& name, std::uint64_t limit);
     // 0 written; -1 the file could not be written, and it is left as it was. Saving under the
     // name that was loaded fails when the file there is no longer the one that was read.
     int Save(const std::string& path);
@@ -81,6 +85,9 @@ public:
     std::string SaveBytes() const;
 
 private:
+    enum class Access { ForUpdate, Shared };
+    int Load(const platform::Folder& folder, const std::string& name, std::uint64_t limit,
+             Access access);
     void ReplaceLine(const IniLine& line, const std::string& text);
     void InsertLine(const IniLine& line, const std::string& text);
     // The identity the file under `path` must still have when it is saved, or null.

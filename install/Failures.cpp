@@ -146,7 +146,7 @@ constexpr RoleCauses kRoleCauses[] = {
     {FileRole::ListFile, FailureCause::ListFileMissing, FailureCause::ListFileReadOnly,
      FailureCause::ListFileLocked, FailureCause::ListFileUnsafe, FailureCause::ListFileUnsafe,
      FailureCause::ListFileTooLarge, FailureCause::ListFileUnreadable},
-    {FileRole::ListSave, FailureCause::SaveFailed, FailureCause::SaveFailed,
+    {FileRole::ListSave, FailureCause::SaveFailed, FailureCause::ListFileReadOnly,
      FailureCause::ListFileLocked, FailureCause::SaveFailed, FailureCause::SaveFailed,
      FailureCause::SaveFailed, FailureCause::SaveFailed},
     {FileRole::FlagFile, FailureCause::FlagFileMissing, FailureCause::FlagFileReadOnly,

@@ -43,7 +43,9 @@ std::string WithFlagsLowered(std::string bytes, const std::vector<std::int64_t>&
 platform::FileStatus ReadFlagFile(const InstallPlan& plan, bool forUpdate, std::string& bytes,
                                   platform::FileIdentity& identity) {
     const platform::Folder& folder = plan.settings.folder;
-    return forUpdate && plan.Reads() == PlanReads::Exclusive
-               ? platform::ReadFileForUpdate(folder, kFlagFileName, kFlagFileLimit, bytes, identity)
-               : platform::ReadFileShared(folder, kFlagFileName, kFlagFileLimit, bytes, identity);
+    const platform::FileStatus read =
+        platform::ReadFileShared(folder, kFlagFileName, kFlagFileLimit, bytes, identity);
+    return read != platform::FileStatus::Ok || !forUpdate || plan.IsCheck()
+               ? read
+               : platform::CheckReplaceable(folder, kFlagFileName, &identity);
 }

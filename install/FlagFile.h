@@ -39,7 +39,7 @@ std::string WithFlagsRaised(std::string bytes, const std::vector<std::int64_t>& 
 // The file's bytes with the flag of each slot lowered; its length stays.
 std::string WithFlagsLowered(std::string bytes, const std::vector<std::int64_t>& slots);
 
-// The plan's flag file, read whole: for an update as the plan reads (a plan that writes opens
-// it for update and sole use), else shared.
+// The plan's flag file, read whole as any reader may; for an update, a plan that writes then
+// makes sure the file it read may be replaced.
 platform::FileStatus ReadFlagFile(const InstallPlan& plan, bool forUpdate, std::string& bytes,
                                   platform::FileIdentity& identity);

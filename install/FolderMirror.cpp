@@ -82,7 +82,9 @@ Copying PlanFileCopy(const std::string& name, const std::string& sourceFile, Ins
         found = same == platform::FileStatus::Locked ? same : found;
     }
     const platform::FileStatus refusal =
-        found == platform::FileStatus::Ok        ? RefusalOf(plan, name, target)
+        found == platform::FileStatus::Ok ? RefusalOf(plan, name, target)
+        : found == platform::FileStatus::Missing && !plan.IsCheck()
+            ? platform::CheckCopyTarget(folder, name)  // may the folder take a new file?
         : found == platform::FileStatus::Missing ? platform::FileStatus::Ok
                                                  : found;
     if (refusal != platform::FileStatus::Ok) {

@@ -14,12 +14,6 @@
 
 struct Driver;
 
-// How a plan reads the driver's files.
-enum class PlanReads {
-    Exclusive,  // as the installation does: each driver file opened for update and sole use
-    Shared,     // as the check does: without write access or exclusive use
-};
-
 class InstallPlan {
 public:
     // Carries out a writing step; its failure is reported as the step's cause.
@@ -31,9 +25,10 @@ public:
     InstallPlan& operator=(const InstallPlan&) = delete;
 
     PlanPurpose Purpose() const { return m_report.purpose; }
-    // A check writes nothing, ever, and asks for no write access.
+    // A check writes nothing, ever, and asks for no write access. Every plan reads the
+    // driver's files as any reader may; one that writes then asks of each file it would write
+    // whether it may, so that the dry run foresees what the run meets.
     bool IsCheck() const { return Purpose() == PlanPurpose::Check; }
-    PlanReads Reads() const { return IsCheck() ? PlanReads::Shared : PlanReads::Exclusive; }
     // The kit's profile set of the driver.
     const std::string& KitSource() const { return m_kitSource; }
     // The plan as decided: no step done yet, and the cause where it stops.

@@ -2,17 +2,16 @@
 
 #include "ini/SlotNumber.h"
 
-int PlanListLoad(InstallPlan& plan, const std::string& name) {
+int PlanListLoad(InstallPlan& plan, const std::string& name, MissingList missing) {
     const platform::Folder& folder = plan.settings.folder;
-    platform::FileStatus status = platform::FileStatus::Ok;
-    if (plan.Reads() == PlanReads::Exclusive) {
-        status = plan.list.Load(folder, name, kListFileLimit) == 0 ? platform::FileStatus::Ok
-                                                                   : plan.list.LastFileStatus();
-    } else {
-        std::string bytes;
-        platform::FileIdentity identity;
-        status = platform::ReadFileShared(folder, name, kListFileLimit, bytes, identity);
-        plan.list.LoadBytes(bytes);
+    // Read as any reader may: whether the file may be written is asked only of a plan that
+    // writes it, so that a run with nothing to do succeeds whatever the file's mode.
+    const platform::FileStatus status = plan.list.LoadShared(folder, name, kListFileLimit) == 0
+                                            ? platform::FileStatus::Ok
+                                            : plan.list.LastFileStatus();
+    if (status == platform::FileStatus::Missing && missing == MissingList::IsEmpty) {
+        plan.list.LoadBytes(std::string());
+        return 0;
     }
     return status == platform::FileStatus::Ok
                ? 0

@@ -9,9 +9,16 @@
 #include "install/InstallPlan.h"
 #include "platform/Platform.h"
 
+// What a missing list file means to a plan.
+enum class MissingList {
+    Stops,    // the installation needs it
+    IsEmpty,  // a removal: nothing is registered, nothing to do
+};
+
 // Loads the list file of the plan's settings folder into the plan's store: 0, or -1 with the
 // plan stopped.
-int PlanListLoad(InstallPlan& plan, const std::string& name);
+int PlanListLoad(InstallPlan& plan, const std::string& name,
+                 MissingList missing = MissingList::Stops);
 
 // Adds the save of the list's edits; a plan that writes first makes sure the file may be
 // replaced, and stops (-1) when it may not.

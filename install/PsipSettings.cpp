@@ -154,10 +154,16 @@ int PlanShippedNameRemoval(InstallPlan& plan) {
         return plan.Stop(FailureCause::ProfileRenameFailed, path);
     }
     const platform::FileIdentity expected = info.identity;
+    const platform::FileStatus removable =
+        plan.IsCheck() ? platform::FileStatus::Ok
+                       : platform::CheckRemovable(folder, kShippedProfile, &expected);
+    if (removable != platform::FileStatus::Ok) {
+        return plan.Stop(ProfileFailure(removable), path);
+    }
     plan.Add(
         StepKind::RemoveShipped, path, std::string(), 0,
         [&folder, expected] { return platform::RemoveFile(folder, kShippedProfile, &expected); },
-        [](platform::FileStatus) { return FailureCause::ProfileRenameFailed; });
+        ProfileFailure);
     return 0;
 }
 
@@ -280,6 +286,12 @@ int PlanProfileRemoval(InstallPlan& plan, const std::string& key, const KitProfi
         return plan.Stop(RemovalFailure(same), path);
     }
     const platform::FileIdentity expected = info.identity;
+    const platform::FileStatus removable = plan.IsCheck()
+                                               ? platform::FileStatus::Ok
+                                               : platform::CheckRemovable(folder, name, &expected);
+    if (removable != platform::FileStatus::Ok) {
+        return plan.Stop(RemovalFailure(removable), path);
+    }
     plan.Add(
         StepKind::RemoveProfile, path, key, 0,
         [&folder, name, expected] { return platform::RemoveFile(folder, name, &expected); },
@@ -361,7 +373,7 @@ void PlanPsipInstall(InstallPlan& plan) {
 }
 
 void PlanPsipUninstall(InstallPlan& plan) {
-    if (PlanListLoad(plan, kListFile) != 0) {
+    if (PlanListLoad(plan, kListFile, MissingList::IsEmpty) != 0) {
         return;
     }
     const ListEntries entries = FindEntriesToRemove(plan, kSection, kPsipProfileName);

@@ -100,7 +100,7 @@ void PlanTwainInstall(InstallPlan& plan) {
 }
 
 void PlanTwainUninstall(InstallPlan& plan) {
-    if (PlanListLoad(plan, kListFile) != 0) {
+    if (PlanListLoad(plan, kListFile, MissingList::IsEmpty) != 0) {
         return;
     }
     const ListEntries entries = FindEntriesToRemove(plan, kSection, kTemplateFile);

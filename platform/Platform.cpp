@@ -193,6 +193,13 @@ FileStatus ReadFileShared(const Folder& folder, const std::string& name, std::ui
     return opened == FileStatus::Ok ? ReadToEnd(file, limit, bytes) : opened;
 }
 
+FileStatus ReadFileShared(const Folder& folder, const std::string& name, std::uint64_t limit,
+                          ByteBlock& bytes, FileIdentity& identity) {
+    os::OpenedFile file;
+    const FileStatus opened = os::OpenShared(folder, name, file, identity);
+    return opened == FileStatus::Ok ? ReadToEnd(file, limit, bytes) : opened;
+}
+
 FileStatus CheckReplaceable(const Folder& folder, const std::string& name,
                             const FileIdentity* expected) {
     return CheckTarget(folder, name, expected, false);
@@ -219,6 +226,11 @@ FileStatus WriteKitFile(const Folder& folder, const std::string& name, const Kit
         return FileStatus::IoError;
     }
     return ReplaceName(folder, name, expected, hidden == HiddenTarget::Refuse, {file.bytes}, &file);
+}
+
+FileStatus CheckRemovable(const Folder& folder, const std::string& name,
+                          const FileIdentity* expected) {
+    return os::CheckRemovable(folder, name, expected);
 }
 
 FileStatus RemoveFile(const Folder& folder, const std::string& name, const FileIdentity* expected) {

@@ -122,9 +122,12 @@ struct ByteBlock {
 FileStatus ReadFileForUpdate(const Folder& folder, const std::string& name, std::uint64_t limit,
                              ByteBlock& bytes, FileIdentity& identity);
 
-// Reads a whole regular, single-link file without asking for write access or exclusive use.
+// Reads a whole regular, single-link file without asking for write access or exclusive use;
+// Locked when another program holds it for its sole use.
 FileStatus ReadFileShared(const Folder& folder, const std::string& name, std::uint64_t limit,
                           std::string& bytes, FileIdentity& identity);
+FileStatus ReadFileShared(const Folder& folder, const std::string& name, std::uint64_t limit,
+                          ByteBlock& bytes, FileIdentity& identity);
 
 enum class FileKind {
     Regular,  // a regular file with exactly one link
@@ -185,6 +188,12 @@ struct KitFile {
 // kit file's last-write time and read-only state.
 FileStatus WriteKitFile(const Folder& folder, const std::string& name, const KitFile& file,
                         HiddenTarget hidden, const FileIdentity* expected);
+
+// Whether RemoveFile would be allowed to remove the name, without removing it: Locked when
+// another program holds the file, Unsafe for a real folder, and, with `expected`, Changed when
+// the name no longer stands for that file.
+FileStatus CheckRemovable(const Folder& folder, const std::string& name,
+                          const FileIdentity* expected);
 
 // Removes whatever stands at the name (a link itself, never what it points to), read-only
 // or not, but never a real folder (Unsafe). Missing when there is nothing; with `expected`,

@@ -212,4 +212,28 @@ FileStatus os::RemoveName(const Folder& folder, const std::string& name,
     return errno == EPERM ? FileStatus::Unsafe : StatusOfError(errno);
 }
 
+FileStatus os::CheckRemovable(const Folder& folder, const std::string& name,
+                              const FileIdentity* expected) {
+    const int dir = FolderDescriptor(folder);
+    struct stat status {};
+    if (::fstatat(dir, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
+        return StatusOfError(errno);
+    }
+    if (S_ISDIR(status.st_mode)) {
+        return FileStatus::Unsafe;
+    }
+    if (!IsExpected(expected, IdentityOf(status))) {
+        return FileStatus::Changed;
+    }
+    if (S_ISREG(status.st_mode)) {
+        // A file another program holds for its sole use is busy, as its removal is on Windows.
+        Descriptor fd(::openat(dir, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        if (fd.get() >= 0 && ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+            return FileStatus::Locked;
+        }
+    }
+    return ::faccessat(dir, ".", W_OK | X_OK, AT_EACCESS) == 0 ? FileStatus::Ok
+                                                               : StatusOfError(errno);
+}
+
 }  // namespace platform

@@ -140,7 +140,11 @@ FileStatus os::OpenShared(const Folder& folder, const std::string& name, OpenedF
                           FileIdentity& identity) {
     Descriptor fd;
     struct stat status {};
-    const FileStatus opened = OpenInFolder(folder, name, O_RDONLY, false, fd, status);
+    FileStatus opened = OpenInFolder(folder, name, O_RDONLY, false, fd, status);
+    // Another program's sole hold keeps readers out, as sharing does on Windows.
+    if (opened == FileStatus::Ok && ::flock(fd.get(), LOCK_SH | LOCK_NB) != 0) {
+        opened = errno == EWOULDBLOCK ? FileStatus::Locked : FileStatus::IoError;
+    }
     if (opened == FileStatus::Ok) {
         HandOver(fd, status, file, identity);
     }

@@ -103,6 +103,8 @@ void ListNames(const Folder& folder, std::vector<std::string>& names);
 // The work of RemoveFile, ListFolder, GetCommonAppDataFolder and ShowMessageBox, which the
 // test seam stands in front of.
 FileStatus RemoveName(const Folder& folder, const std::string& name, const FileIdentity* expected);
+FileStatus CheckRemovable(const Folder& folder, const std::string& name,
+                          const FileIdentity* expected);
 bool ListEntries(const std::string& folder, std::vector<FolderEntry>& entries);
 bool CommonAppDataFolder(std::string& folder);
 void ShowBox(const std::string& text);

@@ -157,10 +157,18 @@ FileStatus os::Replacement::OpenTarget(const FileIdentity* expected, bool refuse
     return FileStatus::Ok;
 }
 
-// Not checked ahead on Windows: the folder's access rules decide when the temporary file is
-// made, and the write reports it then.
+// The folder opened again, asking what the temporary file's creation asks of it: the right to
+// add a file, and no other program holding the folder against writers.
 FileStatus os::Replacement::CheckCreatable() const {
-    return FileStatus::Ok;
+    constexpr NameOpen kAddFile{FILE_ADD_FILE, kShareAll, false, true};
+    HANDLE opened = INVALID_HANDLE_VALUE;
+    const DWORD error = RelativeElseByPath(
+        [&] {
+            return OpenBeneath(FolderHandle(m_state->folder), std::wstring(), kAddFile, opened);
+        },
+        [] { return static_cast<DWORD>(ERROR_SUCCESS); });  // left to the creation itself
+    const Handle folder(opened);
+    return error == ERROR_SUCCESS ? FileStatus::Ok : StatusOfError(error);
 }
 
 FileStatus os::Replacement::CreateTemporaryFile() {
@@ -249,6 +257,27 @@ FileStatus os::RemoveName(const Folder& folder, const std::string& name,
     }
     return DeleteByHandle(file.get(), info.dwFileAttributes) ? FileStatus::Ok
                                                              : StatusOfError(::GetLastError());
+}
+
+FileStatus os::CheckRemovable(const Folder& folder, const std::string& name,
+                              const FileIdentity* expected) {
+    // The open asks what the removal asks: a program that holds the file without sharing its
+    // deletion makes it fail, and so does a user who may not delete it.
+    constexpr NameOpen kRemoval{DELETE | FILE_READ_ATTRIBUTES, kShareAll, false, true};
+    Handle file;
+    const DWORD error = OpenName(folder, name, kRemoval, file);
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (error != ERROR_SUCCESS) {
+        return StatusOfError(error);
+    }
+    if (!::GetFileInformationByHandle(file.get(), &info)) {
+        return FileStatus::IoError;
+    }
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+        (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+        return FileStatus::Unsafe;
+    }
+    return IsExpected(expected, IdentityOf(info)) ? FileStatus::Ok : FileStatus::Changed;
 }
 
 }  // namespace platform

@@ -3,7 +3,7 @@
 
 #include "cli/ConsoleProgram.h"
 
-#include "install/InstallFixture.h"
+#include "cli/ConsoleFixture.h"
 #include "platform/Platform.h"
 #include "platform/TestSeam.h"
 #include "support/FileBytes.h"
@@ -22,47 +22,7 @@
 #include <chrono>
 #include <memory>
 
-namespace {
-
-class ConsoleProgramTest : public InstallFixture {
-protected:
-    void SetUp() override {
-        InstallFixture::SetUp();
-        ShipKit();
-        MakeFolder(PsipFolder());
-        WriteBytes(InPsip("SettingInfo.ini"), "[Informations]\r\n000001=Color\r\n000002=\r\n");
-        WriteBytes(InPsip("Id.bin"), std::string(1008, '\0'));
-        MakeFolder(TwainFolder());
-        WriteBytes(platform::JoinPath(TwainFolder(), "FTSLISTS.INI"), "[TemplateLists]\r\n01=\r\n");
-    }
-
-    // Runs the program with the kit of the fixture; the output lands in `out` and `err`.
-    int Run(std::vector<std::string> arguments) {
-        const bool ownSource =
-            std::find(arguments.begin(), arguments.end(), "--source") != arguments.end();
-        if (arguments.size() > 1 && arguments[0].rfind("--", 0) != 0 && !ownSource) {
-            arguments.insert(arguments.end(), {"--source", temp.Join({"kit"})});
-        }
-        out.clear();
-        err.clear();
-        return RunConsoleProgram(arguments,
-                                 ConsoleOutput{[&](const std::string& text) { out += text; },
-                                               [&](const std::string& text) { err += text; }});
-    }
-    bool Says(const std::string& text) const { return out.find(text) != std::string::npos; }
-    bool IsAscii() const {
-        for (const char ch : out) {
-            if (static_cast<unsigned char>(ch) >= 0x80) {
-                return false;
-            }
-        }
-        return true;
-    }
-
-    std::string out, err;
-};
-
-}  // namespace
+using ConsoleProgramTest = ConsoleFixture;
 
 TEST_F(ConsoleProgramTest, ChecksInstallsAndChecksAgainWithJson) {
     EXPECT_EQ(Run({"check", "auto", "--json"}), 1);
@@ -383,105 +343,3 @@ TEST_F(ConsoleProgramTest, TheResultNeverDependsOnTheStandardStreams) {
     EXPECT_NE(ReadBytes(log).find("exit code 0"), std::string::npos);
 }
 #endif
-
-// Whatever the folders hold, the dry run predicts the install, check then says installed, and
-// a second install has nothing left to do.
-TEST_F(ConsoleProgramTest, DryRunInstallAndCheckAgreeOnEveryFolderState) {
-    const std::string tpl = platform::JoinPath(TwainFolder(), "bkbook_multi.fts");
-    std::unique_ptr<ExclusiveFileHold> scanner;  // another program, holding a file
-    const struct {
-        const char* name;
-        std::function<void()> prepare;
-        int exitCode;  // -1: whatever the dry run predicts
-    } states[] = {
-        {"as the drivers ship them", [] {}, 0},
-        {"a template edited here, newer than the kit's",
-         [&] {
-             WriteBytes(tpl, "edited here");
-             ShiftWriteTime(tpl, 3600);
-         },
-         0},
-        {"an older template held by another program",
-         [&] {
-             WriteBytes(tpl, "old");
-             ShiftWriteTime(tpl, -3600);
-             scanner = std::make_unique<ExclusiveFileHold>(tpl);
-         },
-         1618},
-        // The kit's template cannot be put in place: a failure, said alike by all three.
-        {"a read-only template older than the kit's",
-         [&] {
-             WriteBytes(tpl, "old");
-             ShiftWriteTime(tpl, -3600);
-             SetReadOnly(tpl, true);
-         },
-         1},
-        {"a kit without its Twain folder and a template from before",
-         [&] {
-             WriteBytes(tpl, "earlier");
-             RemoveTree(temp.Join({"kit", "Twain"}));
-         },
-         0},
-        {"a read-only kit profile",
-         [&] {
-             SetReadOnly(temp.Join({"kit", "PSIP", "FTS_EX_BKBOOK.xml"}), true);
-         },
-         0},
-        {"a listed profile whose flag is low",
-         [&] {
-             WriteBytes(InPsip("SettingInfo.ini"), "[Informations]\r\n000003=" + kProfileName);
-             WriteBytes(InPsip("FTS_EX000003.xml"), "<profile>shipped</profile>");
-         },
-         0},
-        {"a folder under the shipped profile's name",
-         [&] { MakeFolder(InPsip("FTS_EX_BKBOOK.xml")); }, 1},
-        {"an entry keyed _BKBOOK",
-         [&] {
-             WriteBytes(InPsip("SettingInfo.ini"), "[Informations]\r\n_BKBOOK=" + kProfileName);
-         },
-         1},
-        // The copy stops there; whether the template was copied before depends on the order
-        // the system lists the kit in.
-        {"a kit file that is a dangling link",
-         [&] {
-             MakeSymbolicLink(temp.Join({"nowhere"}), temp.Join({"kit", "Twain", "a.fts"}));
-         },
-         -1},
-    };
-    for (const auto& state : states) {
-        SCOPED_TRACE(state.name);
-        SetUp();
-        ShipKit();
-        state.prepare();
-        const auto before = TreeSnapshot(commonAppData);
-        const int exitCode = Run({"install", "auto", "--dry-run", "--json"});
-        EXPECT_TRUE(exitCode == state.exitCode || state.exitCode == -1) << exitCode;
-        EXPECT_EQ(TreeSnapshot(commonAppData), before);
-        const std::string predicted = out;
-        EXPECT_EQ(Run({"install", "auto", "--json"}), exitCode);
-        // The same actions, keys and errors, with the steps the run did marked done.
-        std::string done = out;
-        for (std::size_t at; (at = done.find("\"done\":true")) != std::string::npos;) {
-            done.replace(at, 11, "\"done\":false");
-        }
-        // What a dry run says of now, not of afterwards.
-        const auto withoutDryRunFields = [](std::string json) {
-            for (const char* field : {"\"dryRun\":", "\"installed\":"}) {
-                for (std::size_t at; (at = json.find(field)) != std::string::npos;) {
-                    json.erase(at, json.find(',', at) - at + 1);
-                }
-            }
-            return json;
-        };
-        EXPECT_EQ(withoutDryRunFields(done), withoutDryRunFields(predicted));
-        if (exitCode == 0) {
-            EXPECT_EQ(Run({"check", "auto"}), 0) << out;
-            const auto installed = TreeSnapshot(commonAppData);
-            EXPECT_EQ(Run({"install", "auto"}), 0);
-            EXPECT_EQ(TreeSnapshot(commonAppData), installed);
-        }
-        scanner.reset();
-        RemoveTree(platform::JoinPath(commonAppData, "Fujitsu"));
-        RemoveTree(temp.Join({"kit"}));
-    }
-}

@@ -138,5 +138,11 @@ InstallReport InstallFixture::RunPredicted(const ReportedRun& run, int& result, 
         file = file->find(".~brenwick-") != std::string::npos ? changed.erase(file) : ++file;
     }
     EXPECT_EQ(changed, FilesWrittenByDoneSteps(report));
+    // A stop the dry run foresaw wrote nothing it cannot give back: the profile set's copies
+    // at most.
+    for (const InstallStep& step : report.steps) {
+        EXPECT_FALSE(predictable && planned != 0 && step.done && !CopiesKit(step.kind))
+            << "a foreseen stop wrote " << step.file;
+    }
     return report;
 }

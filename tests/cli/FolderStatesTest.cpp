@@ -1,0 +1,198 @@
+// On every folder state the views agree: the dry run predicts the run, a run that is
+// foreseen to stop writes nothing it cannot give back, check then says installed, and a
+// second run has nothing left to do.
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/ConsoleFixture.h"
+#include "support/FileLock.h"
+#include "support/Stranger.h"
+
+namespace {
+
+using FolderStatesTest = ConsoleFixture;
+
+// The JSON of a run as its dry run would have said it: no step done, nothing said of after.
+std::string AsPredicted(std::string json) {
+    for (std::size_t at; (at = json.find("\"done\":true")) != std::string::npos;) {
+        json.replace(at, 11, "\"done\":false");
+    }
+    for (const char* field : {"\"dryRun\":", "\"installed\":"}) {
+        for (std::size_t at; (at = json.find(field)) != std::string::npos;) {
+            json.erase(at, json.find(',', at) - at + 1);
+        }
+    }
+    return json;
+}
+
+}  // namespace
+
+TEST_F(FolderStatesTest, DryRunRunAndCheckAgreeOnEveryFolderState) {
+    const std::string tpl = platform::JoinPath(TwainFolder(), "bkbook_multi.fts");
+    const std::string twainList = platform::JoinPath(TwainFolder(), "FTSLISTS.INI");
+    std::unique_ptr<ExclusiveFileHold> scanner;  // another program, holding a file
+    const struct {
+        const char* name;
+        std::function<void()> prepare;
+        int exitCode;  // -1: whatever the dry run predicts
+        std::vector<std::string> command = {"install", "auto"};
+        bool installedFirst = false;
+        std::function<void()> verify = [] {};
+    } states[] = {
+        {"as the drivers ship them", [] {}, 0},
+        {"a template edited here, newer than the kit's",
+         [&] {
+             WriteBytes(tpl, "edited here");
+             ShiftWriteTime(tpl, 3600);
+         },
+         0},
+        {"an older template held by another program",
+         [&] {
+             WriteBytes(tpl, "old");
+             ShiftWriteTime(tpl, -3600);
+             scanner = std::make_unique<ExclusiveFileHold>(tpl);
+         },
+         1618},
+        // The kit's template cannot be put in place: a failure, said alike by all three.
+        {"a read-only template older than the kit's",
+         [&] {
+             WriteBytes(tpl, "old");
+             ShiftWriteTime(tpl, -3600);
+             SetReadOnly(tpl, true);
+         },
+         1},
+        {"a kit without its Twain folder and a template from before",
+         [&] {
+             WriteBytes(tpl, "earlier");
+             RemoveTree(temp.Join({"kit", "Twain"}));
+         },
+         0},
+        {"a read-only kit profile",
+         [&] {
+             SetReadOnly(temp.Join({"kit", "PSIP", "FTS_EX_BKBOOK.xml"}), true);
+         },
+         0},
+        {"a listed profile whose flag is low",
+         [&] {
+             WriteBytes(InPsip("SettingInfo.ini"), "[Informations]\r\n000003=" + kProfileName);
+             WriteBytes(InPsip("FTS_EX000003.xml"), "<profile>shipped</profile>");
+         },
+         0},
+        {"a folder under the shipped profile's name",
+         [&] { MakeFolder(InPsip("FTS_EX_BKBOOK.xml")); }, 1},
+        {"an entry keyed _BKBOOK",
+         [&] {
+             WriteBytes(InPsip("SettingInfo.ini"), "[Informations]\r\n_BKBOOK=" + kProfileName);
+         },
+         1},
+        // The copy stops there; whether the template was copied before depends on the order
+        // the system lists the kit in.
+        {"a kit file that is a dangling link",
+         [&] {
+             MakeSymbolicLink(temp.Join({"nowhere"}), temp.Join({"kit", "Twain", "a.fts"}));
+         },
+         -1},
+        {"an installed PC whose list files and flag file are read-only",
+         [&] {
+             SetReadOnly(InPsip("SettingInfo.ini"), true);
+             SetReadOnly(InPsip("Id.bin"), true);
+             SetReadOnly(twainList, true);
+         },
+         0,
+         {"install", "auto"},
+         true},
+        {"a free key that a later line holds with another profile",
+         [&] {
+             WriteBytes(InPsip("SettingInfo.ini"),
+                        "[Informations]\r\n000001=Color\r\n000002=\r\n000002=B\r\n");
+             WriteBytes(InPsip("FTS_EX000002.xml"), "B's profile");
+         },
+         0,
+         {"install", "auto"},
+         false,
+         [&] { EXPECT_EQ(ReadBytes(InPsip("FTS_EX000002.xml")), "B's profile"); }},
+        {"an entry keyed by no slot number",
+         [&] { WriteBytes(InPsip("SettingInfo.ini"), "[Informations]\r\nabc=" + kProfileName); },
+         0,
+         {"install", "auto"},
+         false,
+         [&] { EXPECT_EQ(ReadBytes(InPsip("Id.bin")), std::string(1008, '\0')); }},
+        {"a kit file named like a slot profile",
+         [&] {
+             WriteBytes(temp.Join({"kit", "PSIP", "FTS_EX000002.xml"}), "not the driver's");
+         },
+         1},
+        {"an installed PC with a read-only flag file, then uninstall",
+         [&] { SetReadOnly(InPsip("Id.bin"), true); },
+         1,
+         {"uninstall", "psip"},
+         true},
+        {"an installed PC whose profile another program holds, then uninstall",
+         [&] { scanner = std::make_unique<ExclusiveFileHold>(InPsip("FTS_EX000002.xml")); },
+         1618,
+         {"uninstall", "psip"},
+         true},
+        {"nothing registered in read-only list files, then uninstall",
+         [&] {
+             SetReadOnly(InPsip("SettingInfo.ini"), true);
+             SetReadOnly(twainList, true);
+         },
+         0,
+         {"uninstall", "auto"}},
+        {"no list files at all, then uninstall",
+         [&] {
+             RemoveTree(InPsip("SettingInfo.ini"));
+             RemoveTree(twainList);
+         },
+         0,
+         {"uninstall", "auto"}},
+        {"an entry keyed by no slot number, then uninstall",
+         [&] { WriteBytes(InPsip("SettingInfo.ini"), "[Informations]\r\nabc=" + kProfileName); },
+         0,
+         {"uninstall", "auto"},
+         false,
+         [&] { EXPECT_EQ(ReadBytes(InPsip("SettingInfo.ini")), "[Informations]\r\nabc=\r\n"); }},
+    };
+    for (const auto& state : states) {
+        SCOPED_TRACE(state.name);
+        SetUp();
+        ShipKit();
+        if (state.installedFirst) {
+            ASSERT_EQ(Run({"install", "auto"}), 0);
+        }
+        state.prepare();
+        const auto before = TreeSnapshot(commonAppData);
+        const auto with = [&](std::vector<std::string> words) {
+            words.insert(words.begin(), state.command.begin(), state.command.end());
+            return words;
+        };
+        const int exitCode = Run(with({"--dry-run", "--json"}));
+        EXPECT_TRUE(exitCode == state.exitCode || state.exitCode == -1) << exitCode << out;
+        EXPECT_EQ(TreeSnapshot(commonAppData), before);
+        const std::string predicted = out;
+        EXPECT_EQ(Run(with({"--json"})), exitCode);
+        EXPECT_EQ(AsPredicted(out), AsPredicted(predicted));
+        state.verify();
+        const bool uninstall = state.command[0] == "uninstall";
+        if (exitCode != 0 && uninstall) {
+            EXPECT_EQ(TreeSnapshot(commonAppData), before) << "a foreseen stop wrote";
+        }
+        if (exitCode == 0) {
+            EXPECT_EQ(Run({"check", state.command[1]}), uninstall ? 1 : 0) << out;
+            const auto done = TreeSnapshot(commonAppData);
+            EXPECT_EQ(Run(with({})), 0);
+            EXPECT_EQ(TreeSnapshot(commonAppData), done) << "a second run wrote";
+        }
+        scanner.reset();
+        for (const std::string& file : {InPsip("SettingInfo.ini"), InPsip("Id.bin"), twainList}) {
+            if (Exists(file)) {
+                SetReadOnly(file, false);
+            }
+        }
+        RemoveTree(platform::JoinPath(commonAppData, "Fujitsu"));
+        RemoveTree(temp.Join({"kit"}));
+    }
+}
