@@ -196,3 +196,30 @@ TEST_F(FolderStatesTest, DryRunRunAndCheckAgreeOnEveryFolderState) {
         RemoveTree(temp.Join({"kit"}));
     }
 }
+
+// Run as an account that may read the settings folders but not write them, the dry run names
+// the failure, and the step, that the run meets.
+TEST_F(FolderStatesTest, AnAccountThatCannotWriteTheFolderIsForeseenByTheDryRun) {
+    if (!PlantsAsAnotherUser()) {
+        GTEST_SKIP() << "no other user to run as";
+    }
+    SetModeBits(temp.Path(), 0755);
+    for (const char* command : {"install", "uninstall"}) {
+        SCOPED_TRACE(command);
+        if (std::string(command) == "uninstall") {
+            ASSERT_EQ(Run({"install", "auto"}), 0);
+        }
+        const auto before = TreeSnapshot(commonAppData);
+        std::string predicted, done;
+        int dryRun = -1, run = -1;
+        // The child's verdicts come back through its exit status: the two must agree.
+        EXPECT_TRUE(AsStranger([&] {
+            dryRun = Run({command, "auto", "--dry-run", "--json"});
+            predicted = out;
+            run = Run({command, "auto", "--json"});
+            done = out;
+            return dryRun == run && dryRun == 1 && AsPredicted(done) == AsPredicted(predicted);
+        }));
+        EXPECT_EQ(TreeSnapshot(commonAppData), before);
+    }
+}
