@@ -2,12 +2,12 @@
 
 #include <commctrl.h>
 
-#include <cstring>
 #include <string>
 
 #include "app/BrenwickDlg.h"
 #include "install/KitFolder.h"
 #include "platform/Platform.h"
+#include "platform/Win32Procedures.h"
 
 CBrenwickApp theApp;
 
@@ -18,15 +18,11 @@ using InitCommonControlsExFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
 // comctl32 is loaded at run time, after the DLL search has been restricted; the manifest
 // sends the load to the system's side-by-side copy of version 6.
 void InitializeCommonControls() {
-    const HMODULE module = ::LoadLibraryW(L"comctl32.dll");
-    const FARPROC address =
-        module == nullptr ? nullptr : ::GetProcAddress(module, "InitCommonControlsEx");
-    if (address == nullptr) {
+    const auto initialize = platform::ProcedureOf<InitCommonControlsExFunction>(
+        ::LoadLibraryW(L"comctl32.dll"), "InitCommonControlsEx");
+    if (initialize == nullptr) {
         return;
     }
-    InitCommonControlsExFunction initialize = nullptr;
-    static_assert(sizeof initialize == sizeof address, "function pointers differ in size");
-    std::memcpy(&initialize, &address, sizeof initialize);
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof controls;
     controls.dwICC = ICC_WIN95_CLASSES;
