@@ -193,18 +193,30 @@ FileStatus os::Replacement::Commit() {
     return state.written.Close() ? FileStatus::Ok : FileStatus::IoError;
 }
 
-FileStatus os::RemoveName(const Folder& folder, const std::string& name,
-                          const FileIdentity* expected) {
-    const int dir = FolderDescriptor(folder);
-    struct stat status {};
+namespace {
+
+// What stands at a name that is to be removed: anything but a real folder, and with
+// `expected`, the file expected there.
+FileStatus StatRemovable(int dir, const std::string& name, const FileIdentity* expected,
+                         struct stat& status) {
     if (::fstatat(dir, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
         return StatusOfError(errno);
     }
     if (S_ISDIR(status.st_mode)) {
         return FileStatus::Unsafe;
     }
-    if (!IsExpected(expected, IdentityOf(status))) {
-        return FileStatus::Changed;
+    return IsExpected(expected, IdentityOf(status)) ? FileStatus::Ok : FileStatus::Changed;
+}
+
+}  // namespace
+
+FileStatus os::RemoveName(const Folder& folder, const std::string& name,
+                          const FileIdentity* expected) {
+    const int dir = FolderDescriptor(folder);
+    struct stat status {};
+    const FileStatus removable = StatRemovable(dir, name, expected, status);
+    if (removable != FileStatus::Ok) {
+        return removable;
     }
     if (::unlinkat(dir, name.c_str(), 0) == 0) {
         return FileStatus::Ok;
@@ -216,14 +228,9 @@ FileStatus os::CheckRemovable(const Folder& folder, const std::string& name,
                               const FileIdentity* expected) {
     const int dir = FolderDescriptor(folder);
     struct stat status {};
-    if (::fstatat(dir, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
-        return StatusOfError(errno);
-    }
-    if (S_ISDIR(status.st_mode)) {
-        return FileStatus::Unsafe;
-    }
-    if (!IsExpected(expected, IdentityOf(status))) {
-        return FileStatus::Changed;
+    const FileStatus removable = StatRemovable(dir, name, expected, status);
+    if (removable != FileStatus::Ok) {
+        return removable;
     }
     if (S_ISREG(status.st_mode)) {
         // A file another program holds for its sole use is busy, as its removal is on Windows.

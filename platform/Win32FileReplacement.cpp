@@ -235,38 +235,17 @@ FileStatus os::Replacement::Commit() {
 
 // Removes whatever stands at a name of the folder, but never a real folder, and (with
 // `expected`) only the file expected there.
-FileStatus os::RemoveName(const Folder& folder, const std::string& name,
-                          const FileIdentity* expected) {
+namespace {
+
+// Opens a name that is to be removed, asking what the removal asks: a program that holds the
+// file without sharing its deletion makes it fail, and so does a user who may not delete it.
+// Anything but a real folder, and with `expected`, the file expected there.
+FileStatus OpenRemovable(const Folder& folder, const std::string& name,
+                         const FileIdentity* expected, Handle& file,
+                         BY_HANDLE_FILE_INFORMATION& info) {
     constexpr NameOpen kRemoval{DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, kShareAll,
                                 false, true};
-    Handle file;
     const DWORD error = OpenName(folder, name, kRemoval, file);
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (error != ERROR_SUCCESS) {
-        return StatusOfError(error);
-    }
-    if (!::GetFileInformationByHandle(file.get(), &info)) {
-        return FileStatus::IoError;
-    }
-    if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
-        (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
-        return FileStatus::Unsafe;
-    }
-    if (!IsExpected(expected, IdentityOf(info))) {
-        return FileStatus::Changed;
-    }
-    return DeleteByHandle(file.get(), info.dwFileAttributes) ? FileStatus::Ok
-                                                             : StatusOfError(::GetLastError());
-}
-
-FileStatus os::CheckRemovable(const Folder& folder, const std::string& name,
-                              const FileIdentity* expected) {
-    // The open asks what the removal asks: a program that holds the file without sharing its
-    // deletion makes it fail, and so does a user who may not delete it.
-    constexpr NameOpen kRemoval{DELETE | FILE_READ_ATTRIBUTES, kShareAll, false, true};
-    Handle file;
-    const DWORD error = OpenName(folder, name, kRemoval, file);
-    BY_HANDLE_FILE_INFORMATION info{};
     if (error != ERROR_SUCCESS) {
         return StatusOfError(error);
     }
@@ -278,6 +257,27 @@ FileStatus os::CheckRemovable(const Folder& folder, const std::string& name,
         return FileStatus::Unsafe;
     }
     return IsExpected(expected, IdentityOf(info)) ? FileStatus::Ok : FileStatus::Changed;
+}
+
+}  // namespace
+
+FileStatus os::RemoveName(const Folder& folder, const std::string& name,
+                          const FileIdentity* expected) {
+    Handle file;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const FileStatus removable = OpenRemovable(folder, name, expected, file, info);
+    if (removable != FileStatus::Ok) {
+        return removable;
+    }
+    return DeleteByHandle(file.get(), info.dwFileAttributes) ? FileStatus::Ok
+                                                             : StatusOfError(::GetLastError());
+}
+
+FileStatus os::CheckRemovable(const Folder& folder, const std::string& name,
+                              const FileIdentity* expected) {
+    Handle file;
+    BY_HANDLE_FILE_INFORMATION info{};
+    return OpenRemovable(folder, name, expected, file, info);
 }
 
 }  // namespace platform

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "install/InstallFixture.h"
+#include "install/PsipFixture.h"
 #include "platform/Platform.h"
 #include "platform/TestSeam.h"
 #include "support/FileBytes.h"
@@ -16,21 +17,8 @@ namespace {
 
 const std::string kShipped = "<profile>shipped</profile>";
 
-class PsipSettingsTest : public InstallFixture {
+class PsipSettingsTest : public PsipFixture {
 protected:
-    void SetUp() override {
-        InstallFixture::SetUp();
-        ShipKit();
-        MakeFolder(PsipFolder());
-        WriteBytes(InPsip("Id.bin"), std::string(1008, '\0'));
-    }
-
-    void WriteList(const std::string& text) { WriteBytes(InPsip("SettingInfo.ini"), text); }
-    std::string List() { return ReadBytes(InPsip("SettingInfo.ini")); }
-    unsigned char FlagByte(std::size_t offset) {
-        return static_cast<unsigned char>(ReadBytes(InPsip("Id.bin")).at(offset));
-    }
-    std::string Entry(const std::string& key) { return key + "=" + kProfileName + "\r\n"; }
     // Runs the installer, predicted by a dry run, and gives its report, with its result in
     // `result`.
     InstallReport Install(int& result, bool steered = false) {

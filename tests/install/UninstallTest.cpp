@@ -4,26 +4,14 @@
 #include "install/TwainSettings.h"
 
 #include "install/InstallFixture.h"
+#include "install/PsipFixture.h"
 #include "platform/Platform.h"
 #include "support/FileBytes.h"
 
 namespace {
 
-class UninstallTest : public InstallFixture {
+class UninstallTest : public PsipFixture {
 protected:
-    void SetUp() override {
-        InstallFixture::SetUp();
-        ShipKit();
-        MakeFolder(PsipFolder());
-        WriteBytes(InPsip("Id.bin"), std::string(1008, '\0'));
-    }
-
-    void WriteList(const std::string& text) { WriteBytes(InPsip("SettingInfo.ini"), text); }
-    std::string List() { return ReadBytes(InPsip("SettingInfo.ini")); }
-    unsigned char FlagByte(std::size_t offset) {
-        return static_cast<unsigned char>(ReadBytes(InPsip("Id.bin")).at(offset));
-    }
-    std::string Entry(const std::string& key) { return key + "=" + kProfileName + "\r\n"; }
     std::string TwainList() { return ReadBytes(platform::JoinPath(TwainFolder(), "FTSLISTS.INI")); }
 
     // Each run predicted by a dry run; `result` its result.
