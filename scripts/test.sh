@@ -102,13 +102,14 @@ fault() { echo "  FAILED  $*"; faults=$((faults + 1)); }
 # that program byte for byte.
 mkdir "$again/removed"
 for exe in Brenwick.exe BrenwickCli.exe; do
-    if ! osslsigncode verify -CAfile "$signing/ca.pem" -in "$kit/Brenwick/$exe" >"$again/verify.txt" 2>&1; then
+    signed_exe="$kit/Brenwick/$exe"
+    if ! osslsigncode verify -CAfile "$signing/ca.pem" -in "$signed_exe" >"$again/verify.txt" 2>&1
+    then
         fault "$exe: its signature does not verify against the test authority:"
         tail -n 5 "$again/verify.txt"
     fi
-    osslsigncode remove-signature -in "$kit/Brenwick/$exe" -out "$again/removed/$exe" >/dev/null ||
-        true
-    if cmp -s "$again/removed/$exe" "$again/build/package/Brenwick/$exe"; then
+    if osslsigncode remove-signature -in "$signed_exe" -out "$again/removed/$exe" >/dev/null &&
+        cmp -s "$again/removed/$exe" "$again/build/package/Brenwick/$exe"; then
         echo "  same    $exe without its signature, and unsigned"
     else
         fault "$exe without its signature differs from the unsigned build (offset, octal bytes):"
