@@ -7,6 +7,7 @@ packages=(
   cmake make g++ clang clang-format libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 xvfb imagemagick fonts-ipafont-gothic locales
+  osslsigncode openssl
 )
 
 missing=()
