@@ -7,6 +7,7 @@ file(REMOVE_RECURSE "${KIT_ROOT}")
 file(MAKE_DIRECTORY "${kit}")
 file(COPY "${APP}" "${CLI}" "${SOURCE}/README.txt" "${SOURCE}/PSIP" "${SOURCE}/Twain"
     DESTINATION "${kit}")
+file(COPY "${SOURCE}/Detect-Brenwick.ps1" "${SOURCE}/Require-Brenwick.ps1" DESTINATION "${kit}")
 
 # The format of sha256sum, so that `sha256sum -c SHA256SUMS` in the kit checks it; paths with
 # forward slashes and in byte order, so that every build writes the same file.
