@@ -8,6 +8,7 @@ file(MAKE_DIRECTORY "${kit}")
 file(COPY "${APP}" "${CLI}" "${SOURCE}/README.txt" "${SOURCE}/PSIP" "${SOURCE}/Twain"
     DESTINATION "${kit}")
 file(COPY "${SOURCE}/Detect-Brenwick.ps1" "${SOURCE}/Require-Brenwick.ps1" DESTINATION "${kit}")
+include("${SOURCE}/KitTimes.cmake")
 
 # The format of sha256sum, so that `sha256sum -c SHA256SUMS` in the kit checks it; paths with
 # forward slashes and in byte order, so that every build writes the same file.
@@ -19,6 +20,7 @@ foreach(file IN LISTS files)
     string(APPEND sums "${hash}  ${file}\n")
 endforeach()
 file(WRITE "${kit}/SHA256SUMS" "${sums}")
+brenwick_stamp_kit()
 
 if(PYTHON)
     execute_process(COMMAND "${PYTHON}" "${SOURCE}/make_zip.py" "${KIT_ROOT}/${ZIP}" "${kit}" "${EPOCH}"
