@@ -14,11 +14,11 @@
 #   [DateTimeOffset]::new((Get-Item Twain\bkbook_multi.fts).LastWriteTimeUtc).ToUnixTimeSeconds()
 # Values not filled in are never detected.
 # SHA-256 of PSIP\FTS_EX_BKBOOK.xml:
-$KitProfileSha256 = 'not filled in'
+$KitProfileSha256 = '@KIT_PROFILE_SHA256@'
 # SHA-256 of Twain\bkbook_multi.fts:
-$KitTemplateSha256 = 'not filled in'
+$KitTemplateSha256 = '@KIT_TEMPLATE_SHA256@'
 # Last-write time of Twain\bkbook_multi.fts, in seconds since 1970-01-01 00:00 UTC:
-$KitTemplateTime = 'not filled in'
+$KitTemplateTime = '@KIT_TEMPLATE_TIME@'
 # ------------------------------------------------------------------------------------------------
 
 Set-StrictMode -Version 2.0
