@@ -292,7 +292,6 @@ configured() {
 # Holds the fi-series list as a scanning application may, until release_list.
 hold_list() {
     touch "$DRIVE_C/holding"
-    local said
     said="$(mktemp)"
     wine "$build/tests/brenwick_driver.exe" hold 'C:\ProgramData\Fujitsu\Fjtwain\FTS\FTSLISTS.INI' \
         'C:\holding' >"$said" 2>/dev/null &
@@ -302,7 +301,7 @@ hold_list() {
         sleep 0.1
     done
 }
-release_list() { rm -f "$DRIVE_C/holding"; wait "$holder"; }
+release_list() { rm -f "$DRIVE_C/holding" "$said"; wait "$holder"; }
 
 for batch in startup.cmd psexec-command.cmd; do
     fresh_folders
