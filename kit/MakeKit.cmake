@@ -67,10 +67,13 @@ endif()
 file(COPY ${programs} DESTINATION "${kit}" FILE_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 file(COPY "${SOURCE}/README.txt" "${SOURCE}/PSIP" "${SOURCE}/Twain" DESTINATION "${kit}")
+file(COPY "${SOURCE}/Detect-Brenwick.ps1" "${SOURCE}/Require-Brenwick.ps1" DESTINATION "${kit}")
 file(REMOVE_RECURSE "${KIT_ROOT}/signing")
+include("${SOURCE}/KitTimes.cmake")
 
-# Made after signing, so that it lists the programs as shipped. The format of sha256sum, so that `sha256sum -c SHA256SUMS` in the kit checks it; paths with
-# forward slashes and in byte order, so that every build writes the same file.
+# Made after signing, so that it lists the programs as shipped. The format of sha256sum, so
+# that `sha256sum -c SHA256SUMS` in the kit checks it; paths with forward slashes and in byte
+# order, so that every build writes the same file.
 file(GLOB_RECURSE files RELATIVE "${kit}" "${kit}/*")
 list(SORT files)
 set(sums "")
@@ -79,6 +82,7 @@ foreach(file IN LISTS files)
     string(APPEND sums "${hash}  ${file}\n")
 endforeach()
 file(WRITE "${kit}/SHA256SUMS" "${sums}")
+brenwick_stamp_kit()
 
 if(PYTHON)
     execute_process(COMMAND "${PYTHON}" "${SOURCE}/make_zip.py" "${KIT_ROOT}/${ZIP}" "${kit}" "${EPOCH}"

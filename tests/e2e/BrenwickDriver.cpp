@@ -12,6 +12,9 @@
 //   about                         waits for the About box: "owner=...", caption, texts
 //   dismiss ok|escape|close       ends the message box or About box on top
 //   gone                          the settings dialog has closed
+//   hold FILE WHILE               holds FILE open, shared with no one, as a scanning
+//                                 application may, until the file WHILE is gone; prints
+//                                 "held" once it holds it
 //
 // Exit status 0 on success, 1 when the awaited window did not come (or go) in time; the
 // wait is 20 seconds, or BRENWICK_DRIVER_WAIT_MS.
@@ -244,6 +247,24 @@ int Gone() {
     return 1;
 }
 
+int Hold(const std::string& file, const std::string& whileThere) {
+    const HANDLE held = ::CreateFileA(file.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (held == INVALID_HANDLE_VALUE) {
+        return 1;
+    }
+    Print("held");
+    // Bounded, so that a test that failed half way leaves no holder behind for long.
+    for (DWORD waited = 0; waited < 60000; waited += 50) {
+        if (::GetFileAttributesA(whileThere.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            break;
+        }
+        ::Sleep(50);
+    }
+    ::CloseHandle(held);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -281,6 +302,9 @@ int main(int argc, char** argv) {
     }
     if (verb == "gone") {
         return Gone();
+    }
+    if (verb == "hold" && argc > 3) {
+        return Hold(argument, argv[3]);
     }
     std::fprintf(stderr, "unknown verb: %s\n", verb.c_str());
     return 2;

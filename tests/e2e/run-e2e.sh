@@ -212,6 +212,124 @@ check "check after uninstall: exit code 1" exit_code 1
 cli install psip --bogus
 check "a bad command line: exit code 2" exit_code 2
 
+echo "The kit's scripts, README and file times"
+built="$build/package/Brenwick"
+# The three values of the kit that the detection script compares, as the build filled them in.
+detect_value() { tr -d '\r' <"$built/Detect-Brenwick.ps1" | sed -n "s/^\\\$$1 = //p" | tr -d "'"; }
+upper_sha256() { sha256sum "$1" | cut -d' ' -f1 | tr a-f A-F; }
+check "the detection script holds the SHA-256 of the kit's profile" \
+    same "$(detect_value KitProfileSha256)" "$(upper_sha256 "$built/PSIP/FTS_EX_BKBOOK.xml")"
+check "and of the kit's template" \
+    same "$(detect_value KitTemplateSha256)" "$(upper_sha256 "$built/Twain/bkbook_multi.fts")"
+check "and the template's last-write time" \
+    same "$(detect_value KitTemplateTime)" "$(stat -c %Y "$built/Twain/bkbook_multi.fts")"
+# Text for Windows: CR LF line ends and no bare CR or LF.
+crlf_only() { [ "$(tr -cd '\r' <"$1" | wc -c)" = "$(tr -cd '\n' <"$1" | wc -c)" ] && ! grep -q $'[^\r]$' "$1"; }
+for script in Detect-Brenwick.ps1 Require-Brenwick.ps1; do
+    check "$script is ASCII with CR LF line ends" \
+        eval "! LC_ALL=C grep -q '[^[:print:][:space:]]' '$built/$script' && crlf_only '$built/$script'"
+done
+check "README.txt is UTF-8 with a byte order mark and CR LF line ends, as Notepad shows it right" \
+    eval "[ \"\$(head -c 3 '$built/README.txt' | od -An -tx1 | tr -d ' ')\" = efbbbf ] &&
+        iconv -f UTF-8 -t UTF-8 '$built/README.txt' >/dev/null && crlf_only '$built/README.txt'"
+# Every file of the folder carries the time its zip entry holds (UTC), the same for all.
+zip_times() {
+    python3 - "$built" "$build/package/Brenwick-"*.zip <<'PY'
+import calendar, os, sys, zipfile
+folder, archive = sys.argv[1], sys.argv[2]
+times = set()
+for entry in zipfile.ZipFile(archive).infolist():
+    if not entry.is_dir():
+        local = os.path.join(os.path.dirname(folder), *entry.filename.split("/"))
+        times.add((calendar.timegm(entry.date_time), int(os.stat(local).st_mtime)))
+print(" ".join(f"{zip_time}={folder_time}" for zip_time, folder_time in sorted(times)))
+PY
+}
+kit_times="$(zip_times)"
+check "every kit file carries the time of its zip entry, one time for all" \
+    same "$kit_times" "${kit_times%%=*}=${kit_times%%=*}"
+
+echo "Deployment recipes, as the README prints them, with the kit and the log in folders with spaces"
+readme="$root/README.md"
+recipe_kit='C:\Passbook Kit\Brenwick'
+recipe_log='C:\Brenwick logs\Brenwick.log'
+log_file="$DRIVE_C/Brenwick logs/Brenwick.log"
+rm -rf "$DRIVE_C/Passbook Kit" "$DRIVE_C/Brenwick logs"
+mkdir -p "$DRIVE_C/Passbook Kit" "$DRIVE_C/Brenwick logs"
+cp -a "$built" "$DRIVE_C/Passbook Kit/Brenwick"
+# The start-up script is the fenced block that sets KIT; only its KIT and LOG lines change here.
+startup="$(awk '/^```bat$/ { inside = 1; block = ""; next }
+    /^```$/ { if (inside && block ~ /\nset "KIT=/) printf "%s", block; inside = 0; next }
+    inside { block = block $0 "\n" }' "$readme")"
+kit_share="$(sed -n 's/^set "KIT=\(.*\)"$/\1/p' <<<"$startup")"
+log_share="$(sed -n 's/^set "LOG=\(.*\)"$/\1/p' <<<"$startup")"
+check "the README's start-up script sets KIT and LOG at its top" \
+    eval '[ -n "$kit_share" ] && [ -n "$log_share" ] && [ "$(sed -n 3,4p <<<"$startup" | grep -c "^set ")" = 2 ]'
+sed -e "s|^set \"KIT=.*|set \"KIT=${recipe_kit//\\/\\\\}\"|" -e "s|^set \"LOG=.*|set \"LOG=${recipe_log//\\/\\\\}\"|" \
+    -e 's/$/\r/' <<<"$startup" >"$DRIVE_C/startup.cmd"
+# The PsExec line's command, as PsExec has it run on the PC, with the README's share paths
+# mapped; a batch file hands it to cmd as typed.
+psexec_line="$(grep -m1 '^psexec \\\\' "$readme")"
+remote_command="${psexec_line#* -s }"
+check "the PsExec line runs cmd /c with the start-up script's paths" \
+    eval '[[ "$remote_command" == "cmd /c \"\"$kit_share\\"* ]] && [[ "$remote_command" == *"$log_share"* ]]'
+remote_command="${remote_command//"$kit_share"/"$recipe_kit"}"
+printf '@echo off\r\n%s\r\n' "${remote_command//"$log_share"/"$recipe_log"}" >"$DRIVE_C/psexec-command.cmd"
+
+recipe() {  # recipe BATCH: runs it under cmd; sets $recipe_code (8 bits) and $recipe_out
+    wine cmd /c "C:\\$1" </dev/null >"$cli_out_file" 2>&1
+    recipe_code=$?
+    recipe_out="$(utf8 <"$cli_out_file" | tr -d '\r')"
+}
+recipe_exit() {  # recipe_exit EXPECTED
+    same "$recipe_code" "$1" || { printf '    output:\n%s\n' "$recipe_out"; false; }
+}
+log_records() { grep -c '^exit code ' "$log_file" 2>/dev/null || true; }
+configured() {
+    cli check auto --source "$recipe_kit"
+    exit_code 0
+}
+# Holds the fi-series list as a scanning application may, until release_list.
+hold_list() {
+    touch "$DRIVE_C/holding"
+    said="$(mktemp)"
+    wine "$build/tests/brenwick_driver.exe" hold 'C:\ProgramData\Fujitsu\Fjtwain\FTS\FTSLISTS.INI' \
+        'C:\holding' >"$said" 2>/dev/null &
+    holder=$!
+    for _ in $(seq 100); do
+        grep -q held "$said" && break
+        sleep 0.1
+    done
+}
+release_list() { rm -f "$DRIVE_C/holding" "$said"; wait "$holder"; }
+
+for batch in startup.cmd psexec-command.cmd; do
+    fresh_folders
+    records="$(log_records)"
+    recipe "$batch"
+    check "$batch: exit code 0" recipe_exit 0
+    check "$batch: the PC is set up for both drivers" configured
+    check "$batch: one log record, ending in exit code 0" \
+        same "$(log_records):$(tr -d '\r' <"$log_file" | tail -n1)" "$((records + 1)):exit code 0"
+    recipe "$batch"
+    check "$batch again: exit code 0, and a PC already set up logs nothing" \
+        same "$recipe_code:$(log_records)" "0:$((records + 1))"
+    fresh_folders
+    hold_list
+    recipe "$batch"
+    release_list
+    check "$batch with the list held: 1618 (82 in 8 bits), and the log says 1618" \
+        same "$recipe_code:$(tr -d '\r' <"$log_file" | tail -n1)" "82:exit code 1618"
+    recipe "$batch"
+    check "$batch once the list is free: exit code 0, and the PC is set up" \
+        eval 'recipe_exit 0 && configured'
+done
+rm -rf "$DRIVE_C/ProgramData/Fujitsu" "$DRIVE_C/windows/twain_32"
+records="$(log_records)"
+recipe startup.cmd
+check "startup.cmd on a PC without a driver: exit code 3, nothing logged" \
+    same "$recipe_code:$(log_records)" "3:$records"
+
 echo "The executables import only system DLLs"
 for exe in Brenwick.exe BrenwickCli.exe; do
     imports="$(x86_64-w64-mingw32-objdump -p "$KIT/$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z' | sort | tr '\n' ' ')"
