@@ -172,7 +172,7 @@ FileStatus AppendFile::Append(const std::string& utf8) {
         return FileStatus::IoError;
     }
     // Anyone who may read the log can take the lock: it is waited for, but not for ever.
-    const int limit = os::LogWaitMilliseconds();
+    const int limit = os::WaitLimitMilliseconds();
     OVERLAPPED place = LockPlace();
     for (int waited = 0;
          !::LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &place);

@@ -143,6 +143,9 @@ struct FileInfo {
     bool readOnly = false;  // the read-only attribute (POSIX: the owner write bit clear)
     bool hidden = false;    // the hidden attribute (POSIX: a name that starts with '.')
     std::int64_t lastWriteSeconds = 0;  // since 1970
+    // Owned by an administrator, the system, TrustedInstaller or the user running the program
+    // (POSIX: root or the effective user): no other user can have put it there as it stands.
+    bool ownerTrusted = false;
 };
 
 // Missing when nothing stands at the name.

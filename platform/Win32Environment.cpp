@@ -12,6 +12,7 @@
 
 #include "platform/Platform.h"
 #include "platform/SystemCalls.h"
+#include "platform/Win32Bounded.h"
 #include "platform/Win32Files.h"
 #include "platform/Win32Procedures.h"
 #include "platform/Win32Security.h"
@@ -21,14 +22,14 @@
 namespace platform {
 
 bool OthersMayWrite(const std::string& folder) {
-    Handle handle(::CreateFileW(Widen(folder).c_str(), READ_CONTROL, kShareAll, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    Handle handle(CreateFileBounded(Widen(folder), READ_CONTROL, kShareAll, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS));
     return handle.IsValid() && RulesLetOthersWrite(handle.get());
 }
 
 FileStatus os::OpenKitFile(const std::string& path, OpenedFile& file, KitFile& kit) {
-    Handle input(::CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | kNoFollow, nullptr));
+    Handle input(CreateFileBounded(Widen(path), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL | kNoFollow));
     BY_HANDLE_FILE_INFORMATION info{};
     if (!input.IsValid()) {
         return StatusOfError(::GetLastError());
@@ -45,7 +46,8 @@ FileStatus os::OpenKitFile(const std::string& path, OpenedFile& file, KitFile& k
 
 bool os::ListEntries(const std::string& folder, std::vector<FolderEntry>& entries) {
     WIN32_FIND_DATAW found{};
-    const HANDLE search = ::FindFirstFileW(Widen(JoinPath(folder, "*.*")).c_str(), &found);
+    const std::wstring pattern = Widen(JoinPath(folder, "*.*"));
+    const HANDLE search = Bounded([&] { return ::FindFirstFileW(pattern.c_str(), &found); });
     if (search == INVALID_HANDLE_VALUE) {
         return false;
     }
@@ -53,7 +55,7 @@ bool os::ListEntries(const std::string& folder, std::vector<FolderEntry>& entrie
     do {
         entries.push_back(FolderEntry{Narrow(found.cFileName),
                                       (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
-    } while (::FindNextFileW(search, &found));
+    } while (Bounded([&] { return ::FindNextFileW(search, &found); }));
     ::FindClose(search);
     return true;
 }
