@@ -125,6 +125,38 @@ std::string ExecutablePath() {
     }
 }
 
+namespace {
+
+// Whether the process follows only the junctions and other redirections that administrators
+// made: set, and confirmed, at start-up.
+bool redirectionGuarded = false;
+
+// The redirection trust policy (RedirectionGuard; Windows 10 2004 and later; the policy's
+// number and flag are fixed by the system): set, then read back, as a system that merely
+// accepts the call (Wine) enforces nothing.
+bool GuardRedirections(HMODULE kernel) {
+    constexpr int kRedirectionTrustPolicy = 16;
+    constexpr DWORD kEnforceRedirectionTrust = 1;
+    using SetPolicyCall = BOOL(WINAPI*)(int, PVOID, SIZE_T);
+    using GetPolicyCall = BOOL(WINAPI*)(HANDLE, int, PVOID, SIZE_T);
+    const auto setPolicy = ProcedureOf<SetPolicyCall>(kernel, "SetProcessMitigationPolicy");
+    const auto getPolicy = ProcedureOf<GetPolicyCall>(kernel, "GetProcessMitigationPolicy");
+    DWORD flags = kEnforceRedirectionTrust;
+    if (setPolicy == nullptr || getPolicy == nullptr ||
+        !setPolicy(kRedirectionTrustPolicy, &flags, sizeof flags)) {
+        return false;
+    }
+    flags = 0;
+    return getPolicy(::GetCurrentProcess(), kRedirectionTrustPolicy, &flags, sizeof flags) &&
+           (flags & kEnforceRedirectionTrust) != 0;
+}
+
+}  // namespace
+
+bool RedirectionGuardActive() {
+    return redirectionGuarded;
+}
+
 void HardenProcess() {
     const HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
     // A tool like this is often run from a download folder: no DLL is ever taken from there.
@@ -134,16 +166,9 @@ void HardenProcess() {
             ProcedureOf<SetDefaultDllDirectoriesFunction>(kernel, "SetDefaultDllDirectories")) {
         setDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     }
-    // Junctions and other redirections that a non-administrator made are not followed
-    // (Windows 10 2004 and later; the policy's number and flag are fixed by the system).
-    constexpr int kRedirectionTrustPolicy = 16;
-    constexpr DWORD kEnforceRedirectionTrust = 1;
-    using SetProcessMitigationPolicyFunction = BOOL(WINAPI*)(int, PVOID, SIZE_T);
-    if (const auto setPolicy =
-            ProcedureOf<SetProcessMitigationPolicyFunction>(kernel, "SetProcessMitigationPolicy")) {
-        DWORD flags = kEnforceRedirectionTrust;
-        setPolicy(kRedirectionTrustPolicy, &flags, sizeof flags);
-    }
+    // Junctions and other redirections that a non-administrator made are not followed. Where
+    // that cannot be had, the log's folders are entered one at a time (AppendFile::Open).
+    redirectionGuarded = GuardRedirections(kernel);
 }
 
 }  // namespace platform

@@ -257,6 +257,25 @@ FileStatus OpenFolderBeneath(const std::string& base, const std::vector<std::str
     return status;
 }
 
+FileStatus OpenFolderPassingThrough(const std::string& base, const std::vector<std::string>& names,
+                                    Folder& folder) {
+    Handle current;
+    FileStatus status = OpenFolderByPath(base, kShareAll, current);
+    // A root (C:\, \\server\share\) keeps its separator only to be opened.
+    std::string path =
+        !base.empty() && base.back() == '\\' ? base.substr(0, base.size() - 1) : base;
+    for (std::size_t index = 0; index < names.size() && status == FileStatus::Ok; ++index) {
+        Handle next;
+        status = OpenFolderIn(current.get(), path, names[index], kShareAll, next);
+        current.Reset(next.Release());
+        path = JoinPath(path, names[index]);
+    }
+    if (status == FileStatus::Ok) {
+        folder = FolderHandles::Hold({reinterpret_cast<std::intptr_t>(current.Release())}, path);
+    }
+    return status;
+}
+
 FileStatus OpenFolder(const std::string& path, Folder& folder) {
     Handle handle;
     const FileStatus status = OpenFolderByPath(path, kWrittenFolderShare, handle);
