@@ -169,9 +169,7 @@ std::string KitNotComparedWarning(const std::string& kitFile) {
 int PlanFolderMirror(InstallPlan& plan, const std::string& placedElsewhere,
                      DriverFileTest isDriverFile) {
     const std::string& sourceFolder = plan.KitSource();
-    if (!plan.IsCheck()) {
-        NoticeWritableKit(plan);
-    }
+    NoticeWritableKit(plan);  // the check too: such a kit steers what the next run installs
     std::vector<platform::FolderEntry> entries;
     if (!platform::ListFolder(sourceFolder, entries)) {
         // Nothing to copy, as ever; but whoever deploys the kit should know.

@@ -92,8 +92,10 @@ private:
 FileStatus OpenFolderBeneath(const std::string& base, const std::vector<std::string>& names,
                              Folder& folder, std::string& foreign);
 
-// Whether users other than administrators may write into the folder (Windows: its access
-// rules let Users, Authenticated Users or Everyone write; POSIX: group or other write).
+// Whether users other than administrators may write into the folder: Windows: its owner is
+// no administrator, the system, TrustedInstaller or the running account, or its access rules
+// (after those that deny) let Users, Authenticated Users or Everyone write; POSIX: group or
+// other write, or an owner that is neither root nor the effective user.
 bool OthersMayWrite(const std::string& folder);
 
 // Opens a folder by its path as it stands (the kit's folder, or a path given by a caller).

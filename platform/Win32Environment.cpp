@@ -24,7 +24,9 @@ namespace platform {
 bool OthersMayWrite(const std::string& folder) {
     Handle handle(CreateFileBounded(Widen(folder), READ_CONTROL, kShareAll, OPEN_EXISTING,
                                     FILE_FLAG_BACKUP_SEMANTICS));
-    return handle.IsValid() && RulesLetOthersWrite(handle.get());
+    // A folder's owner may always rewrite its rules: a user who owns it may write it.
+    return handle.IsValid() &&
+           (!HasTrustedOwner(handle.get()) || RulesLetOthersWrite(handle.get()));
 }
 
 FileStatus os::OpenKitFile(const std::string& path, OpenedFile& file, KitFile& kit) {

@@ -13,7 +13,8 @@ bool HasTrustedOwner(HANDLE object);
 bool IsOnShare(HANDLE file);
 
 // Whether the object's access rules let Users, Authenticated Users, Interactive, Domain
-// Users or Everyone write to it (for a folder: add or remove what is in it).
+// Users or Everyone write to it (for a folder: add or remove what is in it, or change its
+// rules), after the rules that deny them rights.
 bool RulesLetOthersWrite(HANDLE object);
 
 // Whether HardenProcess set the redirection trust policy (RedirectionGuard) and the system

@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <memory>
 
@@ -330,6 +331,83 @@ TEST_F(ConsoleProgramTest, ALogThatCannotBeUsedSafelyCostsOnlyItsRecord) {
 }
 
 #ifndef _WIN32
+// A copy of the kit's file that another user owns is theirs to change at will: no installation.
+// The check names the piece "owner"; the installation replaces it with one of its own.
+TEST_F(ConsoleProgramTest, AFileAnotherUserOwnsIsNeverCountedAsInstalled) {
+    if (!PlantsAsAnotherUser()) {
+        GTEST_SKIP() << "no other user to own the files";
+    }
+    const std::string profile = InPsip("FTS_EX000002.xml");
+    const std::string tpl = platform::JoinPath(TwainFolder(), "bkbook_multi.fts");
+    const std::string kitTemplate = temp.Join({"kit", "Twain", "bkbook_multi.fts"});
+    const struct {
+        const char* name;
+        const std::string& file;
+        std::function<void()> plant;  // run as another user
+        const char* step;
+    } rows[] = {
+        {"the slot's profile with the kit's bytes", profile,
+         [&] { WriteBytes(profile, "<profile>shipped</profile>"); }, "place-profile-over-foreign"},
+        {"the kit's template with the kit's time", tpl,
+         [&] {
+             WriteBytes(tpl, "template");
+             std::filesystem::last_write_time(tpl, std::filesystem::last_write_time(kitTemplate));
+         },
+         "copy-over-foreign"},
+        {"a template edited here, newer than the kit's", tpl,
+         [&] {
+             WriteBytes(tpl, "edited here");
+             ShiftWriteTime(tpl, 3600);
+         },
+         "copy-over-foreign"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_EQ(Run({"install", "auto"}), 0);
+        OpenToEveryone(PsipFolder());
+        OpenToEveryone(TwainFolder());
+        ASSERT_TRUE(AsStranger([&] {
+            std::filesystem::remove(row.file);
+            row.plant();
+            return true;
+        }));
+        EXPECT_EQ(Run({"check", "auto", "--json"}), 1);
+        EXPECT_TRUE(Says("\"missing\":[\"owner\"]"));
+        EXPECT_TRUE(Says("{\"step\":\"" + std::string(row.step) + "\",\"file\":"));
+        EXPECT_EQ(Run({"install", "auto"}), 0);
+        EXPECT_EQ(OwnerOf(row.file), 0u);
+        EXPECT_EQ(Run({"check", "auto"}), 0);
+    }
+}
+
+// A kit that users other than administrators may change steers what the next run installs:
+// the check says so as the installation does.
+TEST_F(ConsoleProgramTest, AKitFolderAnotherUserMayWriteIsNamedByCheckAndInstall) {
+    const std::string kit = temp.Join({"kit", "PSIP"});
+    const std::string warning = "\\u306b\\u306f\\u7ba1\\u7406\\u8005\\u4ee5\\u5916";  // "には管理者以外"
+    EXPECT_EQ(Run({"check", "psip", "--json"}), 1);
+    EXPECT_FALSE(Says(warning));
+    const struct {
+        const char* name;
+        std::function<bool()> loosen;
+    } rows[] = {
+        {"group write", [&] { return SetModeBits(kit, 0775); }},
+        {"another user's",
+         [&] { return PlantsAsAnotherUser() && ::chown(kit.c_str(), 65534, 65534) == 0; }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        SetModeBits(kit, 0755);
+        if (!row.loosen()) {
+            continue;
+        }
+        for (const char* command : {"check", "install"}) {
+            Run({command, "psip", "--json"});
+            EXPECT_TRUE(Says(warning)) << command;
+        }
+    }
+}
+
 // The real program, with its standard streams as a deployment system may leave them.
 TEST_F(ConsoleProgramTest, TheResultNeverDependsOnTheStandardStreams) {
     const std::string log = temp.Join({"run.log"});
