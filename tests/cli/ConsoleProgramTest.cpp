@@ -384,7 +384,8 @@ TEST_F(ConsoleProgramTest, AFileAnotherUserOwnsIsNeverCountedAsInstalled) {
 // the check says so as the installation does.
 TEST_F(ConsoleProgramTest, AKitFolderAnotherUserMayWriteIsNamedByCheckAndInstall) {
     const std::string kit = temp.Join({"kit", "PSIP"});
-    const std::string warning = "\\u306b\\u306f\\u7ba1\\u7406\\u8005\\u4ee5\\u5916";  // "には管理者以外"
+    const std::string warning =
+        "\\u306b\\u306f\\u7ba1\\u7406\\u8005\\u4ee5\\u5916";  // "には管理者以外"
     EXPECT_EQ(Run({"check", "psip", "--json"}), 1);
     EXPECT_FALSE(Says(warning));
     const struct {
