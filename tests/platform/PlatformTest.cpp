@@ -18,6 +18,9 @@
 #endif
 
 #include "platform/TestSeam.h"
+#ifdef _WIN32
+#include "platform/Win32Bounded.h"
+#endif
 #include "support/FileBytes.h"
 #include "support/PeImage.h"
 #include "support/Stranger.h"
@@ -375,6 +378,30 @@ struct OplockHolder {
 };
 
 }  // namespace
+
+// A call that waits on another program is cancelled once the limit is up, and says so; one
+// that returns in time gives its own result. A read of a pipe nobody writes stands for the wait
+// on an oplock, which only Windows grants.
+TEST_F(PlatformTest, ACallThatWaitsOnAnotherProgramIsCancelledAtTheLimit) {
+    HANDLE reading = nullptr;
+    HANDLE writing = nullptr;
+    ASSERT_TRUE(::CreatePipe(&reading, &writing, nullptr, 0));
+    char byte = 0;
+    DWORD count = 0;
+    const auto read = [&] { return ::ReadFile(reading, &byte, 1, &count, nullptr); };
+    platform::LimitWaits(300);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(platform::Bounded(read));
+    EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_OPERATION_ABORTED));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    DWORD written = 0;
+    ASSERT_TRUE(::WriteFile(writing, "x", 1, &written, nullptr));
+    EXPECT_TRUE(platform::Bounded(read));
+    EXPECT_EQ(byte, 'x');
+    platform::LimitWaits(0);
+    ::CloseHandle(reading);
+    ::CloseHandle(writing);
+}
 
 // The oplock is broken, never waited for beyond the limit: the file counts as held by another
 // program, and stays as it was.
