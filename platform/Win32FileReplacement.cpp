@@ -48,15 +48,13 @@ bool SetBasicInformation(HANDLE file, DWORD attributes, const FILETIME* lastWrit
 // Deletes the file of an open handle (opened with DELETE and FILE_WRITE_ATTRIBUTES access),
 // read-only or not, but never by a change to the attributes of a file that other names share:
 // where the system cannot delete a read-only file as it stands, only a file with one link has
-// the attribute cleared first, and given back when the deletion fails. Gives the Windows error
-// code.
+// the attribute cleared first, and given back when the deletion fails. A file whose attributes
+// cannot be read is only asked to go as it stands. Gives the Windows error code.
 DWORD DeleteByHandle(HANDLE file) {
     BY_HANDLE_FILE_INFORMATION info{};
-    if (!::GetFileInformationByHandle(file, &info)) {
-        return ::GetLastError();
-    }
+    const bool known = ::GetFileInformationByHandle(file, &info) != FALSE;
     const DWORD attributes = info.dwFileAttributes & kKeptAttributes;
-    const bool readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+    const bool readOnly = known && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
     if (readOnly) {
         const NtStatus status = DeleteBeneath(file, true);
         if (!IsUnsupported(status)) {
