@@ -49,6 +49,27 @@ platform::FileStatus RefusalOf(InstallPlan& plan, const std::string& name,
 
 enum class Copying { GoesOn, Ends, PlanStops };
 
+// What becomes of a target that is a regular file: left as the kit's already, kept by the
+// newer-file rule, or copied over. Only a file that an administrator, the system or the
+// running account owns is left or kept: another user's is theirs to change, no installation,
+// and is copied over though it holds the kit's bytes.
+enum class TargetFate { Left, Kept, Copied, CopiedOverForeign };
+
+// `busy` tells a target another program holds, which is then no different from the kit's.
+TargetFate FateOf(const platform::Folder& folder, const std::string& name,
+                  const platform::FileInfo& target, const platform::KitFile& source, bool& busy) {
+    busy = false;
+    if (KeepsNewerTarget(folder, name, target, source)) {
+        return target.ownerTrusted ? TargetFate::Kept : TargetFate::CopiedOverForeign;
+    }
+    const platform::FileStatus same = SameAsSource(folder, name, target, source);
+    if (same == platform::FileStatus::Ok) {
+        return target.ownerTrusted ? TargetFate::Left : TargetFate::CopiedOverForeign;
+    }
+    busy = same == platform::FileStatus::Locked;
+    return TargetFate::Copied;
+}
+
 Copying PlanFileCopy(const std::string& name, const std::string& sourceFile, InstallPlan& plan) {
     const platform::Folder& folder = plan.settings.folder;
     const std::string targetFile = folder.PathOf(name);
@@ -64,8 +85,11 @@ Copying PlanFileCopy(const std::string& name, const std::string& sourceFile, Ins
     }
     platform::FileInfo target;
     platform::FileStatus found = platform::InspectFile(folder, name, target);
+    StepKind copy = StepKind::CopyFile;
     if (found == platform::FileStatus::Ok && target.kind == platform::FileKind::Regular) {
-        if (KeepsNewerTarget(folder, name, target, *source)) {
+        bool busy = false;
+        const TargetFate fate = FateOf(folder, name, target, *source, busy);
+        if (fate == TargetFate::Kept) {
             // An updated kit whose files carry older times than the PC's is never copied.
             plan.Note(StepKind::KeepFile, targetFile);
             plan.Notice("配布ファイル「" + platform::PathToUtf8(sourceFile) + "」は「" +
@@ -74,12 +98,12 @@ Copying PlanFileCopy(const std::string& name, const std::string& sourceFile, Ins
                         "更新日時も新しくしてください。");
             return Copying::GoesOn;
         }
-        const platform::FileStatus same = SameAsSource(folder, name, target, *source);
-        if (same == platform::FileStatus::Ok) {
+        if (fate == TargetFate::Left) {
             return Copying::GoesOn;
         }
+        copy = fate == TargetFate::CopiedOverForeign ? StepKind::CopyOverForeign : copy;
         // A target another program holds is busy, not different.
-        found = same == platform::FileStatus::Locked ? same : found;
+        found = busy ? platform::FileStatus::Locked : found;
     }
     const platform::FileStatus refusal =
         found == platform::FileStatus::Ok ? RefusalOf(plan, name, target)
@@ -92,10 +116,13 @@ Copying PlanFileCopy(const std::string& name, const std::string& sourceFile, Ins
         return Copying::Ends;
     }
     const platform::FileIdentity expected = target.identity;  // none when missing
-    plan.AddCopy(targetFile, [&folder, name, source, expected] {
-        return platform::WriteKitFile(folder, name, *source, platform::HiddenTarget::Refuse,
-                                      &expected);
-    });
+    plan.AddCopy(
+        targetFile,
+        [&folder, name, source, expected] {
+            return platform::WriteKitFile(folder, name, *source, platform::HiddenTarget::Refuse,
+                                          &expected);
+        },
+        copy);
     return Copying::GoesOn;
 }
 
@@ -142,9 +169,7 @@ std::string KitNotComparedWarning(const std::string& kitFile) {
 int PlanFolderMirror(InstallPlan& plan, const std::string& placedElsewhere,
                      DriverFileTest isDriverFile) {
     const std::string& sourceFolder = plan.KitSource();
-    if (!plan.IsCheck()) {
-        NoticeWritableKit(plan);
-    }
+    NoticeWritableKit(plan);  // the check too: such a kit steers what the next run installs
     std::vector<platform::FolderEntry> entries;
     if (!platform::ListFolder(sourceFolder, entries)) {
         // Nothing to copy, as ever; but whoever deploys the kit should know.

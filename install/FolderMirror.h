@@ -14,7 +14,8 @@ int CopyFolderFiles(const std::string& sourceFolder, const std::string& targetFo
 
 // Copies `sourceFile` over `targetFile` unless the target exists, has no version resource
 // and was written in a later second than the source, or already has the source's bytes and
-// last-write second. 1 copied or left; 0 the copy failed, also on a target that is not a
+// last-write second, and in either case is owned by an administrator, the system or the
+// running account. 1 copied or left; 0 the copy failed, also on a target that is not a
 // regular single-link file.
 int CopyFileIfNeeded(const std::string& targetFile, const std::string& sourceFile);
 

@@ -83,8 +83,8 @@ void InstallPlan::Add(StepKind kind, const std::string& file, const std::string&
     Push(kind, file, key, slot, Action{kNoStep, std::move(write), std::move(failure), {}});
 }
 
-void InstallPlan::AddCopy(const std::string& file, Write write) {
-    Push(StepKind::CopyFile, file, std::string(), 0, Action{kNoStep, std::move(write), {}, {}});
+void InstallPlan::AddCopy(const std::string& file, Write write, StepKind kind) {
+    Push(kind, file, std::string(), 0, Action{kNoStep, std::move(write), {}, {}});
 }
 
 void InstallPlan::Require(std::function<bool()> holds, FailureCause cause,

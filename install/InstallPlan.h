@@ -53,8 +53,9 @@ public:
     // A step that writes; its failure stops the run with the cause it is given.
     void Add(StepKind kind, const std::string& file, const std::string& key, std::int64_t slot,
              Write write, FailureOf failure);
-    // A copy of the profile set: its failure ends the copying, not the run.
-    void AddCopy(const std::string& file, Write write);
+    // A copy of the profile set (CopyFile or CopyOverForeign): its failure ends the copying,
+    // not the run.
+    void AddCopy(const std::string& file, Write write, StepKind kind = StepKind::CopyFile);
     // Something that must hold when the run gets here, though an earlier step may fail to
     // bring it about; otherwise the run stops here with `cause`.
     void Require(std::function<bool()> holds, FailureCause cause, const std::string& file);

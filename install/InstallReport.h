@@ -52,7 +52,8 @@ struct InstallReport {
     // dry run, a check), whether they are now.
     bool Installed() const;
     // What is missing or differs, as a check names the pieces: "settings-folder",
-    // "list-file", "entry", "profile-file", "flag", "template-file", "profile-set".
+    // "list-file", "entry", "profile-file", "flag", "template-file", "profile-set", "owner"
+    // (a file with the kit's bytes that another user owns).
     std::vector<std::string> MissingPieces() const;
 };
 

@@ -99,8 +99,24 @@ FailureCause ProfileFailure(platform::FileStatus status) {
     return CauseOf(FileRole::SlotProfile, status);
 }
 
+// How the profile at the slot is compared with the kit's: Ok with no step to take when it is
+// the kit's already and owned by an administrator, the system or the running account; Ok with
+// `kind` the step that puts the kit's there otherwise (another user's copy of it is theirs to
+// change, no installation); else why it could not be read.
+platform::FileStatus ComparePlacedProfile(const platform::Folder& folder, const std::string& target,
+                                          const platform::FileInfo& info, const KitProfile& kit,
+                                          std::optional<StepKind>& kind) {
+    const platform::FileStatus same = CompareWithKit(folder, target, kit->bytes);
+    if (same == platform::FileStatus::Ok) {
+        kind = info.ownerTrusted ? std::nullopt : std::optional(StepKind::PlaceOverForeign);
+        return same;
+    }
+    kind = StepKind::PlaceProfile;
+    return same == platform::FileStatus::Changed ? platform::FileStatus::Ok : same;
+}
+
 // The kit's profile under the slot's name, whatever stood there before. A profile that
-// already is the kit's is no step. -1 when the plan stops.
+// already is the kit's, and owned as above, is no step. -1 when the plan stops.
 int PlanProfilePlacement(InstallPlan& plan, const std::string& key, const KitProfile& kit) {
     const platform::Folder& folder = plan.settings.folder;
     const std::string target = SlotProfileFile(key);
@@ -114,13 +130,14 @@ int PlanProfilePlacement(InstallPlan& plan, const std::string& key, const KitPro
     if (found == platform::FileStatus::Ok && kit == nullptr) {
         return 0;  // checked without a kit: present
     }
+    std::optional<StepKind> kind = StepKind::PlaceProfile;
     if (found == platform::FileStatus::Ok) {
-        const platform::FileStatus same = CompareWithKit(folder, target, kit->bytes);
-        if (same == platform::FileStatus::Ok) {
-            return 0;  // the kit's already
+        const platform::FileStatus read = ComparePlacedProfile(folder, target, info, kit, kind);
+        if (read != platform::FileStatus::Ok) {
+            return plan.Stop(ProfileFailure(read), targetPath);
         }
-        if (same != platform::FileStatus::Changed) {
-            return plan.Stop(ProfileFailure(same), targetPath);
+        if (!kind) {
+            return 0;  // the kit's already
         }
     }
     if (found == platform::FileStatus::Ok && info.readOnly) {
@@ -134,7 +151,7 @@ int PlanProfilePlacement(InstallPlan& plan, const std::string& key, const KitPro
     }
     const platform::FileIdentity expected = info.identity;
     plan.Add(
-        StepKind::PlaceProfile, targetPath, key, 0,
+        *kind, targetPath, key, 0,
         [&folder, target, kit, expected] { return PlaceKitProfile(folder, target, kit, expected); },
         ProfileFailure);
     return 0;

@@ -31,6 +31,8 @@ struct StepRow {
 // clang-format off
 constexpr StepRow kSteps[] = {
     {StepKind::CopyFile, "copy", kWrites | kCopies, "profile-set", Names::File, "コピー"},
+    {StepKind::CopyOverForeign, "copy-over-foreign", kWrites | kCopies, "owner", Names::File,
+     "他の利用者のファイルを配布ファイルで置き換え"},
     {StepKind::KeepFile, "keep", kCopies, nullptr, Names::File, "より新しいファイルを残す"},
     {StepKind::ReuseEntry, "reuse-entry", 0, nullptr, Names::Entry, "登録済みのエントリを使う"},
     {StepKind::FillEntry, "fill-entry", kEdits | kSlot, "entry", Names::Entry,
@@ -39,6 +41,8 @@ constexpr StepRow kSteps[] = {
      "エントリを追加"},
     {StepKind::PlaceProfile, "place-profile", kWrites, "profile-file", Names::File,
      "プロファイルを配置"},
+    {StepKind::PlaceOverForeign, "place-profile-over-foreign", kWrites, "owner", Names::File,
+     "他の利用者のプロファイルを配布ファイルで置き換え"},
     {StepKind::RemoveShipped, "remove-shipped-profile", kWrites, "profile-file", Names::File,
      "配布時の名前のプロファイルを削除"},
     {StepKind::RaiseFlag, "raise-flag", kWrites | kSlot, "flag", Names::Slot, "フラグを立てる"},

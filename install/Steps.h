@@ -6,20 +6,22 @@
 #include <string>
 
 enum class StepKind {
-    CopyFile,       // a file of the kit copied into the settings folder
-    KeepFile,       // a newer file of the settings folder kept
-    ReuseEntry,     // the entry that already carries the profile
-    FillEntry,      // a free entry given the profile
-    AppendEntry,    // a new entry added
-    PlaceProfile,   // the kit's profile put under its slot's name
-    RemoveShipped,  // the profile under its shipped name taken away from the settings folder
-    RaiseFlag,      // a slot's flag raised in the flag file
-    RemoveProfile,  // a slot's profile that is the kit's removed
-    KeepProfile,    // a slot's profile that differs from the kit's kept
-    LowerFlag,      // a slot's flag lowered in the flag file
-    EmptyEntry,     // an entry given an empty value again
-    RemoveEntry,    // an added entry taken away
-    SaveList,       // the list file written
+    CopyFile,          // a file of the kit copied into the settings folder
+    CopyOverForeign,   // the same over a copy another user owns, which counts for nothing
+    KeepFile,          // a newer file of the settings folder kept
+    ReuseEntry,        // the entry that already carries the profile
+    FillEntry,         // a free entry given the profile
+    AppendEntry,       // a new entry added
+    PlaceProfile,      // the kit's profile put under its slot's name
+    PlaceOverForeign,  // the same over the kit's profile that another user owns
+    RemoveShipped,     // the profile under its shipped name taken away from the settings folder
+    RaiseFlag,         // a slot's flag raised in the flag file
+    RemoveProfile,     // a slot's profile that is the kit's removed
+    KeepProfile,       // a slot's profile that differs from the kit's kept
+    LowerFlag,         // a slot's flag lowered in the flag file
+    EmptyEntry,        // an entry given an empty value again
+    RemoveEntry,       // an added entry taken away
+    SaveList,          // the list file written
 };
 
 struct InstallStep {
@@ -41,7 +43,8 @@ bool CopiesKit(StepKind kind);
 // Whether the step names a slot by its number.
 bool HasSlot(StepKind kind);
 // The piece of an installation that the step would put right: "entry", "profile-file",
-// "flag", "profile-set"; null for a step that changes nothing.
+// "flag", "profile-set", "owner" (a file that holds the kit's bytes but belongs to another
+// user, who may change it at will); null for a step that changes nothing.
 const char* StepPiece(StepKind kind);
 
 // The step's line for people, UTF-8: what it does, and to which file.

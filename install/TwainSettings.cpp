@@ -28,7 +28,7 @@ SlotAction RegisterTemplate(CINIRead& list, const std::string& name, std::string
 
 bool CopyPlanned(const InstallReport& report, const std::string& file) {
     for (const InstallStep& step : report.steps) {
-        if (step.kind == StepKind::CopyFile && step.file == file) {
+        if (CopiesKit(step.kind) && WritesFile(step.kind) && step.file == file) {
             return true;
         }
     }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "platform/PosixFiles.h"
 #include "platform/PosixIo.h"
 #include "platform/SystemCalls.h"
 
@@ -113,7 +114,7 @@ FileStatus AppendFile::Open(const std::string& path) {
         return FileStatus::IoError;
     }
     // A file someone else put there could be read or forged by them, or lead elsewhere.
-    const bool owned = created || status.st_uid == 0 || status.st_uid == ::geteuid();
+    const bool owned = created || IsTrustedOwner(status.st_uid);
     return S_ISREG(status.st_mode) && status.st_nlink == 1 && owned ? FileStatus::Ok
                                                                     : FileStatus::Unsafe;
 }
@@ -124,7 +125,7 @@ FileStatus AppendFile::Append(const std::string& utf8) {
         return FileStatus::IoError;
     }
     // Anyone who may read the log can take the lock: it is waited for, but not for ever.
-    const int limit = os::LogWaitMilliseconds();
+    const int limit = os::WaitLimitMilliseconds();
     int waited = 0;
     while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         if (errno != EWOULDBLOCK && errno != EINTR) {

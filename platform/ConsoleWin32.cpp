@@ -5,11 +5,14 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
 #include "platform/Platform.h"
 #include "platform/SystemCalls.h"
+#include "platform/Win32Bounded.h"
+#include "platform/Win32HeldFolders.h"
 #include "platform/Win32Io.h"
 #include "platform/Win32Security.h"
 #include "platform/Win32Text.h"
@@ -62,6 +65,80 @@ std::string NarrowTo(UINT codePage, const std::wstring& text) {
                               &narrow[0], size, fallback, nullptr);
     }
     return narrow;
+}
+
+// What a writer of the log asks of it, and lets others do meanwhile.
+constexpr DWORD kLogAccess =
+    FILE_APPEND_DATA | FILE_READ_DATA | FILE_READ_ATTRIBUTES | READ_CONTROL;
+constexpr DWORD kLogShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
+
+// The log opened by its path, created when missing, without following a reparse point at its
+// name; the folders above it are left to the redirection trust policy.
+FileStatus OpenLogByPath(const std::string& path, Handle& file, bool& existed) {
+    file.Reset(CreateFileBounded(Widen(path), kLogAccess, kLogShare, OPEN_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL | kNoFollow));
+    const DWORD error = ::GetLastError();
+    existed = error == ERROR_ALREADY_EXISTS;
+    return file.IsValid() ? FileStatus::Ok : StatusOfError(error);
+}
+
+// A full path split into the root of its volume or share (C:\, \\server\share\) and the
+// names below it; false for any other form (a device's path).
+bool SplitFromRoot(const std::wstring& full, std::string& root, std::vector<std::string>& names) {
+    std::wstring path = full;
+    if (path.rfind(L"\\\\?\\UNC\\", 0) == 0) {
+        path = L"\\\\" + path.substr(8);
+    } else if (path.rfind(L"\\\\?\\", 0) == 0) {
+        path = path.substr(4);
+    }
+    std::size_t rootEnd = 0;
+    if (path.size() >= 3 && path[1] == L':' && path[2] == L'\\') {
+        rootEnd = 3;
+    } else if (path.rfind(L"\\\\", 0) == 0 && path.rfind(L"\\\\.\\", 0) != 0) {
+        const std::size_t server = path.find(L'\\', 2);
+        const std::size_t share =
+            server == std::wstring::npos ? server : path.find(L'\\', server + 1);
+        rootEnd = share == std::wstring::npos ? 0 : share + 1;
+    }
+    if (rootEnd == 0) {
+        return false;
+    }
+    root = Narrow(path.substr(0, rootEnd));
+    for (std::size_t at = rootEnd; at <= path.size();) {
+        const std::size_t end = std::min(path.find(L'\\', at), path.size());
+        if (end > at) {
+            names.push_back(Narrow(path.substr(at, end - at)));
+        }
+        at = end + 1;
+    }
+    return !names.empty();
+}
+
+// The log opened relative to its folder, which is entered from the root one real folder at a
+// time, as a settings folder is: no junction or link anywhere on the way is followed.
+FileStatus OpenLogBeneath(const std::string& path, Handle& file, bool& existed) {
+    const std::wstring wide = Widen(path);
+    const DWORD size = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    std::wstring full(size, L'\0');
+    const DWORD length = size == 0 ? 0 : ::GetFullPathNameW(wide.c_str(), size, &full[0], nullptr);
+    std::string root;
+    std::vector<std::string> names;
+    if (length == 0 || length >= size || !SplitFromRoot(full.substr(0, length), root, names)) {
+        return FileStatus::IoError;
+    }
+    const std::string name = names.back();
+    names.pop_back();
+    Folder folder;
+    const FileStatus entered = OpenFolderPassingThrough(root, names, folder);
+    if (entered != FileStatus::Ok) {
+        return entered;
+    }
+    DWORD error = OpenName(folder, name, NameOpen{kLogAccess, kLogShare, true, false}, file);
+    existed = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+    if (existed) {
+        error = OpenName(folder, name, NameOpen{kLogAccess, kLogShare, false, false}, file);
+    }
+    return StatusOfError(error);
 }
 
 }  // namespace
@@ -142,17 +219,14 @@ AppendFile::~AppendFile() {
 }
 
 FileStatus AppendFile::Open(const std::string& path) {
-    const HANDLE file =
-        ::CreateFileW(Widen(path).c_str(),
-                      FILE_APPEND_DATA | FILE_READ_DATA | FILE_READ_ATTRIBUTES | READ_CONTROL,
-                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT | SECURITY_SQOS_PRESENT |
-                          SECURITY_IDENTIFICATION,
-                      nullptr);
-    const bool existed = ::GetLastError() == ERROR_ALREADY_EXISTS;
-    if (file == INVALID_HANDLE_VALUE) {
-        return FileStatus::IoError;
+    Handle opened;
+    bool existed = false;
+    const FileStatus status = RedirectionGuardActive() ? OpenLogByPath(path, opened, existed)
+                                                       : OpenLogBeneath(path, opened, existed);
+    if (status != FileStatus::Ok) {
+        return status;
     }
+    const HANDLE file = opened.Release();
     m_handle = reinterpret_cast<std::intptr_t>(file);
     BY_HANDLE_FILE_INFORMATION info{};
     constexpr DWORD kNotRegular =
@@ -172,7 +246,7 @@ FileStatus AppendFile::Append(const std::string& utf8) {
         return FileStatus::IoError;
     }
     // Anyone who may read the log can take the lock: it is waited for, but not for ever.
-    const int limit = os::LogWaitMilliseconds();
+    const int limit = os::WaitLimitMilliseconds();
     OVERLAPPED place = LockPlace();
     for (int waited = 0;
          !::LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &place);

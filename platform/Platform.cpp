@@ -22,8 +22,9 @@ namespace platform {
 
 namespace {
 
-// As AppendFile promises: ten seconds.
-constexpr int kLogWaitMilliseconds = 10000;
+// As AppendFile promises for the log, and for every other wait on another program too: ten
+// seconds.
+constexpr int kWaitLimitMilliseconds = 10000;
 
 // Doubles a block's capacity, keeping its first `size` bytes.
 void Grow(std::unique_ptr<char[]>& block, std::size_t size, std::size_t& capacity) {
@@ -48,8 +49,9 @@ FileStatus FillBlock(const os::OpenedFile& file, std::uint64_t most, ByteBlock& 
             Grow(block, size, capacity);
         }
         std::size_t count = 0;
-        if (!file.ReadSome(block.get() + size, capacity - size, count)) {
-            return FileStatus::IoError;
+        const FileStatus read = file.ReadSome(block.get() + size, capacity - size, count);
+        if (read != FileStatus::Ok) {
+            return read;
         }
         if (count == 0) {
             break;
@@ -96,18 +98,26 @@ FileStatus ReadToEnd(const os::OpenedFile& file, std::uint64_t limit, std::strin
     return TextOfBlock(ReadToEnd(file, limit, block), block, bytes);
 }
 
-// Temporary files that crashed runs left in the folder, cleared away at its first write.
+// Whether a file of a temporary file's name is one a crashed run of this tool left: a regular
+// file with one link, owned by the running account, an administrator or the system. Another
+// user may name a file so, or a hard link to a file elsewhere: that is left alone.
+bool IsLeftByCrashedRun(const Folder& folder, const std::string& name, FileInfo& info) {
+    return IsTemporaryName(name) && InspectFile(folder, name, info) == FileStatus::Ok &&
+           info.kind == FileKind::Regular && info.ownerTrusted;
+}
+
+// Temporary files that crashed runs left in the folder, cleared away at its first write, as
+// the listing reads them.
 void RemoveStaleTemporaryFiles(const Folder& folder) {
     if (!folder.TakeFirstWrite()) {
         return;
     }
-    std::vector<std::string> names;
-    os::ListNames(folder, names);
-    for (const std::string& name : names) {
-        if (IsTemporaryName(name)) {
-            os::RemoveName(folder, name, nullptr);
+    os::ListNames(folder, [&](const std::string& name) {
+        FileInfo info;
+        if (IsLeftByCrashedRun(folder, name, info)) {
+            os::RemoveName(folder, name, &info.identity);  // only the file inspected
         }
-    }
+    });
 }
 
 // Fills the temporary file with the pieces and makes it durable. The seam's failure of the
@@ -166,8 +176,8 @@ FileStatus CheckTarget(const Folder& folder, const std::string& name, const File
 
 }  // namespace
 
-int os::LogWaitMilliseconds() {
-    return seam::WaitLimit(kLogWaitMilliseconds);
+int os::WaitLimitMilliseconds() {
+    return seam::WaitLimit(kWaitLimitMilliseconds);
 }
 
 FileStatus ReadFileForUpdate(const Folder& folder, const std::string& name, std::uint64_t limit,

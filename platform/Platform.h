@@ -9,6 +9,11 @@
 // in it, and every file in it is opened without following links and checked on the open
 // handle. The kit (the source of the copies) lies where only administrators can write and is
 // opened as it stands.
+//
+// No other program makes a call wait without a bound: on Windows every open, read, listing,
+// rename and deletion that could wait on another program (an oplock it does not acknowledge)
+// is given up after ten seconds as Locked; on POSIX opens never wait (O_NONBLOCK) and locks
+// are only tried (LOCK_NB), but for the log's, which is waited for ten seconds at most.
 
 #include <cstddef>
 #include <cstdint>
@@ -92,8 +97,10 @@ private:
 FileStatus OpenFolderBeneath(const std::string& base, const std::vector<std::string>& names,
                              Folder& folder, std::string& foreign);
 
-// Whether users other than administrators may write into the folder (Windows: its access
-// rules let Users, Authenticated Users or Everyone write; POSIX: group or other write).
+// Whether users other than administrators may write into the folder: Windows: its owner is
+// no administrator, the system, TrustedInstaller or the running account, or its access rules
+// (after those that deny) let Users, Authenticated Users or Everyone write; POSIX: group or
+// other write, or an owner that is neither root nor the effective user.
 bool OthersMayWrite(const std::string& folder);
 
 // Opens a folder by its path as it stands (the kit's folder, or a path given by a caller).
@@ -143,6 +150,9 @@ struct FileInfo {
     bool readOnly = false;  // the read-only attribute (POSIX: the owner write bit clear)
     bool hidden = false;    // the hidden attribute (POSIX: a name that starts with '.')
     std::int64_t lastWriteSeconds = 0;  // since 1970
+    // Owned by an administrator, the system, TrustedInstaller or the user running the program
+    // (POSIX: root or the effective user): no other user can have put it there as it stands.
+    bool ownerTrusted = false;
 };
 
 // Missing when nothing stands at the name.
@@ -157,9 +167,13 @@ FileStatus CheckReplaceable(const Folder& folder, const std::string& name,
 // Writes a whole file so that it is at every moment either fully the old one or fully the
 // new one: the bytes go to a temporary file beside it, which then replaces it, with the old
 // file's permissions but never a set-user-id, set-group-id or sticky bit (Windows: only the
-// read-only, hidden, system and archive attributes). Refuses what CheckReplaceable refuses.
-// Temporary files that a crashed earlier run left in the folder are removed first, once per
-// held folder.
+// read-only, hidden, system and archive attributes). The new file is the running account's;
+// it keeps the old file's owner and group (POSIX) or access rules (Windows) only where an
+// administrator, the system or the running account owned the old file: otherwise it has the
+// default mode (POSIX) or the folder's inherited rules (Windows). Refuses what
+// CheckReplaceable refuses. Temporary files that a crashed earlier run left in the folder
+// (regular single-link files of such an owner, by name) are removed first, once per held
+// folder.
 FileStatus WriteFileReplacing(const Folder& folder, const std::string& name,
                               const std::string& bytes, const FileIdentity* expected);
 
@@ -196,8 +210,10 @@ FileStatus CheckRemovable(const Folder& folder, const std::string& name,
                           const FileIdentity* expected);
 
 // Removes whatever stands at the name (a link itself, never what it points to), read-only
-// or not, but never a real folder (Unsafe). Missing when there is nothing; with `expected`,
-// Changed when the name no longer stands for that file.
+// or not, but never a real folder (Unsafe), and never by a change to the attributes of a file
+// that other names share (Windows: where the system cannot delete a read-only file as it
+// stands, a read-only file with several links stays). Missing when there is nothing; with
+// `expected`, Changed when the name no longer stands for that file.
 FileStatus RemoveFile(const Folder& folder, const std::string& name,
                       const FileIdentity* expected = nullptr);
 
@@ -279,9 +295,12 @@ public:
     AppendFile& operator=(const AppendFile&) = delete;
 
     // Opens the file for appending, created when missing, without following a link at its
-    // name. Unsafe when what stands there is not a regular single-link file or, when it was
-    // there before, belongs to no administrator, the system or the user running the program
-    // (Windows: the owner of a file on a network share is the share's business).
+    // name (Windows: where the redirection trust policy is not enforced, nor anywhere on the
+    // way: its folders are entered from the root one real folder at a time). Unsafe when what
+    // stands there is not a regular single-link file or, when it was there before, belongs
+    // to no administrator, the system or the user running the program (Windows: the owner of
+    // a file on a network share is the share's business); Missing when its folder is not
+    // there; Locked when another program holds it.
     FileStatus Open(const std::string& path);
     // Appends UTF-8 text with LF line ends at the end in one write, while no other writer
     // using this does: on Windows with CR LF line ends, after a byte order mark in a file

@@ -21,7 +21,9 @@ namespace platform {
 
 bool OthersMayWrite(const std::string& folder) {
     struct stat status {};
-    return ::stat(folder.c_str(), &status) == 0 && (status.st_mode & (S_IWGRP | S_IWOTH)) != 0;
+    // A folder's owner may always change its mode: a user who owns it may write it.
+    return ::stat(folder.c_str(), &status) == 0 &&
+           ((status.st_mode & (S_IWGRP | S_IWOTH)) != 0 || !IsTrustedOwner(status.st_uid));
 }
 
 FileStatus os::OpenKitFile(const std::string& path, OpenedFile& file, KitFile& kit) {

@@ -62,6 +62,7 @@ struct os::Replacement::State {
     // The file at the name, as opened.
     Descriptor target;
     bool exists = false;
+    bool ownerTrusted = false;  // the file replaced is root's or this user's
     mode_t mode = 0;
     uid_t owner = 0;
     gid_t group = 0;
@@ -80,11 +81,12 @@ struct os::Replacement::State {
         return exists && IdentityOf(status) == identity;
     }
 
-    // The replacement belongs to whoever owned the file it replaces, so that a driver running
-    // as that user may still write it. Where this process may not give files away, it keeps
-    // them.
+    // The replacement of a file that root or this user owns keeps its owner and group, so that
+    // a driver that may write the file still may. Another user's file gives nothing away to
+    // its successor, which is this user's. Where this process may not give files away, it
+    // keeps them.
     bool KeepOwner() const {
-        if (!exists || (owner == ::geteuid() && group == ::getegid())) {
+        if (!exists || !ownerTrusted || (owner == ::geteuid() && group == ::getegid())) {
             return true;
         }
         return ::fchown(written.get(), owner, group) == 0 || errno == EPERM;
@@ -132,7 +134,9 @@ FileStatus os::Replacement::OpenTarget(const FileIdentity* expected, bool refuse
     if (!IsExpected(expected, state.identity)) {
         return FileStatus::Changed;
     }
-    state.mode = status.st_mode & 0777;  // never a set-id or sticky bit
+    // Never a set-id or sticky bit; and another user's file hands on no mode of theirs.
+    state.ownerTrusted = IsTrustedOwner(status.st_uid);
+    state.mode = state.ownerTrusted ? status.st_mode & 0777 : DefaultFileMode();
     state.owner = status.st_uid;
     state.group = status.st_gid;
     return FileStatus::Ok;

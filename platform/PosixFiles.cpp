@@ -35,6 +35,10 @@ FileIdentity IdentityOf(const struct stat& status) {
     return identity;
 }
 
+bool IsTrustedOwner(uid_t owner) {
+    return owner == 0 || owner == ::geteuid();
+}
+
 bool SameFile(const struct stat& left, const struct stat& right) {
     return left.st_dev == right.st_dev && left.st_ino == right.st_ino;
 }
@@ -76,17 +80,17 @@ os::OpenedFile::~OpenedFile() {
     }
 }
 
-bool os::OpenedFile::ReadSome(char* into, std::size_t most, std::size_t& count) const {
+FileStatus os::OpenedFile::ReadSome(char* into, std::size_t most, std::size_t& count) const {
     for (;;) {
         const ssize_t read = ::read(static_cast<int>(m_handle), into, most);
         if (read < 0 && errno == EINTR) {
             continue;
         }
         if (read < 0) {
-            return false;
+            return FileStatus::IoError;
         }
         count = static_cast<std::size_t>(read);
-        return true;
+        return FileStatus::Ok;
     }
 }
 

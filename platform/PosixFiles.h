@@ -50,6 +50,9 @@ bool IsHiddenName(const std::string& name);
 
 FileIdentity IdentityOf(const struct stat& status);
 
+// Root or the effective user: no other user can have made what such an owner owns.
+bool IsTrustedOwner(uid_t owner);
+
 // The same file, whatever became of its contents: for a file this process holds open.
 bool SameFile(const struct stat& left, const struct stat& right);
 

@@ -91,8 +91,7 @@ FileStatus OpenFolderBeneath(const std::string& base, const std::vector<std::str
         current.Reset(next);
         path = JoinPath(path, name);
         struct stat status {};
-        const bool trusted =
-            ::fstat(next, &status) == 0 && (status.st_uid == 0 || status.st_uid == ::geteuid());
+        const bool trusted = ::fstat(next, &status) == 0 && IsTrustedOwner(status.st_uid);
         if (!trusted && foreign.empty()) {
             foreign = path;
         }
@@ -122,6 +121,7 @@ FileStatus InspectFile(const Folder& folder, const std::string& name, FileInfo& 
     info.readOnly = IsReadOnly(status);
     info.hidden = IsHiddenName(name);
     info.lastWriteSeconds = static_cast<std::int64_t>(status.st_mtime);
+    info.ownerTrusted = IsTrustedOwner(status.st_uid);
     return FileStatus::Ok;
 }
 
@@ -151,7 +151,7 @@ FileStatus os::OpenShared(const Folder& folder, const std::string& name, OpenedF
     return opened;
 }
 
-void os::ListNames(const Folder& folder, std::vector<std::string>& names) {
+void os::ListNames(const Folder& folder, const std::function<void(const std::string&)>& visit) {
     // A listing of its own: a duplicate of the held descriptor would share its position.
     Descriptor own(::openat(FolderDescriptor(folder), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     DIR* listing = own.get() < 0 ? nullptr : ::fdopendir(own.get());
@@ -160,7 +160,7 @@ void os::ListNames(const Folder& folder, std::vector<std::string>& names) {
     }
     own.Release();  // the listing closes it
     while (const dirent* entry = ::readdir(listing)) {
-        names.push_back(entry->d_name);
+        visit(entry->d_name);
     }
     ::closedir(listing);
 }

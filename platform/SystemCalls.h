@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -37,7 +38,8 @@ public:
     }
     std::uint64_t Size() const { return m_size; }
     // Reads on from where the last read ended, at most `most` bytes; `count` is 0 at the end.
-    bool ReadSome(char* into, std::size_t most, std::size_t& count) const;
+    // Locked when the read waited on another program beyond the limit and was given up.
+    FileStatus ReadSome(char* into, std::size_t most, std::size_t& count) const;
     // Reads `size` bytes at `offset`; false when the file has fewer there.
     bool ReadAt(std::uint64_t offset, std::size_t size, unsigned char* out) const;
 
@@ -96,9 +98,10 @@ private:
 };
 
 // The names in a held folder, listed afresh, "." and ".." included where the system reports
-// them. Where a system lists a folder only by its path, only the names of this tool's
-// temporary files: clearing those away is all the listing is for.
-void ListNames(const Folder& folder, std::vector<std::string>& names);
+// them, each handed to `visit` as it is read: the listing never holds more than a batch of
+// names at once, however large the folder. Where a system lists a folder only by its path,
+// only the names of this tool's temporary files: clearing those away is all the listing is for.
+void ListNames(const Folder& folder, const std::function<void(const std::string& name)>& visit);
 
 // The work of RemoveFile, ListFolder, GetCommonAppDataFolder and ShowMessageBox, which the
 // test seam stands in front of.
@@ -109,8 +112,9 @@ bool ListEntries(const std::string& folder, std::vector<FolderEntry>& entries);
 bool CommonAppDataFolder(std::string& folder);
 void ShowBox(const std::string& text);
 
-// Given by the front: how long a writer of a log waits for the others, in milliseconds.
-int LogWaitMilliseconds();
+// Given by the front: how long any wait for another program lasts at most, in milliseconds:
+// a writer of a log for the others, and (Windows) a call that another program holds up.
+int WaitLimitMilliseconds();
 
 }  // namespace os
 

@@ -12,6 +12,7 @@
 
 #include "platform/Platform.h"
 #include "platform/SystemCalls.h"
+#include "platform/Win32Bounded.h"
 #include "platform/Win32Files.h"
 #include "platform/Win32Procedures.h"
 #include "platform/Win32Security.h"
@@ -21,14 +22,16 @@
 namespace platform {
 
 bool OthersMayWrite(const std::string& folder) {
-    Handle handle(::CreateFileW(Widen(folder).c_str(), READ_CONTROL, kShareAll, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    return handle.IsValid() && RulesLetOthersWrite(handle.get());
+    Handle handle(CreateFileBounded(Widen(folder), READ_CONTROL, kShareAll, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS));
+    // A folder's owner may always rewrite its rules: a user who owns it may write it.
+    return handle.IsValid() &&
+           (!HasTrustedOwner(handle.get()) || RulesLetOthersWrite(handle.get()));
 }
 
 FileStatus os::OpenKitFile(const std::string& path, OpenedFile& file, KitFile& kit) {
-    Handle input(::CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | kNoFollow, nullptr));
+    Handle input(CreateFileBounded(Widen(path), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL | kNoFollow));
     BY_HANDLE_FILE_INFORMATION info{};
     if (!input.IsValid()) {
         return StatusOfError(::GetLastError());
@@ -45,7 +48,8 @@ FileStatus os::OpenKitFile(const std::string& path, OpenedFile& file, KitFile& k
 
 bool os::ListEntries(const std::string& folder, std::vector<FolderEntry>& entries) {
     WIN32_FIND_DATAW found{};
-    const HANDLE search = ::FindFirstFileW(Widen(JoinPath(folder, "*.*")).c_str(), &found);
+    const std::wstring pattern = Widen(JoinPath(folder, "*.*"));
+    const HANDLE search = Bounded([&] { return ::FindFirstFileW(pattern.c_str(), &found); });
     if (search == INVALID_HANDLE_VALUE) {
         return false;
     }
@@ -53,7 +57,7 @@ bool os::ListEntries(const std::string& folder, std::vector<FolderEntry>& entrie
     do {
         entries.push_back(FolderEntry{Narrow(found.cFileName),
                                       (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
-    } while (::FindNextFileW(search, &found));
+    } while (Bounded([&] { return ::FindNextFileW(search, &found); }));
     ::FindClose(search);
     return true;
 }
@@ -123,6 +127,38 @@ std::string ExecutablePath() {
     }
 }
 
+namespace {
+
+// Whether the process follows only the junctions and other redirections that administrators
+// made: set, and confirmed, at start-up.
+bool redirectionGuarded = false;
+
+// The redirection trust policy (RedirectionGuard; Windows 10 2004 and later; the policy's
+// number and flag are fixed by the system): set, then read back, as a system that merely
+// accepts the call (Wine) enforces nothing.
+bool GuardRedirections(HMODULE kernel) {
+    constexpr int kRedirectionTrustPolicy = 16;
+    constexpr DWORD kEnforceRedirectionTrust = 1;
+    using SetPolicyCall = BOOL(WINAPI*)(int, PVOID, SIZE_T);
+    using GetPolicyCall = BOOL(WINAPI*)(HANDLE, int, PVOID, SIZE_T);
+    const auto setPolicy = ProcedureOf<SetPolicyCall>(kernel, "SetProcessMitigationPolicy");
+    const auto getPolicy = ProcedureOf<GetPolicyCall>(kernel, "GetProcessMitigationPolicy");
+    DWORD flags = kEnforceRedirectionTrust;
+    if (setPolicy == nullptr || getPolicy == nullptr ||
+        !setPolicy(kRedirectionTrustPolicy, &flags, sizeof flags)) {
+        return false;
+    }
+    flags = 0;
+    return getPolicy(::GetCurrentProcess(), kRedirectionTrustPolicy, &flags, sizeof flags) &&
+           (flags & kEnforceRedirectionTrust) != 0;
+}
+
+}  // namespace
+
+bool RedirectionGuardActive() {
+    return redirectionGuarded;
+}
+
 void HardenProcess() {
     const HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
     // A tool like this is often run from a download folder: no DLL is ever taken from there.
@@ -132,16 +168,9 @@ void HardenProcess() {
             ProcedureOf<SetDefaultDllDirectoriesFunction>(kernel, "SetDefaultDllDirectories")) {
         setDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     }
-    // Junctions and other redirections that a non-administrator made are not followed
-    // (Windows 10 2004 and later; the policy's number and flag are fixed by the system).
-    constexpr int kRedirectionTrustPolicy = 16;
-    constexpr DWORD kEnforceRedirectionTrust = 1;
-    using SetProcessMitigationPolicyFunction = BOOL(WINAPI*)(int, PVOID, SIZE_T);
-    if (const auto setPolicy =
-            ProcedureOf<SetProcessMitigationPolicyFunction>(kernel, "SetProcessMitigationPolicy")) {
-        DWORD flags = kEnforceRedirectionTrust;
-        setPolicy(kRedirectionTrustPolicy, &flags, sizeof flags);
-    }
+    // Junctions and other redirections that a non-administrator made are not followed. Where
+    // that cannot be had, the log's folders are entered one at a time (AppendFile::Open).
+    redirectionGuarded = GuardRedirections(kernel);
 }
 
 }  // namespace platform

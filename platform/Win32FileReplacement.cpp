@@ -18,6 +18,7 @@
 #include "platform/Win32HeldFolders.h"
 #include "platform/Win32Io.h"
 #include "platform/Win32NtFiles.h"
+#include "platform/Win32Security.h"
 #include "platform/Win32Text.h"
 
 namespace platform {
@@ -44,15 +45,33 @@ bool SetBasicInformation(HANDLE file, DWORD attributes, const FILETIME* lastWrit
     return ::SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic) != FALSE;
 }
 
-// Deletes the file of an open handle (opened with DELETE access), read-only or not.
-bool DeleteByHandle(HANDLE file, DWORD attributes) {
-    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-        SetBasicInformation(file, attributes & ~FILE_ATTRIBUTE_READONLY, nullptr);
+// Deletes the file of an open handle (opened with DELETE and FILE_WRITE_ATTRIBUTES access),
+// read-only or not, but never by a change to the attributes of a file that other names share:
+// where the system cannot delete a read-only file as it stands, only a file with one link has
+// the attribute cleared first, and given back when the deletion fails. A file whose attributes
+// cannot be read is only asked to go as it stands. Gives the Windows error code.
+DWORD DeleteByHandle(HANDLE file) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool known = ::GetFileInformationByHandle(file, &info) != FALSE;
+    const DWORD attributes = info.dwFileAttributes & kKeptAttributes;
+    const bool readOnly = known && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+    if (readOnly) {
+        const NtStatus status = DeleteBeneath(file, true);
+        if (!IsUnsupported(status)) {
+            return ErrorOfStatus(status);
+        }
+        if (info.nNumberOfLinks != 1) {
+            return ERROR_ACCESS_DENIED;
+        }
+        if (!SetBasicInformation(file, attributes & ~FILE_ATTRIBUTE_READONLY, nullptr)) {
+            return ::GetLastError();
+        }
     }
-    FILE_DISPOSITION_INFO disposition{};
-    disposition.DeleteFile = TRUE;
-    return ::SetFileInformationByHandle(file, FileDispositionInfo, &disposition,
-                                        sizeof disposition) != FALSE;
+    const DWORD error = ErrorOfStatus(DeleteBeneath(file, false));
+    if (error != ERROR_SUCCESS && readOnly) {
+        SetBasicInformation(file, attributes, nullptr);
+    }
+    return error;
 }
 
 // Moves the file of an open handle onto a name of the folder, replacing what stands there (a
@@ -65,8 +84,13 @@ DWORD RenameInFolder(HANDLE file, const Folder& folder, const std::string& name)
 }
 
 // The replaced file's access rules go to its successor, so that a driver that may write the
-// file still may. Where the system cannot tell or set them, the folder's rules apply.
+// file still may; but only the rules of a file an administrator, the system or the running
+// account owns: another user's rules are theirs to have set. Otherwise, and where the system
+// cannot tell or set them, the folder's inherited rules apply.
 void CarryAccessRules(HANDLE from, HANDLE to) {
+    if (!HasTrustedOwner(from)) {
+        return;
+    }
     PACL rules = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (::GetSecurityInfo(from, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &rules,
@@ -129,7 +153,7 @@ os::Replacement::Replacement(const Folder& folder, const std::string& name)
 
 os::Replacement::~Replacement() {
     if (m_state->removeTemporary) {
-        DeleteByHandle(m_state->written.get(), m_state->attributes);
+        DeleteByHandle(m_state->written.get());
     }
 }
 
@@ -233,8 +257,6 @@ FileStatus os::Replacement::Commit() {
     return FileStatus::Ok;
 }
 
-// Removes whatever stands at a name of the folder, but never a real folder, and (with
-// `expected`) only the file expected there.
 namespace {
 
 // Opens a name that is to be removed, asking what the removal asks: a program that holds the
@@ -269,8 +291,7 @@ FileStatus os::RemoveName(const Folder& folder, const std::string& name,
     if (removable != FileStatus::Ok) {
         return removable;
     }
-    return DeleteByHandle(file.get(), info.dwFileAttributes) ? FileStatus::Ok
-                                                             : StatusOfError(::GetLastError());
+    return StatusOfError(DeleteByHandle(file.get()));
 }
 
 FileStatus os::CheckRemovable(const Folder& folder, const std::string& name,

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "platform/FolderHandles.h"
+#include "platform/Win32Bounded.h"
 #include "platform/Win32NtFiles.h"
 
 namespace platform {
@@ -16,6 +17,8 @@ HANDLE FolderHandle(const Folder& folder) {
 
 FileStatus StatusOfError(DWORD error) {
     switch (error) {
+        case ERROR_SUCCESS:
+            return FileStatus::Ok;
         case ERROR_FILE_NOT_FOUND:
         case ERROR_PATH_NOT_FOUND:
             return FileStatus::Missing;
@@ -23,6 +26,7 @@ FileStatus StatusOfError(DWORD error) {
         case ERROR_LOCK_VIOLATION:
         case ERROR_USER_MAPPED_FILE:
         case kErrorOplockBreakInProgress:
+        case ERROR_OPERATION_ABORTED:  // a wait on another program, given up
             return FileStatus::Locked;
         case ERROR_NOT_ENOUGH_MEMORY:
         case ERROR_OUTOFMEMORY:
@@ -81,16 +85,20 @@ os::OpenedFile::~OpenedFile() {
     }
 }
 
-bool os::OpenedFile::ReadSome(char* into, std::size_t most, std::size_t& count) const {
+FileStatus os::OpenedFile::ReadSome(char* into, std::size_t most, std::size_t& count) const {
     // One ReadFile call takes at most a DWORD's worth: a gigabyte at a time.
     constexpr std::size_t kMostPerRead = 1u << 30;
     DWORD read = 0;
-    if (!::ReadFile(reinterpret_cast<HANDLE>(m_handle), into,
-                    static_cast<DWORD>(std::min(most, kMostPerRead)), &read, nullptr)) {
-        return false;
+    const BOOL done = Bounded([&] {
+        return ::ReadFile(reinterpret_cast<HANDLE>(m_handle), into,
+                          static_cast<DWORD>(std::min(most, kMostPerRead)), &read, nullptr);
+    });
+    if (!done) {
+        return ::GetLastError() == ERROR_OPERATION_ABORTED ? FileStatus::Locked
+                                                           : FileStatus::IoError;
     }
     count = read;
-    return true;
+    return FileStatus::Ok;
 }
 
 bool os::OpenedFile::ReadAt(std::uint64_t offset, std::size_t size, unsigned char* out) const {
@@ -98,9 +106,10 @@ bool os::OpenedFile::ReadAt(std::uint64_t offset, std::size_t size, unsigned cha
     at.Offset = static_cast<DWORD>(offset);
     at.OffsetHigh = static_cast<DWORD>(offset >> 32);
     DWORD count = 0;
-    return size <= MAXDWORD &&
-           ::ReadFile(reinterpret_cast<HANDLE>(m_handle), out, static_cast<DWORD>(size), &count,
-                      &at) &&
+    return size <= MAXDWORD && Bounded([&] {
+               return ::ReadFile(reinterpret_cast<HANDLE>(m_handle), out, static_cast<DWORD>(size),
+                                 &count, &at);
+           }) &&
            count == size;
 }
 

@@ -14,6 +14,7 @@
 
 #include "platform/FolderHandles.h"
 #include "platform/SystemCalls.h"
+#include "platform/Win32Bounded.h"
 #include "platform/Win32Security.h"
 #include "platform/Win32Text.h"
 
@@ -55,8 +56,8 @@ DWORD OpenName(HANDLE folder, const std::string& folderPath, const std::string& 
     const auto byPath = [&] {
         const DWORD flags =
             FILE_ATTRIBUTE_NORMAL | kNoFollow | (how.anyKind ? FILE_FLAG_BACKUP_SEMANTICS : 0);
-        file.Reset(::CreateFileW(Widen(JoinPath(folderPath, name)).c_str(), how.access, how.share,
-                                 nullptr, how.create ? CREATE_NEW : OPEN_EXISTING, flags, nullptr));
+        file.Reset(CreateFileBounded(Widen(JoinPath(folderPath, name)), how.access, how.share,
+                                     how.create ? CREATE_NEW : OPEN_EXISTING, flags));
         return file.IsValid() ? DWORD{ERROR_SUCCESS} : ::GetLastError();
     };
     return RelativeElseByPath(relative, byPath);
@@ -98,8 +99,8 @@ NameOpen HeldFolder(DWORD share) {
 // oplock, then again through that handle as a held folder.
 FileStatus OpenFolderByPath(const std::string& path, DWORD share, Handle& folder) {
     const std::wstring wide = Widen(path);
-    const Handle seen(::CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES | SYNCHRONIZE, kShareAll,
-                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    const Handle seen(CreateFileBounded(wide, FILE_READ_ATTRIBUTES | SYNCHRONIZE, kShareAll,
+                                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS));
     if (!seen.IsValid()) {
         return StatusOfError(::GetLastError());
     }
@@ -110,8 +111,8 @@ FileStatus OpenFolderByPath(const std::string& path, DWORD share, Handle& folder
         return status;
     };
     const auto byPath = [&] {
-        folder.Reset(::CreateFileW(wide.c_str(), kFolderAccess, share, nullptr, OPEN_EXISTING,
-                                   FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        folder.Reset(CreateFileBounded(wide, kFolderAccess, share, OPEN_EXISTING,
+                                       FILE_FLAG_BACKUP_SEMANTICS));
         return folder.IsValid() ? DWORD{ERROR_SUCCESS} : ::GetLastError();
     };
     const DWORD error = RelativeElseByPath(relative, byPath);
@@ -126,19 +127,34 @@ FileStatus OpenFolderIn(HANDLE parent, const std::string& parentPath, const std:
     return error == ERROR_SUCCESS ? CheckFolderHandle(folder.get()) : StatusOfError(error);
 }
 
+// Whether the file seen at a name belongs to an administrator, the system, TrustedInstaller or
+// the running account. Its owner is read through a handle of its own, with READ_CONTROL,
+// which must reach the same file; an open that would break another program's oplock is no
+// answer, and neither is any other failure: then it is not known to be trusted.
+bool OwnerIsTrusted(const Folder& folder, const std::string& name, const FileIdentity& seen) {
+    constexpr NameOpen kOwnerOnly{READ_CONTROL, kShareAll, false, true};
+    Handle file;
+    BY_HANDLE_FILE_INFORMATION info{};
+    return OpenName(folder, name, kOwnerOnly, file) == ERROR_SUCCESS &&
+           ::GetFileInformationByHandle(file.get(), &info) && IdentityOf(info) == seen &&
+           HasTrustedOwner(file.get());
+}
+
 // The temporary files in the folder, by its path: for a system that cannot list a folder
 // through its handle.
-void ListTemporaryNamesByPath(const Folder& folder, std::vector<std::wstring>& names) {
+void ListTemporaryNamesByPath(const Folder& folder, const NameVisitor& visit) {
     WIN32_FIND_DATAW found{};
     const std::wstring pattern = Widen(folder.PathOf("*.~brenwick-*.tmp"));
-    const HANDLE search = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
-                                             FindExSearchNameMatch, nullptr, 0);
+    const HANDLE search = Bounded([&] {
+        return ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
+                                  nullptr, 0);
+    });
     if (search == INVALID_HANDLE_VALUE) {
         return;
     }
     do {
-        names.push_back(found.cFileName);
-    } while (::FindNextFileW(search, &found));
+        visit(found.cFileName);
+    } while (Bounded([&] { return ::FindNextFileW(search, &found); }));
     ::FindClose(search);
 }
 
@@ -241,6 +257,25 @@ FileStatus OpenFolderBeneath(const std::string& base, const std::vector<std::str
     return status;
 }
 
+FileStatus OpenFolderPassingThrough(const std::string& base, const std::vector<std::string>& names,
+                                    Folder& folder) {
+    Handle current;
+    FileStatus status = OpenFolderByPath(base, kShareAll, current);
+    // A root (C:\, \\server\share\) keeps its separator only to be opened.
+    std::string path =
+        !base.empty() && base.back() == '\\' ? base.substr(0, base.size() - 1) : base;
+    for (std::size_t index = 0; index < names.size() && status == FileStatus::Ok; ++index) {
+        Handle next;
+        status = OpenFolderIn(current.get(), path, names[index], kShareAll, next);
+        current.Reset(next.Release());
+        path = JoinPath(path, names[index]);
+    }
+    if (status == FileStatus::Ok) {
+        folder = FolderHandles::Hold({reinterpret_cast<std::intptr_t>(current.Release())}, path);
+    }
+    return status;
+}
+
 FileStatus OpenFolder(const std::string& path, Folder& folder) {
     Handle handle;
     const FileStatus status = OpenFolderByPath(path, kWrittenFolderShare, handle);
@@ -270,29 +305,33 @@ FileStatus InspectFile(const Folder& folder, const std::string& name, FileInfo& 
     info.readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
     info.hidden = (attributes & FILE_ATTRIBUTE_HIDDEN) != 0;
     info.lastWriteSeconds = SecondsSince1970(found.ftLastWriteTime);
+    info.ownerTrusted =
+        info.kind == FileKind::Regular && OwnerIsTrusted(folder, name, info.identity);
     return FileStatus::Ok;
 }
 
 // Listed through a handle of its own opened through the held one, so that the listing starts
 // afresh and is of the folder that was checked.
-void os::ListNames(const Folder& folder, std::vector<std::string>& names) {
+void os::ListNames(const Folder& folder, const std::function<void(const std::string&)>& visit) {
     constexpr NameOpen kListing{FILE_LIST_DIRECTORY, kShareAll, false, true};
-    std::vector<std::wstring> wide;
+    bool visited = false;
+    const NameVisitor narrowed = [&](const std::wstring& name) {
+        visited = true;
+        visit(Narrow(name));
+    };
     const auto relative = [&] {
         HANDLE opened = INVALID_HANDLE_VALUE;
         const NtStatus status = OpenBeneath(FolderHandle(folder), std::wstring(), kListing, opened);
         const Handle listing(opened);
-        return listing.IsValid() ? ListNamesBeneath(listing.get(), wide) : status;
+        return listing.IsValid() ? ListNamesBeneath(listing.get(), narrowed) : status;
     };
     const auto byPath = [&] {
-        wide.clear();
-        ListTemporaryNamesByPath(folder, wide);
+        if (!visited) {  // a listing cut short is not begun again: its names were visited
+            ListTemporaryNamesByPath(folder, narrowed);
+        }
         return DWORD{ERROR_SUCCESS};
     };
     RelativeElseByPath(relative, byPath);
-    for (const std::wstring& name : wide) {
-        names.push_back(Narrow(name));
-    }
 }
 
 }  // namespace platform

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/Platform.h"
 #include "platform/Win32Files.h"
@@ -26,5 +27,11 @@ DWORD OpenAttributes(const Folder& folder, const std::string& name, Handle& file
 // file, as an administrator or root under Wine, the attribute still counts).
 FileStatus OpenInFolder(const Folder& folder, const std::string& name, DWORD access, DWORD share,
                         bool forWriting, Handle& file, BY_HANDLE_FILE_INFORMATION& info);
+
+// Opens the folder that `names` lead to beneath `base`, one folder at a time relative to the
+// one before and never through a reparse point, as OpenFolderBeneath does, but holding only
+// the last and sharing everything: for a folder passed through on the way to one file.
+FileStatus OpenFolderPassingThrough(const std::string& base, const std::vector<std::string>& names,
+                                    Folder& folder);
 
 }  // namespace platform

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/Win32Bounded.h"
 #include "platform/Win32Procedures.h"
 
 namespace platform {
@@ -38,6 +39,10 @@ constexpr ULONG kOpenReparsePoint = 0x200000;
 constexpr ULONG kCaseInsensitive = 0x40;
 constexpr ULONG kFileDirectoryInformation = 1;
 constexpr ULONG kFileRenameInformation = 10;
+constexpr ULONG kFileDispositionInformation = 13;
+constexpr ULONG kFileDispositionInformationEx = 64;
+constexpr ULONG kDispositionDelete = 0x1;
+constexpr ULONG kDispositionIgnoreReadOnly = 0x10;
 
 using CreateFileCall = NtStatus(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PIO_STATUS_BLOCK,
                                         PLARGE_INTEGER, ULONG, ULONG, ULONG, ULONG, PVOID, ULONG);
@@ -91,9 +96,9 @@ struct DirectoryInformation {
 constexpr std::size_t kDirectoryEntryHeader = offsetof(DirectoryInformation, fileName);
 static_assert(kDirectoryEntryHeader == 64, "FILE_DIRECTORY_INFORMATION is laid out otherwise");
 
-// Appends the names of one buffer of entries as the system filled it; false when an entry
+// Hands on the names of one buffer of entries as the system filled it; false when an entry
 // does not lie within what was filled.
-bool TakeNames(const unsigned char* entries, std::size_t filled, std::vector<std::wstring>& names) {
+bool TakeNames(const unsigned char* entries, std::size_t filled, const NameVisitor& visit) {
     for (std::size_t at = 0;;) {
         DirectoryInformation entry{};
         if (filled < kDirectoryEntryHeader || at > filled - kDirectoryEntryHeader) {
@@ -105,7 +110,7 @@ bool TakeNames(const unsigned char* entries, std::size_t filled, std::vector<std
         }
         std::wstring name(entry.fileNameLength / sizeof(wchar_t), L'\0');
         std::memcpy(&name[0], entries + at + kDirectoryEntryHeader, name.size() * sizeof(wchar_t));
-        names.push_back(std::move(name));
+        visit(name);
         if (entry.nextEntryOffset == 0) {
             return true;
         }
@@ -140,6 +145,8 @@ SECURITY_QUALITY_OF_SERVICE IdentificationOnly() {
     return quality;
 }
 
+}  // namespace
+
 // Whether the system has no relative form of a call (an older system or another file
 // system): the caller then names the file by its path.
 bool IsUnsupported(NtStatus status) {
@@ -159,8 +166,6 @@ DWORD ErrorOfStatus(NtStatus status) {
     const auto toError = Ntdll().statusToError;
     return toError != nullptr ? toError(status) : ERROR_GEN_FAILURE;
 }
-
-}  // namespace
 
 NtStatus OpenBeneath(HANDLE folder, const std::wstring& name, const NameOpen& how, HANDLE& file) {
     file = INVALID_HANDLE_VALUE;
@@ -186,10 +191,11 @@ NtStatus OpenBeneath(HANDLE folder, const std::wstring& name, const NameOpen& ho
                           (how.anyKind ? kOpenForBackupIntent : kNonDirectoryFile);
     IO_STATUS_BLOCK io{};
     HANDLE opened = nullptr;
-    const NtStatus status =
-        Ntdll().createFile(&opened, how.access | SYNCHRONIZE | FILE_READ_ATTRIBUTES, &attributes,
-                           &io, nullptr, FILE_ATTRIBUTE_NORMAL, how.share,
-                           how.create ? kFileCreate : kFileOpen, options, nullptr, 0);
+    const NtStatus status = Bounded([&] {
+        return Ntdll().createFile(&opened, how.access | SYNCHRONIZE | FILE_READ_ATTRIBUTES,
+                                  &attributes, &io, nullptr, FILE_ATTRIBUTE_NORMAL, how.share,
+                                  how.create ? kFileCreate : kFileOpen, options, nullptr, 0);
+    });
     if (status == kStatusOplockBreakInProgress) {
         ::CloseHandle(opened);  // the file is another program's until its oplock is broken
     } else if (status >= 0) {
@@ -205,8 +211,9 @@ NtStatus RenameBeneath(HANDLE file, HANDLE folder, const std::wstring& name) {
     ULONG size = 0;
     std::vector<RenameInformation> request = RenameRequest(folder, name, size);
     IO_STATUS_BLOCK io{};
-    const NtStatus status =
-        Ntdll().setInformation(file, &io, request.data(), size, kFileRenameInformation);
+    const NtStatus status = Bounded([&] {
+        return Ntdll().setInformation(file, &io, request.data(), size, kFileRenameInformation);
+    });
     // Some file systems refuse a rename relative to a folder as a bad request: they have none.
     return status == kStatusInvalidParameter ? kStatusNotSupported : status;
 }
@@ -214,12 +221,35 @@ NtStatus RenameBeneath(HANDLE file, HANDLE folder, const std::wstring& name) {
 DWORD RenameByPath(HANDLE file, const std::wstring& path) {
     ULONG size = 0;
     std::vector<RenameInformation> request = RenameRequest(nullptr, path, size);
-    return ::SetFileInformationByHandle(file, FileRenameInfo, request.data(), size)
+    return Bounded([&] {
+        return ::SetFileInformationByHandle(file, FileRenameInfo, request.data(), size);
+    })
                ? ERROR_SUCCESS
                : ::GetLastError();
 }
 
-NtStatus ListNamesBeneath(HANDLE folder, std::vector<std::wstring>& names) {
+NtStatus DeleteBeneath(HANDLE file, bool ignoreReadOnly) {
+    if (Ntdll().setInformation == nullptr) {
+        return kStatusNotImplemented;
+    }
+    IO_STATUS_BLOCK io{};
+    if (ignoreReadOnly) {
+        ULONG flags = kDispositionDelete | kDispositionIgnoreReadOnly;
+        const NtStatus status = Bounded([&] {
+            return Ntdll().setInformation(file, &io, &flags, sizeof flags,
+                                          kFileDispositionInformationEx);
+        });
+        // Only Windows 10 1809 and later know the flag; others take it as a bad request.
+        return status == kStatusInvalidParameter ? kStatusNotSupported : status;
+    }
+    BOOLEAN deleteFile = TRUE;
+    return Bounded([&] {
+        return Ntdll().setInformation(file, &io, &deleteFile, sizeof deleteFile,
+                                      kFileDispositionInformation);
+    });
+}
+
+NtStatus ListNamesBeneath(HANDLE folder, const NameVisitor& visit) {
     if (Ntdll().queryDirectory == nullptr) {
         return kStatusNotImplemented;
     }
@@ -227,17 +257,18 @@ NtStatus ListNamesBeneath(HANDLE folder, std::vector<std::wstring>& names) {
     const auto bytes = reinterpret_cast<const unsigned char*>(buffer.data());
     for (BOOLEAN restart = TRUE;; restart = FALSE) {
         IO_STATUS_BLOCK io{};
-        const NtStatus status =
-            Ntdll().queryDirectory(folder, nullptr, nullptr, nullptr, &io, buffer.data(),
-                                   static_cast<ULONG>(buffer.size() * sizeof(ULONGLONG)),
-                                   kFileDirectoryInformation, FALSE, nullptr, restart);
+        const NtStatus status = Bounded([&] {
+            return Ntdll().queryDirectory(folder, nullptr, nullptr, nullptr, &io, buffer.data(),
+                                          static_cast<ULONG>(buffer.size() * sizeof(ULONGLONG)),
+                                          kFileDirectoryInformation, FALSE, nullptr, restart);
+        });
         if (status == kStatusNoMoreFiles || status == kStatusNoSuchFile) {
             return kStatusSuccess;
         }
         if (status < 0) {
             return status;
         }
-        if (!TakeNames(bytes, static_cast<std::size_t>(io.Information), names)) {
+        if (!TakeNames(bytes, static_cast<std::size_t>(io.Information), visit)) {
             return kStatusUnsuccessful;
         }
     }

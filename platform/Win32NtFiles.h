@@ -38,8 +38,25 @@ NtStatus RenameBeneath(HANDLE file, HANDLE folder, const std::wstring& name);
 // The same by the full path of the new name; gives the Windows error code.
 DWORD RenameByPath(HANDLE file, const std::wstring& path);
 
-// Every name in a folder opened for listing, "." and ".." included, from its first entry on.
-NtStatus ListNamesBeneath(HANDLE folder, std::vector<std::wstring>& names);
+// Marks an open file (opened with DELETE access) for deletion when its last handle closes:
+// with `ignoreReadOnly`, a read-only one too, without a change to its attributes, which
+// every hard link of it shares (Windows 10 1809 and later; elsewhere reported unsupported).
+NtStatus DeleteBeneath(HANDLE file, bool ignoreReadOnly);
+
+// Takes each name of a listing as the system hands it over, a buffer at a time.
+using NameVisitor = std::function<void(const std::wstring& name)>;
+
+// Every name in a folder opened for listing, "." and ".." included, from its first entry on;
+// no more of the listing is held at once than one buffer of the system's.
+NtStatus ListNamesBeneath(HANDLE folder, const NameVisitor& visit);
+
+// Whether the system has no relative form of a call (an older system or another file
+// system): the caller then names the file by its path.
+bool IsUnsupported(NtStatus status);
+
+// The Windows error code of a status: ERROR_SUCCESS for success, and an oplocked file's
+// open as kErrorOplockBreakInProgress.
+DWORD ErrorOfStatus(NtStatus status);
 
 // Makes a call relative to a folder's handle and, only when the system reports that it has no
 // such call (an older system or another file system), `byPath`, the same call through the

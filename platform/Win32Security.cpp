@@ -73,27 +73,66 @@ bool IsOnShare(HANDLE file) {
                                           sizeof protocol) != FALSE;
 }
 
+namespace {
+
+// The rights to write, or to change who may: what a user must not have in the kit's folders.
+constexpr ACCESS_MASK kWriting = FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY | FILE_DELETE_CHILD |
+                                 DELETE | WRITE_DAC | WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
+
+// Walks the rules in order, as the system does: a rule that allows every user (one of the
+// groups above) some right to write counts for what no earlier denying rule for the same group,
+// or for Everyone, has taken away.
+class WritingRights {
+public:
+    void Take(const ACE_HEADER& header, PSID sid, ACCESS_MASK mask) {
+        if ((header.AceFlags & INHERIT_ONLY_ACE) != 0 || !IsEveryUser(sid)) {
+            return;
+        }
+        if (header.AceType == ACCESS_DENIED_ACE_TYPE) {
+            m_denied.push_back(Denial{sid, mask});
+        } else if (header.AceType == ACCESS_ALLOWED_ACE_TYPE) {
+            m_allowed |= mask & kWriting & ~DeniedTo(sid);
+        }
+    }
+    bool LetOthersWrite() const { return m_allowed != 0; }
+
+private:
+    struct Denial {
+        PSID sid;
+        ACCESS_MASK mask;
+    };
+    ACCESS_MASK DeniedTo(PSID sid) const {
+        ACCESS_MASK denied = 0;
+        for (const Denial& denial : m_denied) {
+            if (::EqualSid(denial.sid, sid) || ::IsWellKnownSid(denial.sid, WinWorldSid)) {
+                denied |= denial.mask;
+            }
+        }
+        return denied;
+    }
+    std::vector<Denial> m_denied;
+    ACCESS_MASK m_allowed = 0;
+};
+
+}  // namespace
+
 bool RulesLetOthersWrite(HANDLE object) {
-    constexpr ACCESS_MASK kWriting = FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY | FILE_DELETE_CHILD |
-                                     DELETE | WRITE_DAC | WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
     PACL rules = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (::GetSecurityInfo(object, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
                           &rules, nullptr, &descriptor) != ERROR_SUCCESS) {
         return false;
     }
-    bool writable = rules == nullptr;  // no rules at all: everyone may do everything
-    for (DWORD index = 0; rules != nullptr && index < rules->AceCount && !writable; ++index) {
+    WritingRights rights;
+    for (DWORD index = 0; rules != nullptr && index < rules->AceCount; ++index) {
         void* entry = nullptr;
-        if (!::GetAce(rules, index, &entry)) {
-            continue;
+        if (::GetAce(rules, index, &entry)) {
+            // An allowing and a denying rule are laid out alike.
+            auto* rule = static_cast<ACCESS_ALLOWED_ACE*>(entry);
+            rights.Take(rule->Header, &rule->SidStart, rule->Mask);
         }
-        const auto* allowed = static_cast<const ACCESS_ALLOWED_ACE*>(entry);
-        writable = allowed->Header.AceType == ACCESS_ALLOWED_ACE_TYPE &&
-                   (allowed->Header.AceFlags & INHERIT_ONLY_ACE) == 0 &&
-                   (allowed->Mask & kWriting) != 0 &&
-                   IsEveryUser(const_cast<DWORD*>(&allowed->SidStart));
     }
+    const bool writable = rules == nullptr || rights.LetOthersWrite();  // no rules: anyone may
     ::LocalFree(descriptor);
     return writable;
 }

@@ -1,5 +1,6 @@
 #pragma once
-// Windows only: who owns a file or folder, and who may write into it.
+// Windows only: who owns a file or folder, who may write into it, and whether the process
+// follows only the redirections that administrators made.
 
 #include <windows.h>
 
@@ -12,7 +13,12 @@ bool HasTrustedOwner(HANDLE object);
 bool IsOnShare(HANDLE file);
 
 // Whether the object's access rules let Users, Authenticated Users, Interactive, Domain
-// Users or Everyone write to it (for a folder: add or remove what is in it).
+// Users or Everyone write to it (for a folder: add or remove what is in it, or change its
+// rules), after the rules that deny them rights.
 bool RulesLetOthersWrite(HANDLE object);
+
+// Whether HardenProcess set the redirection trust policy (RedirectionGuard) and the system
+// enforces it: junctions that a non-administrator made are then not followed.
+bool RedirectionGuardActive();
 
 }  // namespace platform

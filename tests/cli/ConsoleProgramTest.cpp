@@ -11,15 +11,17 @@
 #include "support/Stranger.h"
 #include "text/Sha256.h"
 
-#ifndef _WIN32
-#include <fcntl.h>
-#include <sys/file.h>
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
+#include <functional>
 #include <memory>
 
 using ConsoleProgramTest = ConsoleFixture;
@@ -241,6 +243,25 @@ TEST_F(ConsoleProgramTest, ADriverFileHeldByAnotherProgramAsksForARetry) {
     EXPECT_EQ(Run({"install", "auto"}), 1);  // a failure of its own beats a busy file
 }
 
+#ifdef _WIN32
+// A folder of the settings folder's chain that another program holds for its sole use is busy:
+// the driver is not dropped from "auto", and nothing is written for it.
+TEST_F(ConsoleProgramTest, AChainFolderHeldByAnotherProgramIsBusyNotMissing) {
+    const std::string iCube =
+        platform::JoinPath(platform::JoinPath(commonAppData, "Fujitsu"), "iCube");
+    const HANDLE holder = ::CreateFileA(iCube.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    const auto before = TreeSnapshot(PsipFolder());
+    EXPECT_EQ(Run({"install", "auto", "--json"}), 1618);
+    ::CloseHandle(holder);
+    EXPECT_TRUE(Says("\"driver\":\"psip\""));
+    EXPECT_TRUE(Says("\"code\":\"settings-folder-locked\""));
+    EXPECT_TRUE(Says("\"action\":\"filled\",\"key\":\"01\""));  // the other driver installed
+    EXPECT_EQ(TreeSnapshot(PsipFolder()), before);
+}
+#endif
+
 TEST_F(ConsoleProgramTest, EveryRunWithJsonWritesOneObjectEvenWhenNothingIsDone) {
     EXPECT_EQ(Run({"install", "psip", "--bogus", "--json"}), 2);
     EXPECT_TRUE(
@@ -253,15 +274,17 @@ TEST_F(ConsoleProgramTest, EveryRunWithJsonWritesOneObjectEvenWhenNothingIsDone)
     EXPECT_TRUE(IsAscii());
 }
 
-#ifndef _WIN32
-TEST_F(ConsoleProgramTest, ALogAnotherUserCouldReachIsNeverWrittenAndCostsOnlyItsRecord) {
+// Whatever stands at the log's name or keeps it from being written, the run installs, warns,
+// and ends with its own exit code; nothing is written through a name another user could reach.
+TEST_F(ConsoleProgramTest, ALogThatCannotBeUsedSafelyCostsOnlyItsRecord) {
     const std::string logs = temp.Join({"logs"});
     const std::string log = platform::JoinPath(logs, "brenwick.log");
     const std::string outside = temp.Join({"outside"});
-    const bool root = ::geteuid() == 0;
+    std::unique_ptr<ExclusiveFileHold> reader;
     const struct {
         const char* name;
         std::function<bool()> plant;  // run as another user
+        std::function<void()> prepare = [] {};
     } rows[] = {
         {"a link", [&] { return MakeSymbolicLink(outside, log); }},
         {"a hard link", [&] { return MakeHardLink(outside, log); }},
@@ -269,9 +292,16 @@ TEST_F(ConsoleProgramTest, ALogAnotherUserCouldReachIsNeverWrittenAndCostsOnlyIt
         {"another user's file",
          [&] {
              WriteBytes(log, "forged\n");
-             return root;  // only then is it another user's
+             return PlantsAsAnotherUser();  // only then is it another user's
+         }},
+        {"a missing folder", [] { return true; }, [&] { RemoveTree(logs); }},
+        {"a reader that holds it", [] { return true; },
+         [&] {
+             WriteBytes(log, "");
+             reader = std::make_unique<ExclusiveFileHold>(log);
          }},
     };
+    platform::LimitWaits(200);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         RemoveTree(logs);
@@ -282,29 +312,101 @@ TEST_F(ConsoleProgramTest, ALogAnotherUserCouldReachIsNeverWrittenAndCostsOnlyIt
         if (!AsStranger(row.plant)) {
             continue;
         }
+        row.prepare();
         const auto before = TreeSnapshot(logs);
+        const auto start = std::chrono::steady_clock::now();
         EXPECT_EQ(Run({"install", "psip", "--log", log, "--json"}), 0);
-        EXPECT_TRUE(Says("\"warnings\":[\"\\u30ed\\u30b0"));
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+        EXPECT_TRUE(Says("\"exitCode\":0"));
+        EXPECT_TRUE(Says("\"warnings\":[\"\\u30ed\\u30b0"));  // "ログ..."
+        EXPECT_NE(err.find("警告: ログファイル"), std::string::npos);
         EXPECT_TRUE(Exists(InPsip("FTS_EX000002.xml")));
+        reader.reset();
         EXPECT_EQ(TreeSnapshot(logs), before);
         EXPECT_EQ(ReadBytes(outside), "root's own file\n");
+        RemoveTree(platform::JoinPath(commonAppData, "Fujitsu"));
+        SetUp();
+    }
+    platform::LimitWaits(0);
+}
+
+#ifndef _WIN32
+// A copy of the kit's file that another user owns is theirs to change at will: no installation.
+// The check names the piece "owner"; the installation replaces it with one of its own.
+TEST_F(ConsoleProgramTest, AFileAnotherUserOwnsIsNeverCountedAsInstalled) {
+    if (!PlantsAsAnotherUser()) {
+        GTEST_SKIP() << "no other user to own the files";
+    }
+    const std::string profile = InPsip("FTS_EX000002.xml");
+    const std::string tpl = platform::JoinPath(TwainFolder(), "bkbook_multi.fts");
+    const std::string kitTemplate = temp.Join({"kit", "Twain", "bkbook_multi.fts"});
+    const struct {
+        const char* name;
+        const std::string& file;
+        std::function<void()> plant;  // run as another user
+        const char* step;
+    } rows[] = {
+        {"the slot's profile with the kit's bytes", profile,
+         [&] { WriteBytes(profile, "<profile>shipped</profile>"); }, "place-profile-over-foreign"},
+        {"the kit's template with the kit's time", tpl,
+         [&] {
+             WriteBytes(tpl, "template");
+             std::filesystem::last_write_time(tpl, std::filesystem::last_write_time(kitTemplate));
+         },
+         "copy-over-foreign"},
+        {"a template edited here, newer than the kit's", tpl,
+         [&] {
+             WriteBytes(tpl, "edited here");
+             ShiftWriteTime(tpl, 3600);
+         },
+         "copy-over-foreign"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_EQ(Run({"install", "auto"}), 0);
+        OpenToEveryone(PsipFolder());
+        OpenToEveryone(TwainFolder());
+        ASSERT_TRUE(AsStranger([&] {
+            std::filesystem::remove(row.file);
+            row.plant();
+            return true;
+        }));
+        EXPECT_EQ(Run({"check", "auto", "--json"}), 1);
+        EXPECT_TRUE(Says("\"missing\":[\"owner\"]"));
+        EXPECT_TRUE(Says("{\"step\":\"" + std::string(row.step) + "\",\"file\":"));
+        EXPECT_EQ(Run({"install", "auto"}), 0);
+        EXPECT_EQ(OwnerOf(row.file), 0u);
+        EXPECT_EQ(Run({"check", "auto"}), 0);
     }
 }
 
-TEST_F(ConsoleProgramTest, ALogHeldByAReaderCostsTheRecordButNotTheRun) {
-    const std::string log = temp.Join({"brenwick.log"});
-    WriteBytes(log, "");
-    const int reader = ::open(log.c_str(), O_RDONLY | O_CLOEXEC);
-    ASSERT_EQ(::flock(reader, LOCK_EX), 0);
-    platform::LimitWaits(200);
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(Run({"install", "psip", "--log", log}), 0);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
-    platform::LimitWaits(0);
-    ::close(reader);
-    EXPECT_EQ(ReadBytes(log), "");
-    EXPECT_NE(err.find("警告: ログファイル"), std::string::npos);
-    EXPECT_TRUE(Says("ドライバ設定のインストールが完了しました。"));
+// A kit that users other than administrators may change steers what the next run installs:
+// the check says so as the installation does.
+TEST_F(ConsoleProgramTest, AKitFolderAnotherUserMayWriteIsNamedByCheckAndInstall) {
+    const std::string kit = temp.Join({"kit", "PSIP"});
+    const std::string warning =
+        "\\u306b\\u306f\\u7ba1\\u7406\\u8005\\u4ee5\\u5916";  // "には管理者以外"
+    EXPECT_EQ(Run({"check", "psip", "--json"}), 1);
+    EXPECT_FALSE(Says(warning));
+    const struct {
+        const char* name;
+        std::function<bool()> loosen;
+    } rows[] = {
+        {"group write", [&] { return SetModeBits(kit, 0775); }},
+        {"another user's",
+         [&] { return PlantsAsAnotherUser() && ::chown(kit.c_str(), 65534, 65534) == 0; }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        SetModeBits(kit, 0755);
+        if (!row.loosen()) {
+            continue;
+        }
+        for (const char* command : {"check", "install"}) {
+            Run({command, "psip", "--json"});
+            EXPECT_TRUE(Says(warning)) << command;
+        }
+    }
 }
 
 // The real program, with its standard streams as a deployment system may leave them.

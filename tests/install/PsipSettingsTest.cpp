@@ -268,11 +268,14 @@ TEST_F(PsipSettingsTest, NothingAnotherUserPlantsSteersTheRunOutsideTheFolder) {
     const std::string fujitsu = platform::JoinPath(commonAppData, "Fujitsu");
     const auto in = [&](const char* name) { return InPsip(name); };
     const std::string kitProfile = platform::JoinPath(psipSource, "FTS_EX_BKBOOK.xml");
+    // A name of the form a crashed run leaves, which the run's first write clears away.
+    const std::string leftover = in("Id.bin.~brenwick-0123456789abcdef.tmp");
     const struct {
         const char* name;
         std::function<bool()> plant;  // run as another user
         FailureCause cause;           // None: the installation succeeds
         bool duringTheRun = false;    // the temporary file of the run's first write is swapped
+        std::function<bool()> holds = [] { return true; };  // afterwards
     } rows[] = {
         {"settings folder is a link",
          [&] {
@@ -345,6 +348,26 @@ TEST_F(PsipSettingsTest, NothingAnotherUserPlantsSteersTheRunOutsideTheFolder) {
         {"the temporary file is swapped for a link before the rename", [] { return true; },
          FailureCause::FileChanged, true},
 #endif
+        {"a temporary file's name is a hard link to a read-only file",
+         [&] {
+#ifdef _WIN32
+             SetReadOnly(secret, true);  // the attribute all its names share
+#endif
+             return MakeHardLink(secret, leftover);
+         },
+         FailureCause::None, false, [&] { return Exists(leftover); }},
+        {"a temporary file's name is another user's file",
+         [&] {
+             WriteBytes(leftover, "theirs");
+             return true;
+         },
+         FailureCause::None, false, [&] { return !PlantsAsAnotherUser() || Exists(leftover); }},
+        {"the slot's profile is another user's with the kit's bytes",
+         [&] {
+             WriteBytes(in("FTS_EX000001.xml"), kShipped);
+             return true;
+         },
+         FailureCause::None, false, [&] { return OwnerOf(in("FTS_EX000001.xml")) == 0; }},
         {"a newer profile is planted under the shipped name",
          [&] {
              WriteBytes(in("FTS_EX_BKBOOK.xml"), "planted");
@@ -398,26 +421,28 @@ TEST_F(PsipSettingsTest, NothingAnotherUserPlantsSteersTheRunOutsideTheFolder) {
                 std::filesystem::exists(std::filesystem::symlink_status(in("FTS_EX_BKBOOK.xml"))));
             EXPECT_EQ(ModeBits(in("Id.bin")) & 07000, 0u);
         }
+        EXPECT_TRUE(row.holds());
         TakeBoxes();
     }
 }
 
-TEST_F(PsipSettingsTest, ReplacedDriverFilesKeepTheirOwner) {
+TEST_F(PsipSettingsTest, ReplacedFilesOfAnotherUserBecomeTheRunningAccountsWithNoModeOfTheirs) {
     if (!PlantsAsAnotherUser()) {
         GTEST_SKIP() << "no other user to own the files";
     }
-    // A driver that made its files as the user who first used it may still write them.
+    // Another user's owner and mode would keep them in control of what the run wrote.
     OpenToEveryone(PsipFolder());
     ASSERT_TRUE(AsStranger([&] {
         std::filesystem::remove(InPsip("SettingInfo.ini"));
         std::filesystem::remove(InPsip("Id.bin"));
         WriteBytes(InPsip("SettingInfo.ini"), "[Informations]\r\n000001=\r\n");
         WriteBytes(InPsip("Id.bin"), std::string(1008, '\0'));
-        return true;
+        return SetModeBits(InPsip("SettingInfo.ini"), 0666) && SetModeBits(InPsip("Id.bin"), 0666);
     }));
-    const unsigned stranger = OwnerOf(InPsip("SettingInfo.ini"));
     EXPECT_EQ(Result(), 0);
-    EXPECT_EQ(OwnerOf(InPsip("SettingInfo.ini")), stranger);
-    EXPECT_EQ(OwnerOf(InPsip("Id.bin")), stranger);
+    for (const char* name : {"SettingInfo.ini", "Id.bin"}) {
+        EXPECT_EQ(OwnerOf(InPsip(name)), 0u) << name;
+        EXPECT_EQ(ModeBits(InPsip(name)) & 0022, 0u) << name;
+    }
     EXPECT_EQ(FlagByte(9), 0xFF);
 }

@@ -1,0 +1,89 @@
+// Windows only: calls bounded in time by cancelling their synchronous I/O from the caller's
+// thread. Microsoft documents an open, a rename or a deletion that waits for another program
+// to acknowledge an oplock break as cancellable so.
+
+#include "platform/Win32Bounded.h"
+
+#include <exception>
+
+#include "platform/SystemCalls.h"
+#include "platform/Win32Procedures.h"
+
+namespace platform {
+
+namespace {
+
+using CancelSynchronousIoCall = BOOL(WINAPI*)(HANDLE);
+
+// How often a cancellation is asked again while the call has not returned: an operation
+// that started after the last one was cancelled is then cancelled too.
+constexpr DWORD kCancelAgainMilliseconds = 50;
+
+CancelSynchronousIoCall CancelSynchronousIoOf() {
+    static const auto cancel = ProcedureOf<CancelSynchronousIoCall>(
+        ::GetModuleHandleW(L"kernel32.dll"), "CancelSynchronousIo");
+    return cancel;
+}
+
+// What the worker takes and gives back.
+struct Work {
+    const std::function<void()>* call;
+    DWORD lastError = ERROR_SUCCESS;
+    std::exception_ptr failure;
+};
+
+DWORD WINAPI RunWork(LPVOID parameter) {
+    Work& work = *static_cast<Work*>(parameter);
+    try {
+        (*work.call)();
+    } catch (...) {
+        work.failure = std::current_exception();
+    }
+    work.lastError = ::GetLastError();
+    return 0;
+}
+
+// Cancels the worker's I/O until it returns. A system that cannot cancel it says so once;
+// the call is then waited for as it stands.
+void CancelUntilReturned(HANDLE worker, CancelSynchronousIoCall cancel) {
+    while (::WaitForSingleObject(worker, 0) == WAIT_TIMEOUT) {
+        if (!cancel(worker) && ::GetLastError() != ERROR_NOT_FOUND) {
+            ::WaitForSingleObject(worker, INFINITE);
+            return;
+        }
+        ::WaitForSingleObject(worker, kCancelAgainMilliseconds);
+    }
+}
+
+}  // namespace
+
+void RunBounded(const std::function<void()>& call) {
+    const CancelSynchronousIoCall cancel = CancelSynchronousIoOf();
+    Work work{&call, ERROR_SUCCESS, nullptr};
+    const HANDLE worker =
+        cancel == nullptr ? nullptr : ::CreateThread(nullptr, 0, RunWork, &work, 0, nullptr);
+    if (worker == nullptr) {
+        call();
+        return;
+    }
+    const DWORD limit = static_cast<DWORD>(os::WaitLimitMilliseconds());
+    if (::WaitForSingleObject(worker, limit) == WAIT_TIMEOUT) {
+        CancelUntilReturned(worker, cancel);
+    }
+    ::CloseHandle(worker);
+    if (work.failure) {
+        std::rethrow_exception(work.failure);
+    }
+    ::SetLastError(work.lastError);
+}
+
+HANDLE CreateFileBounded(const std::wstring& path, DWORD access, DWORD share, DWORD disposition,
+                         DWORD flags) {
+    HANDLE file = INVALID_HANDLE_VALUE;
+    RunBounded([&] {
+        file = ::CreateFileW(path.c_str(), access, share, nullptr, disposition, flags, nullptr);
+    });
+    return file;
+}
+
+}  // namespace platform
