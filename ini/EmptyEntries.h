@@ -14,3 +14,8 @@
 std::vector<std::optional<IniLine>> FindFirstEmptyEntries(const IniLines& lines,
                                                           const char* section,
                                                           const std::vector<std::string>& keys);
+
+// For each of `keys`, in the same order, whether a key line in the scope of `section` with that
+// key holds a value: one pass over the lines, whichever keys are asked.
+std::vector<bool> FindValuedKeys(const IniLines& lines, const char* section,
+                                 const std::vector<std::string>& keys);

@@ -135,9 +135,14 @@ int CINIRead::FillFreeKey(const char* section, const std::vector<std::string>& k
                           const std::string& value, std::string& filledKey) {
     const std::vector<std::optional<IniLine>> lines =
         FindFirstEmptyEntries(m_arrLines, section, keys);
+    if (std::none_of(lines.begin(), lines.end(),
+                     [](const std::optional<IniLine>& line) { return line.has_value(); })) {
+        return 0;
+    }
+    const std::vector<bool> valued = FindValuedKeys(m_arrLines, section, keys);
     for (std::size_t index = 0; index < keys.size(); ++index) {
         // Any line with the key that holds a value comes first or lives on: not free.
-        if (lines[index] && !HasValuedKeyLine(section, keys[index])) {
+        if (lines[index] && !valued[index]) {
             ReplaceLine(*lines[index],
                         KeyLineText(KeyOfLine(m_arrLines.Content(*lines[index])), value));
             filledKey = keys[index];
@@ -145,19 +150,6 @@ int CINIRead::FillFreeKey(const char* section, const std::vector<std::string>& k
         }
     }
     return 0;
-}
-
-bool CINIRead::HasValuedKeyLine(const char* section, const std::string& key) const {
-    const auto isValued = [&key](std::string_view content) {
-        return KindOfLine(content) == IniLineKind::Key &&
-               cp932::EqualsNoCase(KeyOfLine(content), key) && !ValueOfLine(content).empty();
-    };
-    bool found = false;
-    ForEachStretchInScope(m_arrLines, section, [&](const IniStretch& stretch) {
-        found = m_arrLines.FindLine(stretch, key, isValued).has_value();
-        return !found;
-    });
-    return found;
 }
 
 bool CINIRead::HasKeyLineBefore(const char* section, const std::string& key,

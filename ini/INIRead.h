@@ -96,8 +96,6 @@ private:
     std::optional<IniLine> FindValueIn(const IniStretch& stretch, const std::string& value) const;
     // Whether a key line of `section` before `line` is keyed `key`.
     bool HasKeyLineBefore(const char* section, const std::string& key, const IniLine& line) const;
-    // Whether a key line of `section` keyed `key` holds a value.
-    bool HasValuedKeyLine(const char* section, const std::string& key) const;
     // The last key line of the section that a new entry follows, and the header that the
     // entry goes directly before (none: the end).
     struct SectionEnd {

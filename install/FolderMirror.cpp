@@ -33,7 +33,7 @@ platform::FileStatus SameAsSource(const platform::Folder& folder, const std::str
 
 // Why a copy onto the target could not be made, or Ok.
 platform::FileStatus RefusalOf(InstallPlan& plan, const std::string& name,
-                               const platform::FileInfo& target) {
+                               const platform::FileInfo& target, const platform::KitFile& source) {
     if (target.kind != platform::FileKind::Regular) {
         return platform::FileStatus::Unsafe;
     }
@@ -43,8 +43,12 @@ platform::FileStatus RefusalOf(InstallPlan& plan, const std::string& name,
     if (target.hidden) {
         return platform::FileStatus::Hidden;
     }
-    return plan.IsCheck() ? platform::FileStatus::Ok
-                          : platform::CheckCopyTarget(plan.settings.folder, name);
+    if (!plan.IsCheck()) {
+        return platform::CheckCopyTarget(plan.settings.folder, name);
+    }
+    // A check asks for no write access, but meets a target another program holds as busy.
+    const platform::FileStatus read = CompareWithKit(plan.settings.folder, name, source.bytes);
+    return read == platform::FileStatus::Locked ? read : platform::FileStatus::Ok;
 }
 
 enum class Copying { GoesOn, Ends, PlanStops };
@@ -60,11 +64,11 @@ TargetFate FateOf(const platform::Folder& folder, const std::string& name,
                   const platform::FileInfo& target, const platform::KitFile& source, bool& busy) {
     busy = false;
     if (KeepsNewerTarget(folder, name, target, source)) {
-        return target.ownerTrusted ? TargetFate::Kept : TargetFate::CopiedOverForeign;
+        return target.HeldByTrusted() ? TargetFate::Kept : TargetFate::CopiedOverForeign;
     }
     const platform::FileStatus same = SameAsSource(folder, name, target, source);
     if (same == platform::FileStatus::Ok) {
-        return target.ownerTrusted ? TargetFate::Left : TargetFate::CopiedOverForeign;
+        return target.HeldByTrusted() ? TargetFate::Left : TargetFate::CopiedOverForeign;
     }
     busy = same == platform::FileStatus::Locked;
     return TargetFate::Copied;
@@ -106,7 +110,7 @@ Copying PlanFileCopy(const std::string& name, const std::string& sourceFile, Ins
         found = busy ? platform::FileStatus::Locked : found;
     }
     const platform::FileStatus refusal =
-        found == platform::FileStatus::Ok ? RefusalOf(plan, name, target)
+        found == platform::FileStatus::Ok ? RefusalOf(plan, name, target, *source)
         : found == platform::FileStatus::Missing && !plan.IsCheck()
             ? platform::CheckCopyTarget(folder, name)  // may the folder take a new file?
         : found == platform::FileStatus::Missing ? platform::FileStatus::Ok
@@ -178,8 +182,10 @@ int PlanFolderMirror(InstallPlan& plan, const std::string& placedElsewhere,
         return 0;
     }
     for (const platform::FolderEntry& entry : entries) {
-        if (IsMirrored(entry, placedElsewhere) && isDriverFile != nullptr &&
-            isDriverFile(entry.name)) {
+        // A name with '~' may be the short name of another file there, the driver's own.
+        const bool unsafe = cp932::FindChar(entry.name, '~') != std::string::npos ||
+                            (isDriverFile != nullptr && isDriverFile(entry.name));
+        if (IsMirrored(entry, placedElsewhere) && unsafe) {
             return plan.Stop(FailureCause::KitUnsafe, platform::JoinPath(sourceFolder, entry.name));
         }
     }

@@ -108,7 +108,7 @@ platform::FileStatus ComparePlacedProfile(const platform::Folder& folder, const 
                                           std::optional<StepKind>& kind) {
     const platform::FileStatus same = CompareWithKit(folder, target, kit->bytes);
     if (same == platform::FileStatus::Ok) {
-        kind = info.ownerTrusted ? std::nullopt : std::optional(StepKind::PlaceOverForeign);
+        kind = info.HeldByTrusted() ? std::nullopt : std::optional(StepKind::PlaceOverForeign);
         return same;
     }
     kind = StepKind::PlaceProfile;

@@ -7,7 +7,7 @@ bool IsSafeSlotKey(const std::string& key) {
     // Keys the installer makes have six digits; with the profile's name and a temporary
     // file's suffix around it, a key much longer would name no file the system can hold.
     constexpr std::size_t kLongest = 200;
-    if (key.size() > kLongest) {
+    if (key.empty() || key.size() > kLongest) {
         return false;
     }
     for (const char byte : key) {

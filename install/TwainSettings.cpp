@@ -52,6 +52,12 @@ int PlanTemplatePresent(InstallPlan& plan, const std::string& name) {
                      FailureCause::TemplateMissing, path);
         return 0;
     }
+    platform::FileInfo info;
+    const platform::FileStatus found = platform::InspectFile(folder, name, info);
+    if (found == platform::FileStatus::Ok && info.kind != platform::FileKind::Regular) {
+        // Not missing: something else stands there, which no copy replaces.
+        return plan.Stop(CauseOf(FileRole::CopyTarget, platform::FileStatus::Unsafe), path);
+    }
     return TemplateInFolder(folder, name) ? 0 : plan.Stop(FailureCause::TemplateMissing, path);
 }
 

@@ -102,9 +102,14 @@ FileStatus ReadToEnd(const os::OpenedFile& file, std::uint64_t limit, std::strin
 // file with one link, owned by the running account, an administrator or the system. Another
 // user may name a file so, or a hard link to a file elsewhere: that is left alone.
 bool IsLeftByCrashedRun(const Folder& folder, const std::string& name, FileInfo& info) {
-    return IsTemporaryName(name) && InspectFile(folder, name, info) == FileStatus::Ok &&
-           info.kind == FileKind::Regular && info.ownerTrusted;
+    return InspectFile(folder, name, info) == FileStatus::Ok && info.kind == FileKind::Regular &&
+           info.ownerTrusted;
 }
+
+// Telling a leftover from a file another user planted under such a name costs a few calls of
+// the system each: only so many are looked at in a run, so that a folder filled with such
+// names cannot hold the run up. Crashes leave few.
+constexpr int kMostLeftoversLookedAt = 64;
 
 // Temporary files that crashed runs left in the folder, cleared away at its first write, as
 // the listing reads them.
@@ -112,7 +117,11 @@ void RemoveStaleTemporaryFiles(const Folder& folder) {
     if (!folder.TakeFirstWrite()) {
         return;
     }
+    int lookedAt = 0;
     os::ListNames(folder, [&](const std::string& name) {
+        if (!IsTemporaryName(name) || lookedAt++ >= kMostLeftoversLookedAt) {
+            return;
+        }
         FileInfo info;
         if (IsLeftByCrashedRun(folder, name, info)) {
             os::RemoveName(folder, name, &info.identity);  // only the file inspected

@@ -153,6 +153,13 @@ struct FileInfo {
     // Owned by an administrator, the system, TrustedInstaller or the user running the program
     // (POSIX: root or the effective user): no other user can have put it there as it stands.
     bool ownerTrusted = false;
+    // Whether users other than those may write it (Windows: its access rules let Users,
+    // Authenticated Users, Interactive, Domain Users or Everyone write; POSIX: group or other
+    // write).
+    bool othersMayWrite = true;
+    // Only administrators, the system or the running account hold it: it may count as what
+    // the run installs.
+    bool HeldByTrusted() const { return ownerTrusted && !othersMayWrite; }
 };
 
 // Missing when nothing stands at the name.

@@ -172,7 +172,8 @@ bool os::Replacement::Write(std::string_view bytes) {
 
 bool os::Replacement::Finish(const KitFile* kit) {
     const State& state = *m_state;
-    const mode_t mode = kit != nullptr ? static_cast<mode_t>(kit->permissions & 0777) : state.mode;
+    // What the run installs from the kit no other user may write, whatever the kit's mode.
+    const mode_t mode = kit != nullptr ? static_cast<mode_t>(kit->permissions & 0755) : state.mode;
     return state.KeepOwner() && ::fchmod(state.written.get(), mode) == 0 &&
            (kit == nullptr || state.TakeLastWrite(*kit)) && ::fsync(state.written.get()) == 0;
 }

@@ -122,6 +122,7 @@ FileStatus InspectFile(const Folder& folder, const std::string& name, FileInfo& 
     info.hidden = IsHiddenName(name);
     info.lastWriteSeconds = static_cast<std::int64_t>(status.st_mtime);
     info.ownerTrusted = IsTrustedOwner(status.st_uid);
+    info.othersMayWrite = (status.st_mode & (S_IWGRP | S_IWOTH)) != 0;
     return FileStatus::Ok;
 }
 

@@ -22,14 +22,14 @@ namespace platform {
 
 namespace {
 
-// Folders are held for listing and traversal, never shared with a renamer or remover, nor
-// with a writer. The settings folder itself must be shared with writers: a rename into a
-// folder, as each replacement of this tool's is, opens the folder for FILE_WRITE_DATA, and
-// the file system checks that open against the sharing of every handle on the folder.
+// Folders are held for listing and traversal, never shared with a renamer or remover: that is
+// what keeps them in place. They are shared with writers: a rename into the settings folder,
+// as each replacement of this tool's is, opens it for FILE_WRITE_DATA, which the file system
+// checks against the sharing of every handle on it; and a user who may add a file to a folder
+// above it (as Users may to ProgramData) could otherwise keep every run out by holding it so.
 constexpr DWORD kFolderAccess =
     FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | READ_CONTROL | SYNCHRONIZE;
-constexpr DWORD kHeldFolderShare = FILE_SHARE_READ;
-constexpr DWORD kWrittenFolderShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
+constexpr DWORD kHeldFolderShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
 constexpr NameOpen kAttributesOnly{FILE_READ_ATTRIBUTES, kShareAll, false, true};
 
 // A name the system takes as one name in the folder: no path, no "." or "..".
@@ -131,13 +131,17 @@ FileStatus OpenFolderIn(HANDLE parent, const std::string& parentPath, const std:
 // the running account. Its owner is read through a handle of its own, with READ_CONTROL,
 // which must reach the same file; an open that would break another program's oplock is no
 // answer, and neither is any other failure: then it is not known to be trusted.
-bool OwnerIsTrusted(const Folder& folder, const std::string& name, const FileIdentity& seen) {
-    constexpr NameOpen kOwnerOnly{READ_CONTROL, kShareAll, false, true};
+// Who holds the file that was seen at the name: its owner, and whether its access rules let
+// other users write it. Untold, it counts as another user's.
+void ReadHolders(const Folder& folder, const std::string& name, FileInfo& seen) {
+    constexpr NameOpen kRulesOnly{READ_CONTROL, kShareAll, false, true};
     Handle file;
     BY_HANDLE_FILE_INFORMATION info{};
-    return OpenName(folder, name, kOwnerOnly, file) == ERROR_SUCCESS &&
-           ::GetFileInformationByHandle(file.get(), &info) && IdentityOf(info) == seen &&
-           HasTrustedOwner(file.get());
+    if (OpenName(folder, name, kRulesOnly, file) == ERROR_SUCCESS &&
+        ::GetFileInformationByHandle(file.get(), &info) && IdentityOf(info) == seen.identity) {
+        seen.ownerTrusted = HasTrustedOwner(file.get());
+        seen.othersMayWrite = RulesLetOthersWrite(file.get());
+    }
 }
 
 // The temporary files in the folder, by its path: for a system that cannot list a folder
@@ -229,17 +233,14 @@ FileStatus OpenFolderBeneath(const std::string& base, const std::vector<std::str
                              Folder& folder, std::string& foreign) {
     // Each folder stays held while the next is entered through it: once held, it cannot be
     // renamed, and the next one is looked up in it, not through the path.
-    const auto shareOf = [&](std::size_t depth) {
-        return depth == names.size() ? kWrittenFolderShare : kHeldFolderShare;
-    };
     std::vector<std::intptr_t> handles;
     Handle current;
-    FileStatus status = OpenFolderByPath(base, shareOf(0), current);
+    FileStatus status = OpenFolderByPath(base, kHeldFolderShare, current);
     std::string path = base;
     foreign.clear();
     for (std::size_t index = 0; index < names.size() && status == FileStatus::Ok; ++index) {
         Handle next;
-        status = OpenFolderIn(current.get(), path, names[index], shareOf(index + 1), next);
+        status = OpenFolderIn(current.get(), path, names[index], kHeldFolderShare, next);
         handles.push_back(reinterpret_cast<std::intptr_t>(current.Release()));
         current.Reset(next.Release());
         path = JoinPath(path, names[index]);
@@ -278,7 +279,7 @@ FileStatus OpenFolderPassingThrough(const std::string& base, const std::vector<s
 
 FileStatus OpenFolder(const std::string& path, Folder& folder) {
     Handle handle;
-    const FileStatus status = OpenFolderByPath(path, kWrittenFolderShare, handle);
+    const FileStatus status = OpenFolderByPath(path, kHeldFolderShare, handle);
     if (status == FileStatus::Ok) {
         folder = FolderHandles::Hold({reinterpret_cast<std::intptr_t>(handle.Release())}, path);
     }
@@ -305,8 +306,11 @@ FileStatus InspectFile(const Folder& folder, const std::string& name, FileInfo& 
     info.readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
     info.hidden = (attributes & FILE_ATTRIBUTE_HIDDEN) != 0;
     info.lastWriteSeconds = SecondsSince1970(found.ftLastWriteTime);
-    info.ownerTrusted =
-        info.kind == FileKind::Regular && OwnerIsTrusted(folder, name, info.identity);
+    info.ownerTrusted = false;
+    info.othersMayWrite = true;
+    if (info.kind == FileKind::Regular) {
+        ReadHolders(folder, name, info);
+    }
     return FileStatus::Ok;
 }
 

@@ -259,6 +259,13 @@ TEST_F(ConsoleProgramTest, AChainFolderHeldByAnotherProgramIsBusyNotMissing) {
     EXPECT_TRUE(Says("\"code\":\"settings-folder-locked\""));
     EXPECT_TRUE(Says("\"action\":\"filled\",\"key\":\"01\""));  // the other driver installed
     EXPECT_EQ(TreeSnapshot(PsipFolder()), before);
+    // A user who may add files to a folder above it, and holds it so, keeps no run out.
+    const HANDLE adder =
+        ::CreateFileA(iCube.c_str(), FILE_ADD_FILE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    ASSERT_NE(adder, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Run({"install", "auto"}), 0) << out;
+    ::CloseHandle(adder);
 }
 #endif
 

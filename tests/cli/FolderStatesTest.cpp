@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/CliRun.h"
 #include "cli/ConsoleFixture.h"
 #include "support/FileLock.h"
 #include "support/Stranger.h"
@@ -125,6 +126,29 @@ TEST_F(FolderStatesTest, DryRunRunAndCheckAgreeOnEveryFolderState) {
              WriteBytes(temp.Join({"kit", "PSIP", "FTS_EX000002.xml"}), "not the driver's");
          },
          1},
+        // On Windows it could be the list's short name.
+        {"a kit file whose name holds a tilde",
+         [&] {
+             WriteBytes(temp.Join({"kit", "Twain", "FTSLIS~1.INI"}), "x");
+         },
+         1},
+        {"an entry with an empty key",
+         [&] { WriteBytes(InPsip("SettingInfo.ini"), "[Informations]\r\n=" + kProfileName); }, 1},
+        {"a folder where the template goes",
+         [&] { MakeFolder(tpl); },
+         1,
+         {"install", "auto"},
+         false,
+         [&] { EXPECT_NE(out.find("\"code\":\"copy-failed\""), std::string::npos); }},
+        {"an installed template that others may write, from a kit file others may write",
+         [&] {
+             SetModeBits(tpl, 0666);
+             SetModeBits(temp.Join({"kit", "Twain", "bkbook_multi.fts"}), 0666);
+         },
+         0,
+         {"install", "auto"},
+         true,
+         [&] { EXPECT_EQ(ModeBits(tpl) & 022, 0u); }},
         {"an installed PC with a read-only flag file, then uninstall",
          [&] { SetReadOnly(InPsip("Id.bin"), true); },
          1,
@@ -179,6 +203,9 @@ TEST_F(FolderStatesTest, DryRunRunAndCheckAgreeOnEveryFolderState) {
         const bool uninstall = state.command[0] == "uninstall";
         if (exitCode != 0 && uninstall) {
             EXPECT_EQ(TreeSnapshot(commonAppData), before) << "a foreseen stop wrote";
+        }
+        if (exitCode == kExitBusy) {
+            EXPECT_EQ(Run({"check", state.command[1]}), kExitBusy) << out;
         }
         if (exitCode == 0) {
             EXPECT_EQ(Run({"check", state.command[1]}), uninstall ? 1 : 0) << out;
