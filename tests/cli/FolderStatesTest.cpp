@@ -148,7 +148,11 @@ TEST_F(FolderStatesTest, DryRunRunAndCheckAgreeOnEveryFolderState) {
          0,
          {"install", "auto"},
          true,
-         [&] { EXPECT_EQ(ModeBits(tpl) & 022, 0u); }},
+         [&] {
+#ifndef _WIN32  // the mode bits are POSIX's
+             EXPECT_EQ(ModeBits(tpl) & 022, 0u);
+#endif
+         }},
         {"an installed PC with a read-only flag file, then uninstall",
          [&] { SetReadOnly(InPsip("Id.bin"), true); },
          1,
