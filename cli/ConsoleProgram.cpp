@@ -30,11 +30,12 @@ RunLogHeader LogHeader(const std::vector<std::string>& arguments) {
     return header;
 }
 
-// A run that did nothing at all, and why: exit code 2.
-int RefuseRun(const ConsoleOutput& console, bool json, RunOutcome run, const char* code,
-              const std::string& message) {
+// A command line not understood: nothing is done, exit code 2.
+int RefuseCommandLine(const ConsoleOutput& console, bool json, const std::string& message) {
+    RunOutcome run;
+    run.commandKnown = false;
     run.exitCode = kExitUsage;
-    run.errorCode = code;
+    run.errorCode = "usage";
     run.errorMessage = message;
     console.err(message + "\n");
     if (json) {
@@ -71,10 +72,8 @@ int RunConsoleProgram(const std::vector<std::string>& arguments, const ConsoleOu
     // A script that asked for JSON gets its one object even from a line not understood.
     const bool json = std::find(arguments.begin(), arguments.end(), "--json") != arguments.end();
     if (!ParseCommandLine(arguments, options, error)) {
-        RunOutcome refused;
-        refused.commandKnown = false;
         console.err(UsageText() + "\n");
-        return RefuseRun(console, json, refused, "usage", error);
+        return RefuseCommandLine(console, json, error);
     }
     if (options.command == CliCommand::Help || options.command == CliCommand::Version) {
         console.out(options.command == CliCommand::Help ? UsageText()

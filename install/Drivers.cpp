@@ -60,9 +60,10 @@ void KeepRegisteredEntryOnly(InstallReport& report) {
     const auto reused =
         std::find_if(report.steps.begin(), report.steps.end(),
                      [](const InstallStep& step) { return step.kind == StepKind::ReuseEntry; });
-    report.key = reused == report.steps.end() ? std::string() : reused->key;
-    report.action = report.key.empty() ? SlotAction::None : SlotAction::Reused;
-    report.flag = report.key.empty() ? -1 : report.flag;
+    const bool registered = reused != report.steps.end();
+    report.key = registered ? reused->key : std::string();
+    report.action = registered ? SlotAction::Reused : SlotAction::None;
+    report.flag = registered ? report.flag : -1;
 }
 
 }  // namespace

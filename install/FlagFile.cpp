@@ -45,7 +45,9 @@ platform::FileStatus ReadFlagFile(const InstallPlan& plan, bool forUpdate, std::
     const platform::Folder& folder = plan.settings.folder;
     const platform::FileStatus read =
         platform::ReadFileShared(folder, kFlagFileName, kFlagFileLimit, bytes, identity);
-    return read != platform::FileStatus::Ok || !forUpdate || plan.IsCheck()
-               ? read
-               : platform::CheckReplaceable(folder, kFlagFileName, &identity);
+    if (read != platform::FileStatus::Ok || !forUpdate) {
+        return read;
+    }
+    return plan.MayWrite(
+        [&] { return platform::CheckReplaceable(folder, kFlagFileName, &identity); });
 }

@@ -31,7 +31,7 @@ platform::FileStatus SameAsSource(const platform::Folder& folder, const std::str
                : platform::FileStatus::Changed;
 }
 
-// Why a copy onto the target could not be made, or Ok.
+// Why a copy onto the target that stands at the name could not be made, or Ok.
 platform::FileStatus RefusalOf(InstallPlan& plan, const std::string& name,
                                const platform::FileInfo& target, const platform::KitFile& source) {
     if (target.kind != platform::FileKind::Regular) {
@@ -47,8 +47,9 @@ platform::FileStatus RefusalOf(InstallPlan& plan, const std::string& name,
         return platform::CheckCopyTarget(plan.settings.folder, name);
     }
     // A check asks for no write access, but meets a target another program holds as busy.
-    const platform::FileStatus read = CompareWithKit(plan.settings.folder, name, source.bytes);
-    return read == platform::FileStatus::Locked ? read : platform::FileStatus::Ok;
+    return CompareWithKit(plan.settings.folder, name, source.bytes) == platform::FileStatus::Locked
+               ? platform::FileStatus::Locked
+               : platform::FileStatus::Ok;
 }
 
 enum class Copying { GoesOn, Ends, PlanStops };
@@ -109,12 +110,12 @@ Copying PlanFileCopy(const std::string& name, const std::string& sourceFile, Ins
         // A target another program holds is busy, not different.
         found = busy ? platform::FileStatus::Locked : found;
     }
+    // A missing target asks whether the folder may take a new file.
     const platform::FileStatus refusal =
         found == platform::FileStatus::Ok ? RefusalOf(plan, name, target, *source)
-        : found == platform::FileStatus::Missing && !plan.IsCheck()
-            ? platform::CheckCopyTarget(folder, name)  // may the folder take a new file?
-        : found == platform::FileStatus::Missing ? platform::FileStatus::Ok
-                                                 : found;
+        : found == platform::FileStatus::Missing
+            ? plan.MayWrite([&] { return platform::CheckCopyTarget(folder, name); })
+            : found;
     if (refusal != platform::FileStatus::Ok) {
         plan.FailAtEnd(CauseOf(FileRole::CopyTarget, refusal), targetFile);
         return Copying::Ends;

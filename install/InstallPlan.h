@@ -29,6 +29,11 @@ public:
     // driver's files as any reader may; one that writes then asks of each file it would write
     // whether it may, so that the dry run foresees what the run meets.
     bool IsCheck() const { return Purpose() == PlanPurpose::Check; }
+    // `ask`'s answer whether a step may write what it would, asked only by a plan that writes;
+    // a check takes Ok.
+    platform::FileStatus MayWrite(const std::function<platform::FileStatus()>& ask) const {
+        return IsCheck() ? platform::FileStatus::Ok : ask();
+    }
     // The kit's profile set of the driver.
     const std::string& KitSource() const { return m_kitSource; }
     // The plan as decided: no step done yet, and the cause where it stops.

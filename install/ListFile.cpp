@@ -21,8 +21,12 @@ int PlanListLoad(InstallPlan& plan, const std::string& name, MissingList missing
 int PlanListSave(InstallPlan& plan, const std::string& name) {
     const platform::Folder& folder = plan.settings.folder;
     const std::string path = folder.PathOf(name);
-    if (!plan.IsCheck() && plan.list.CheckSave(folder, name) != 0) {
-        return plan.Stop(CauseOf(FileRole::ListSave, plan.list.LastFileStatus()), path);
+    const platform::FileStatus savable = plan.MayWrite([&] {
+        return plan.list.CheckSave(folder, name) == 0 ? platform::FileStatus::Ok
+                                                      : plan.list.LastFileStatus();
+    });
+    if (savable != platform::FileStatus::Ok) {
+        return plan.Stop(CauseOf(FileRole::ListSave, savable), path);
     }
     CINIRead& list = plan.list;
     plan.Add(

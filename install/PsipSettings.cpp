@@ -143,9 +143,8 @@ int PlanProfilePlacement(InstallPlan& plan, const std::string& key, const KitPro
     if (found == platform::FileStatus::Ok && info.readOnly) {
         return plan.Stop(FailureCause::ProfileRenameFailed, targetPath);
     }
-    const platform::FileStatus replaceable =
-        plan.IsCheck() ? platform::FileStatus::Ok
-                       : platform::CheckCopyTarget(folder, target, platform::HiddenTarget::Replace);
+    const platform::FileStatus replaceable = plan.MayWrite(
+        [&] { return platform::CheckCopyTarget(folder, target, platform::HiddenTarget::Replace); });
     if (replaceable != platform::FileStatus::Ok) {
         return plan.Stop(ProfileFailure(replaceable), targetPath);
     }
@@ -172,8 +171,7 @@ int PlanShippedNameRemoval(InstallPlan& plan) {
     }
     const platform::FileIdentity expected = info.identity;
     const platform::FileStatus removable =
-        plan.IsCheck() ? platform::FileStatus::Ok
-                       : platform::CheckRemovable(folder, kShippedProfile, &expected);
+        plan.MayWrite([&] { return platform::CheckRemovable(folder, kShippedProfile, &expected); });
     if (removable != platform::FileStatus::Ok) {
         return plan.Stop(ProfileFailure(removable), path);
     }
@@ -303,9 +301,8 @@ int PlanProfileRemoval(InstallPlan& plan, const std::string& key, const KitProfi
         return plan.Stop(RemovalFailure(same), path);
     }
     const platform::FileIdentity expected = info.identity;
-    const platform::FileStatus removable = plan.IsCheck()
-                                               ? platform::FileStatus::Ok
-                                               : platform::CheckRemovable(folder, name, &expected);
+    const platform::FileStatus removable =
+        plan.MayWrite([&] { return platform::CheckRemovable(folder, name, &expected); });
     if (removable != platform::FileStatus::Ok) {
         return plan.Stop(RemovalFailure(removable), path);
     }
