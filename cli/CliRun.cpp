@@ -7,12 +7,12 @@ namespace {
 
 // A folder another program holds is there: its driver is not dropped, its run says busy.
 bool HasSettingsFolder(const Driver& driver) {
-    SettingsFolder found;
-    const FolderSearch search = driver.findSettingsFolder(found);
+    std::vector<SettingsFolder> found;
+    const FolderSearch search = driver.findSettingsFolders(found);
     return search == FolderSearch::Found || search == FolderSearch::Busy;
 }
 
-std::vector<const Driver*> ChosenDrivers(const Driver* chosen) {
+std::vector<const Driver*> ChosenDrivers(const Driver* chosen, CliCommand command) {
     if (chosen != nullptr) {
         return {chosen};
     }
@@ -22,7 +22,9 @@ std::vector<const Driver*> ChosenDrivers(const Driver* chosen) {
             drivers.push_back(driver);
         }
     }
-    return drivers;
+    // With no driver on the PC nothing is registered: each driver's removal says so. Deployment
+    // systems run it after the driver may have been removed.
+    return drivers.empty() && command == CliCommand::Uninstall ? AllDrivers() : drivers;
 }
 
 PlanPurpose PurposeOf(CliCommand command) {
@@ -37,7 +39,7 @@ RunOutcome RunCommand(const CliOptions& options, const Warning& warn) {
     RunOutcome run;
     run.command = options.command;
     run.dryRun = options.dryRun;
-    const std::vector<const Driver*> drivers = ChosenDrivers(options.driver);
+    const std::vector<const Driver*> drivers = ChosenDrivers(options.driver, options.command);
     if (drivers.empty()) {
         run.exitCode = kExitNoDriver;
         run.errorCode = "no-driver";

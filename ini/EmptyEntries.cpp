@@ -4,6 +4,7 @@
 #include <unordered_map>
 
 #include "ini/SectionScope.h"
+#include "ini/SlotNumber.h"
 #include "text/Cp932.h"
 
 namespace {
@@ -35,11 +36,27 @@ struct WantedKeys {
 std::vector<bool> FindValuedKeys(const IniLines& lines, const char* section,
                                  const std::vector<std::string>& keys) {
     const WantedKeys wanted(keys);
+    // A slot's key is matched by its number: "2=x" and "000002 =x" hold the slot of "000002".
+    std::unordered_map<std::int64_t, std::vector<std::size_t>> bySlot;
+    for (std::size_t index = 0; index < keys.size(); ++index) {
+        if (const std::optional<std::int64_t> slot = SlotNumberOf(keys[index])) {
+            bySlot[*slot].push_back(index);
+        }
+    }
     std::vector<bool> valued(keys.size(), false);
     ForEachStretchInScope(lines, section, [&](const IniStretch& stretch) {
         return lines.ForEachLineIn(stretch, [&](const IniLine&, std::string_view content) {
-            const std::optional<std::size_t> index = wanted.Find(content);
-            if (index && !ValueOfLine(content).empty()) {
+            if (KindOfLine(content) != IniLineKind::Key || ValueOfLine(content).empty()) {
+                return true;
+            }
+            if (const std::optional<std::int64_t> slot = SlotNumberOf(KeyOfLine(content))) {
+                const auto at = bySlot.find(*slot);
+                if (at != bySlot.end()) {
+                    for (const std::size_t index : at->second) {
+                        valued[index] = true;
+                    }
+                }
+            } else if (const std::optional<std::size_t> index = wanted.Find(content)) {
                 valued[*index] = true;
             }
             return true;

@@ -15,7 +15,9 @@ std::vector<std::optional<IniLine>> FindFirstEmptyEntries(const IniLines& lines,
                                                           const char* section,
                                                           const std::vector<std::string>& keys);
 
-// For each of `keys`, in the same order, whether a key line in the scope of `section` with that
-// key holds a value: one pass over the lines, whichever keys are asked.
+// For each of `keys`, in the same order, whether a key line in the scope of `section` of that
+// key's slot holds a value: one pass over the lines, whichever keys are asked. A key that
+// stands for a slot is matched by the slot's number ("2" and "000002" are one slot); any other
+// key by its text, ASCII letter case ignored.
 std::vector<bool> FindValuedKeys(const IniLines& lines, const char* section,
                                  const std::vector<std::string>& keys);

@@ -141,7 +141,7 @@ int CINIRead::FillFreeKey(const char* section, const std::vector<std::string>& k
     }
     const std::vector<bool> valued = FindValuedKeys(m_arrLines, section, keys);
     for (std::size_t index = 0; index < keys.size(); ++index) {
-        // Any line with the key that holds a value comes first or lives on: not free.
+        // Any line of the slot that holds a value comes first or lives on: not free.
         if (lines[index] && !valued[index]) {
             ReplaceLine(*lines[index],
                         KeyLineText(KeyOfLine(m_arrLines.Content(*lines[index])), value));
@@ -326,6 +326,20 @@ bool CINIRead::HasKeyLine(const char* section) const {
         return !found;
     });
     return found;
+}
+
+bool CINIRead::HasSectionHeader(const char* section) const {
+    bool found = false;
+    WalkSections(m_arrLines, section, [&](const IniPart& part, bool inScope) {
+        found = part.isHeader && inScope;
+        return !found;
+    });
+    return found;
+}
+
+std::vector<bool> CINIRead::ValuedKeys(const char* section,
+                                       const std::vector<std::string>& keys) const {
+    return FindValuedKeys(m_arrLines, section, keys);
 }
 
 void CINIRead::ReplaceLine(const IniLine& line, const std::string& text) {

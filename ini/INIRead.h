@@ -3,10 +3,12 @@
 // add numbered entries of a section; lines that no operation edits are written back exactly
 // as they were read.
 //
-// Line rules: a line whose trimmed text holds both '[' and ']' is a section header, named by
-// its whole trimmed text; otherwise a line holding '=' is a key line, keyed by the text left
-// of the first '='. Key lines above the first header belong to every section. Texts are code
-// page 932 bytes.
+// Line rules: a line whose trimmed text starts with ';' is a comment, which the driver does
+// not read: neither header nor key line. Otherwise a line whose trimmed text holds both '['
+// and ']' is a section header, named by its whole trimmed text; otherwise a line holding '='
+// is a key line, keyed by the text left of the first '='. Key lines above the first header
+// belong to every section. A UTF-8 byte order mark at the start of the file is no part of the
+// first line, and is written back as it was. Texts are code page 932 bytes.
 
 #include <cstdint>
 #include <optional>
@@ -49,8 +51,9 @@ public:
     int FillEmptyKey(const char* section, const std::string& key, const std::string& value);
     // 1 when the entry of the first of `keys` (in the order given) that is free now reads
     // key=value, that key handed back in `filledKey`; else 0 and nothing changed. An entry is
-    // free when the first key line of `section` with its key has an empty value and no other
-    // line of the section with that key holds a value: another profile may live there.
+    // free when the first key line of `section` with its key has an empty value and no line of
+    // the section of the same slot holds a value ("2=x" or "000002 =x" beside "000002="):
+    // another profile lives there.
     int FillFreeKey(const char* section, const std::vector<std::string>& keys,
                     const std::string& value, std::string& filledKey);
     // 1 when a new entry of `section` with `value` was added, its key handed back in
@@ -79,6 +82,11 @@ public:
     void RemoveLineAt(std::size_t line);
     // Whether `section` holds any key line.
     bool HasKeyLine(const char* section) const;
+    // Whether the file has a header of `section`.
+    bool HasSectionHeader(const char* section) const;
+    // For each of `keys`, whether a key line of `section` of the same slot (a key that stands
+    // for no slot: of the same key) holds a value.
+    std::vector<bool> ValuedKeys(const char* section, const std::vector<std::string>& keys) const;
 
     // The same store from and to memory: file bytes in, file bytes out.
     void LoadBytes(const std::string& bytes);

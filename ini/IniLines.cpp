@@ -6,6 +6,9 @@
 
 namespace {
 
+// A byte order mark a UTF-8 editor put at the start: no part of the first line, kept as it was.
+constexpr char kUtf8Bom[] = "\xEF\xBB\xBF";
+
 // Shorter runs of loaded text between bare line feeds are copied into the converted text
 // rather than written as pieces of their own.
 constexpr std::size_t kLongRun = 4096;
@@ -51,6 +54,10 @@ std::string ConvertedLine(std::string_view content, bool lineFeed) {
 
 IniLineKind KindOfLine(std::string_view content) {
     const std::string_view trimmed = cp932::Trim(content);
+    // A comment is a line the driver does not read: neither header nor key.
+    if (!trimmed.empty() && trimmed.front() == ';') {
+        return IniLineKind::Other;
+    }
     // The header test comes first: "05=a[1]" is a section header line.
     if (cp932::FindChar(trimmed, '[') != std::string_view::npos &&
         cp932::FindChar(trimmed, ']') != std::string_view::npos) {
@@ -81,6 +88,7 @@ std::string_view ValueOfLine(std::string_view content) {
 IniLines::IniLines(const IniLines& other)
     : m_loaded(new char[other.m_loadedSize]),
       m_loadedSize(other.m_loadedSize),
+      m_bomSize(other.m_bomSize),
       m_headers(other.m_headers),
       m_firstBareLineFeed(other.m_firstBareLineFeed),
       m_added(other.m_added),
@@ -100,10 +108,11 @@ IniLines& IniLines::operator=(const IniLines& other) {
 void IniLines::Load(std::unique_ptr<char[]> bytes, std::size_t size) {
     m_loaded = std::move(bytes);
     m_loadedSize = size;
+    m_bomSize = Loaded().substr(0, sizeof kUtf8Bom - 1) == kUtf8Bom ? sizeof kUtf8Bom - 1 : 0;
     m_added.clear();
     m_segments.clear();
-    if (size > 0) {
-        m_segments.push_back(Segment{0, size, false, false});
+    if (size > m_bomSize) {
+        m_segments.push_back(Segment{m_bomSize, size, false, false});
     }
     FindHeaders();
 }
@@ -122,7 +131,7 @@ void IniLines::FindHeaders() {
     const std::string_view text = Loaded();
     // Every header holds a ']'; each line that does is judged once. The same pass finds the
     // first bare line feed, from which on a save has to look for more.
-    for (std::size_t from = 0; from < text.size();) {
+    for (std::size_t from = m_bomSize; from < text.size();) {
         const std::size_t place = m_firstBareLineFeed == bytescan::npos
                                       ? bytescan::FindByteOrBareLineFeed(text, from, ']')
                                       : FindByte(text, from, ']');
@@ -159,6 +168,7 @@ std::size_t IniLines::NextBareLineFeed(std::size_t from, std::size_t limit) cons
 void IniLines::SavePieces(std::vector<std::string_view>& pieces,
                           std::deque<std::string>& converted) const {
     pieces.clear();
+    AddPiece(pieces, Loaded().substr(0, m_bomSize));
     for (const Segment& segment : m_segments) {
         if (segment.ownLine) {
             converted.push_back(ConvertedLine(Bytes(segment), segment.lineFeed));
@@ -225,23 +235,23 @@ std::optional<IniLine> IniLines::LastKeyLine(const IniStretch& stretch) const {
             stretch.begin < stretch.end && KindOfLine(Bytes(segment)) == IniLineKind::Key;
         return isKey ? std::optional<IniLine>(IniLine{stretch.segment, 0}) : std::nullopt;
     }
-    // No header lies in a stretch: a line with an '=' is a key line.
+    // No header lies in a stretch: a line with an '=' is a key line unless it is a comment.
     const std::string_view text = Loaded();
     for (std::size_t pos = stretch.end; pos > stretch.begin; --pos) {
-        if (text[pos - 1] == '=') {
-            return IniLine{stretch.segment, LineStart(pos - 1, stretch.begin)};
+        if (text[pos - 1] != '=') {
+            continue;
         }
+        const std::size_t begin = LineStart(pos - 1, stretch.begin);
+        if (KindOfLine(LoadedContent(begin, stretch.end)) == IniLineKind::Key) {
+            return IniLine{stretch.segment, begin};
+        }
+        pos = begin + 1;  // on to the line before
     }
     return std::nullopt;
 }
 
 bool IniLines::HasKeyLine(const IniStretch& stretch) const {
-    const Segment& segment = m_segments[stretch.segment];
-    if (segment.ownLine) {
-        return stretch.begin < stretch.end && KindOfLine(Bytes(segment)) == IniLineKind::Key;
-    }
-    return stretch.begin < stretch.end &&
-           std::memchr(m_loaded.get() + stretch.begin, '=', stretch.end - stretch.begin) != nullptr;
+    return LastKeyLine(stretch).has_value();
 }
 
 IniStretch IniLines::After(const IniStretch& stretch, const IniLine& line) const {
@@ -318,7 +328,7 @@ void IniLines::Replace(const IniLine& line, const std::string& text) {
 
 void IniLines::EditLines(const std::vector<LineEdit>& edits,
                          const std::function<std::string(std::string_view)>& edited) {
-    std::size_t capacity = 1;  // a last line without its line feed gains one
+    std::size_t capacity = 1 + m_bomSize;  // a last line without its line feed gains one
     for (const Segment& segment : m_segments) {
         capacity += segment.ownLine ? 0 : segment.end - segment.begin;
     }
@@ -340,6 +350,7 @@ void IniLines::EditLines(const std::vector<LineEdit>& edits,
             segments.push_back(Segment{runStart, size, false, false});
         }
     };
+    append(Loaded().substr(0, m_bomSize));
     auto edit = edits.begin();
     std::size_t number = 0;  // of the line at hand
     // Whether the line at hand is edited; a line given twice keeps its first edit.

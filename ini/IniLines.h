@@ -7,7 +7,8 @@
 // any line ends in a bare line feed.
 //
 // Text mode, the same on every system: the bytes are read as they are, a CR LF pair arrives
-// as LF, and every LF is written as CR LF. No other byte (not even 0x1A) is special.
+// as LF, and every LF is written as CR LF. No other byte (not even 0x1A) is special, but for a
+// UTF-8 byte order mark at the very start, which belongs to no line and is written back.
 
 #include <algorithm>
 #include <cstddef>
@@ -149,6 +150,8 @@ private:
 
     std::unique_ptr<char[]> m_loaded;
     std::size_t m_loadedSize = 0;
+    // The UTF-8 byte order mark that starts the loaded bytes, outside every line: 3 or 0.
+    std::size_t m_bomSize = 0;
     // The starts of the loaded lines that are section headers, in order.
     std::vector<std::size_t> m_headers;
     // The loaded bytes' first line feed without a carriage return before it, or npos.

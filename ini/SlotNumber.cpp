@@ -33,6 +33,11 @@ std::optional<std::int64_t> KeyNumber(std::string_view key) {
     return LeadingNumber(digits);
 }
 
+std::optional<std::int64_t> SlotNumberOf(std::string_view key) {
+    const std::optional<std::int64_t> number = KeyNumber(key);
+    return number && *number <= kLastSlotNumber ? number : std::nullopt;
+}
+
 std::int64_t NextNumber(std::int64_t number) {
     return number == std::numeric_limits<std::int64_t>::max() ? number : number + 1;
 }

@@ -15,6 +15,14 @@ std::int64_t LeadingNumber(std::string_view text);
 // largest value instead of overflowing; none for a key with anything else in it, or empty.
 std::optional<std::int64_t> KeyNumber(std::string_view key);
 
+// The highest slot number a list can have: "Id.bin" holds a flag for slots 0 to 999.
+constexpr std::int64_t kLastSlotNumber = 999;
+
+// The slot a key stands for: its number (blanks around it and leading zeros aside, so that
+// "2", " 000002" and "000002 " are one slot) when that is at most kLastSlotNumber; none for
+// any other key.
+std::optional<std::int64_t> SlotNumberOf(std::string_view key);
+
 // `number` plus one, held at the largest value instead of overflowing.
 std::int64_t NextNumber(std::int64_t number);
 

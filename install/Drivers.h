@@ -19,8 +19,8 @@ struct Driver {
     const char* label;        // for people: "PaperStream IP"
     const char* description;  // for the usage text
     const char* kitFolder;    // the kit's folder of its profile set
-    // Finds the settings folder and holds it open.
-    FolderSearch (*findSettingsFolder)(SettingsFolder& found);
+    // Finds the settings folders and holds them open, the one to install in first.
+    FolderSearcher findSettingsFolders;
     const char* folderMissing;  // the warning when there is none, as the dialog shows it
     Planner planInstall;
     Planner planUninstall;

@@ -7,8 +7,7 @@ bool HasFlagByte(std::int64_t slot) {
 }
 
 std::optional<std::int64_t> FlaggedSlotOf(const std::string& key) {
-    const std::optional<std::int64_t> number = KeyNumber(key);
-    return number && HasFlagByte(*number) ? number : std::nullopt;
+    return SlotNumberOf(key);
 }
 
 int FlagByteOf(const std::string& bytes, std::int64_t slot) {

@@ -8,13 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "ini/SlotNumber.h"
 #include "install/FileLimits.h"
 #include "install/InstallPlan.h"
 #include "platform/Platform.h"
 
 constexpr char kFlagFileName[] = "Id.bin";
 constexpr std::size_t kFlagImageSize = 1008;
-constexpr std::int64_t kLastFlaggedSlot = 999;
+constexpr std::int64_t kLastFlaggedSlot = kLastSlotNumber;
 constexpr unsigned char kFlagRaised = 0xFF;
 
 bool HasFlagByte(std::int64_t slot);

@@ -22,8 +22,9 @@ void InstallPlan::Notice(const std::string& text) {
     }
 }
 
-int InstallPlan::EnterSettingsFolder(const Driver& driver) {
-    const FolderSearch search = driver.findSettingsFolder(settings);
+int InstallPlan::EnterSettingsFolder(const Driver& driver, FolderSearch search,
+                                     SettingsFolder found) {
+    settings = std::move(found);
     if (search == FolderSearch::NoCommonAppData) {
         return Stop(FailureCause::SettingsFolderMissing, std::string());
     }
@@ -31,6 +32,12 @@ int InstallPlan::EnterSettingsFolder(const Driver& driver) {
         return Stop(FailureCause::SettingsFolderLocked, settings.path);
     }
     if (search == FolderSearch::Missing) {
+        // A driver that is gone, or was never there, has nothing registered: deployment
+        // systems run the removal after the driver's own may have taken its folders away.
+        if (Purpose() == PlanPurpose::Uninstall) {
+            m_report.action = SlotAction::Absent;
+            return -1;
+        }
         // The check reads without a word; the installation says so as it always has.
         if (!IsCheck()) {
             Warn(driver.folderMissing);
@@ -49,16 +56,28 @@ void InstallPlan::NoticeWeakerFolders() {
                "」は管理者以外の利用者が作成したものであるため、設定フォルダとして"
                "使いませんでした。");
     }
-    if (!settings.otherFolder.empty()) {
-        Notice("フォルダ「" + platform::PathToUtf8(settings.otherFolder) +
-               "」にもドライバの設定フォルダがありますが、設定するのは「" +
-               platform::PathToUtf8(settings.path) + "」だけです。");
+    // A removal works in every folder, so names none as left out.
+    if (!settings.otherFolder.empty() && Purpose() != PlanPurpose::Uninstall) {
+        Notice(OtherFolderNotice());
     }
     if (!settings.foreignFolder.empty()) {
         Notice("フォルダ「" + platform::PathToUtf8(settings.foreignFolder) +
                "」は管理者以外の利用者が作成したものです。ほかに設定フォルダがないため"
                "使いますが、ドライバが作成したフォルダか確認してください。");
     }
+}
+
+std::string InstallPlan::OtherFolderNotice() const {
+    const std::string chosen = "「" + platform::PathToUtf8(settings.path) + "」";
+    const std::string other = "「" + platform::PathToUtf8(settings.otherFolder) + "」";
+    const std::string why =
+        settings.choice == FolderChoice::Registered
+            ? chosen + "の一覧ファイルには登録済みで、" + other + "の一覧ファイルには未登録のため"
+        : settings.choice == FolderChoice::HasList
+            ? other + "には一覧ファイルがなく、" + chosen + "にはあるため"
+            : chosen + "が先に探す設定フォルダのため";
+    return "フォルダ" + other + "にもドライバの設定フォルダがありますが、" + why + "、" +
+           (IsCheck() ? "確かめたのは" : "設定するのは") + chosen + "だけです。";
 }
 
 void InstallPlan::Push(StepKind kind, const std::string& file, const std::string& key,

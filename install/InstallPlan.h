@@ -44,10 +44,11 @@ public:
     // A warning the report alone carries; the console program shows it too.
     void Notice(const std::string& text);
 
-    // The plan's first step: the driver's settings folder found and held. 0 with the folder
-    // reported; else the plan stops (-1), after the driver's warning when no candidate is a
-    // real folder.
-    int EnterSettingsFolder(const Driver& driver);
+    // The plan's first step: the driver's settings folder, as the search found it, held. 0
+    // with the folder reported; else the plan goes no further (-1): it stops, after the
+    // driver's warning when no candidate is a real folder, but for a removal, which then has
+    // nothing registered to take away.
+    int EnterSettingsFolder(const Driver& driver, FolderSearch search, SettingsFolder found);
 
     // A decision that writes nothing: a kept file, a reused entry.
     void Note(StepKind kind, const std::string& file, const std::string& key = std::string(),
@@ -99,6 +100,8 @@ private:
               Action action);
     void MarkListEditsDone();
     void NoticeWeakerFolders();
+    // Which other candidate folder the plan leaves alone, and why.
+    std::string OtherFolderNotice() const;
 
     std::string m_kitSource;
     InstallOptions m_options;

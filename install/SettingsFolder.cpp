@@ -1,6 +1,11 @@
 #include "install/SettingsFolder.h"
 
-#include <vector>
+#include <algorithm>
+#include <tuple>
+
+#include "ini/INIRead.h"
+#include "install/FileLimits.h"
+#include "install/TwainSettings.h"
 
 namespace {
 
@@ -25,55 +30,96 @@ FolderSearch OpenFallbackTwainFolder(SettingsFolder& fallback) {
     return OpenCandidate(windowsFolder, {"twain_32", "fjscan32"}, fallback);
 }
 
-// The search's result with `chosen` in `found`, the other candidate named when it is a real
-// folder that is not passed over already.
-FolderSearch Choose(FolderSearch result, SettingsFolder& chosen, const SettingsFolder& other,
-                    FolderSearch otherResult, SettingsFolder& found) {
-    if (result == FolderSearch::Found && otherResult == FolderSearch::Found &&
-        chosen.passedOverFolder.empty()) {
-        chosen.otherFolder = other.path;
+// What a fi-series candidate holds, as the choice weighs it; a greater one is the better.
+struct Standing {
+    bool trusted;     // no folder of its chain made by another user
+    bool registered;  // its list carries the template
+    bool hasList;     // a list file stands there, readable or not
+    bool operator>(const Standing& other) const {
+        return std::tie(trusted, registered, hasList) >
+               std::tie(other.trusted, other.registered, other.hasList);
     }
-    found = std::move(chosen);
+};
+
+Standing StandingOf(const SettingsFolder& candidate) {
+    CINIRead list;
+    const bool loaded = list.LoadShared(candidate.folder, kTwainListFile, kListFileLimit) == 0;
+    // A list that cannot be read is there all the same: the run then says why it fails.
+    const bool hasList = loaded || list.LastFileStatus() != platform::FileStatus::Missing;
+    const bool registered = loaded && !list.FindValueEntries(kTwainSection, kTemplateFile).empty();
+    return Standing{candidate.foreignFolder.empty(), registered, hasList};
+}
+
+FolderChoice ChoiceOf(const Standing& chosen, const Standing& other) {
+    return chosen.registered != other.registered ? FolderChoice::Registered
+           : chosen.hasList != other.hasList     ? FolderChoice::HasList
+                                                 : FolderChoice::Order;
+}
+
+FolderSearch Only(FolderSearch result, SettingsFolder candidate,
+                  std::vector<SettingsFolder>& found) {
+    found.clear();
+    found.push_back(std::move(candidate));
     return result;
 }
 
 }  // namespace
 
-FolderSearch FindPsipSettingsFolder(SettingsFolder& found) {
+FolderSearch FindPsipSettingsFolders(std::vector<SettingsFolder>& found) {
     std::string commonAppData;
     if (!platform::GetCommonAppDataFolder(commonAppData)) {
-        return FolderSearch::NoCommonAppData;
+        return Only(FolderSearch::NoCommonAppData, SettingsFolder{}, found);
     }
-    return OpenCandidate(commonAppData, {"Fujitsu", "iCube", "FTS"}, found);
+    SettingsFolder folder;
+    const FolderSearch result = OpenCandidate(commonAppData, {"Fujitsu", "iCube", "FTS"}, folder);
+    return Only(result, std::move(folder), found);
 }
 
-FolderSearch FindTwainSettingsFolder(SettingsFolder& found) {
+FolderSearch FindTwainSettingsFolders(std::vector<SettingsFolder>& found) {
     std::string commonAppData;
     if (!platform::GetCommonAppDataFolder(commonAppData)) {
-        return FolderSearch::NoCommonAppData;
+        return Only(FolderSearch::NoCommonAppData, SettingsFolder{}, found);
     }
     SettingsFolder first;
     const FolderSearch firstResult =
         OpenCandidate(commonAppData, {"Fujitsu", "Fjtwain", "FTS"}, first);
-    SettingsFolder fallback;
-    const FolderSearch fallbackResult = firstResult == FolderSearch::Busy
-                                            ? FolderSearch::Missing
-                                            : OpenFallbackTwainFolder(fallback);
-    if (firstResult == FolderSearch::Busy || fallbackResult == FolderSearch::Busy) {
+    if (firstResult == FolderSearch::Busy) {
         // Which candidate is the better cannot be told while one is held.
-        return Choose(FolderSearch::Busy, firstResult == FolderSearch::Busy ? first : fallback,
-                      first, FolderSearch::Missing, found);
+        return Only(FolderSearch::Busy, std::move(first), found);
+    }
+    SettingsFolder fallback;
+    const FolderSearch fallbackResult = OpenFallbackTwainFolder(fallback);
+    if (fallbackResult == FolderSearch::Busy) {
+        return Only(FolderSearch::Busy, std::move(fallback), found);
     }
     const bool firstFound = firstResult == FolderSearch::Found;
-    if (firstFound && first.foreignFolder.empty()) {
-        return Choose(FolderSearch::Found, first, fallback, fallbackResult, found);
+    if (!firstFound && fallbackResult != FolderSearch::Found) {
+        // Neither: the fallback, as last tried.
+        return Only(FolderSearch::Missing,
+                    fallback.path.empty() ? std::move(first) : std::move(fallback), found);
     }
-    if (fallbackResult == FolderSearch::Found && (fallback.foreignFolder.empty() || !firstFound)) {
-        fallback.passedOverFolder = first.foreignFolder;
-        return Choose(FolderSearch::Found, fallback, first, firstResult, found);
+    if (!firstFound || fallbackResult != FolderSearch::Found) {
+        SettingsFolder& only = firstFound ? first : fallback;
+        only.passedOverFolder = firstFound ? std::string() : first.foreignFolder;
+        return Only(FolderSearch::Found, std::move(only), found);
     }
-    // Both weaker: the first, as it always came first. Neither: the fallback, as last tried.
-    return firstFound ? Choose(FolderSearch::Found, first, fallback, fallbackResult, found)
-                      : Choose(FolderSearch::Missing, fallback.path.empty() ? first : fallback,
-                               first, firstResult, found);
+    const Standing firstStanding = StandingOf(first);
+    const Standing fallbackStanding = StandingOf(fallback);
+    found.clear();
+    if (fallbackStanding > firstStanding) {
+        if (fallbackStanding.trusted != firstStanding.trusted) {
+            fallback.passedOverFolder = first.foreignFolder;
+        } else {
+            fallback.otherFolder = first.path;
+            fallback.choice = ChoiceOf(fallbackStanding, firstStanding);
+        }
+        found.push_back(std::move(fallback));
+        found.push_back(std::move(first));
+    } else {
+        first.otherFolder = fallback.path;
+        first.choice = ChoiceOf(firstStanding, fallbackStanding);
+        found.push_back(std::move(first));
+        found.push_back(std::move(fallback));
+    }
+    return FolderSearch::Found;
 }

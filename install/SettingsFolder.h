@@ -3,6 +3,7 @@
 // folder between it and its base are real folders; it is then held open for the whole run.
 
 #include <string>
+#include <vector>
 
 #include "platform/Platform.h"
 
@@ -13,6 +14,13 @@ enum class FolderSearch {
     NoCommonAppData,  // the system could not name the application-data folder
 };
 
+// Why a candidate came before the other one, which is a real folder too.
+enum class FolderChoice {
+    Order,       // both alike: the first candidate, as ever
+    Registered,  // its list carries the profile already, the other's does not
+    HasList,     // it holds the list file, the other does not
+};
+
 struct SettingsFolder {
     platform::Folder folder;  // open when found
     std::string path;         // the folder found, or the last candidate tried
@@ -21,15 +29,23 @@ struct SettingsFolder {
     std::string foreignFolder;
     // The same of a candidate passed over for a better one.
     std::string passedOverFolder;
-    // Another candidate that is a real folder too, but not the one configured.
+    // Another candidate that is a real folder too, but not the one configured, and why.
     std::string otherFolder;
+    FolderChoice choice = FolderChoice::Order;
 };
 
-// "%ProgramData%\Fujitsu\iCube\FTS".
-FolderSearch FindPsipSettingsFolder(SettingsFolder& found);
+// Every candidate of a driver that is a real folder, each held open, best first: the first
+// is the one an installation and a check work in, and names the others; a removal works in
+// each, as an entry of the profile may live in any. Found with at least one folder; else one
+// (not open) that names the candidate the result is about.
+using FolderSearcher = FolderSearch (*)(std::vector<SettingsFolder>& found);
 
-// "%ProgramData%\Fujitsu\Fjtwain\FTS", else "%windir%\twain_32\fjscan32": the first whose
-// chain only administrators made, else the first found at all (a driver may make its folders
-// as the user who first uses it, so a weaker folder is never refused on that alone). A
-// candidate another program holds is no reason to take the next: the search is busy.
-FolderSearch FindTwainSettingsFolder(SettingsFolder& found);
+// "%ProgramData%\Fujitsu\iCube\FTS".
+FolderSearch FindPsipSettingsFolders(std::vector<SettingsFolder>& found);
+
+// "%ProgramData%\Fujitsu\Fjtwain\FTS" and "%windir%\twain_32\fjscan32", ranked: a chain
+// only administrators made first (a driver may make its folders as the user who first uses
+// it, so a weaker folder is never refused on that alone), then one whose list carries the
+// template, then one that holds the list file, then the order above. A candidate another
+// program holds is no reason to take the next: the search is busy.
+FolderSearch FindTwainSettingsFolders(std::vector<SettingsFolder>& found);

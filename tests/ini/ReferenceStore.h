@@ -16,7 +16,9 @@
 class ReferenceStore {
 public:
     explicit ReferenceStore(const std::string& bytes) {
-        for (std::size_t start = 0; start < bytes.size();) {
+        // A UTF-8 byte order mark at the start belongs to no line.
+        m_bom = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? bytes.substr(0, 3) : std::string();
+        for (std::size_t start = m_bom.size(); start < bytes.size();) {
             const std::size_t feed = bytes.find('\n', start);
             if (feed == std::string::npos) {
                 m_lines.push_back(Line{bytes.substr(start), false});
@@ -122,7 +124,7 @@ public:
     bool HasKeyLine(const char* section) const { return !KeyLinesOf(section).empty(); }
 
     std::string SaveBytes() const {
-        std::string bytes;
+        std::string bytes = m_bom;
         for (const Line& line : m_lines) {
             for (const char byte : line.content) {
                 bytes += byte == '\n' ? std::string("\r\n") : std::string(1, byte);
@@ -165,5 +167,6 @@ private:
         m_lines[index] = Line{text.substr(0, text.size() - (lineFeed ? 1 : 0)), lineFeed};
     }
 
+    std::string m_bom;
     std::vector<Line> m_lines;
 };
