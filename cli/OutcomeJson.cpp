@@ -88,8 +88,10 @@ std::string ErrorJson(const InstallReport& report) {
         return "null";
     }
     return std::string("{\"code\":\"") + FailureCode(report.cause) +
-           "\",\"file\":" + OrNull(platform::PathToUtf8(report.failedFile)) +
-           ",\"message\":" + JsonString(FailureMessage(report.cause, report.failedFile)) + "}";
+           "\",\"file\":" + OrNull(platform::PathToUtf8(report.failedFile)) + ",\"message\":" +
+           JsonString(FailureMessage(report.cause, report.failedFile,
+                                     report.purpose == PlanPurpose::Check)) +
+           "}";
 }
 
 // null when the kit's could not be read, or nothing was.

@@ -97,8 +97,10 @@ std::vector<std::string> Lines(const RunOutcome& run, bool warnings) {
             AddRunLines(run, driver, lines);
         }
         if (report.cause != FailureCause::None) {
-            lines.push_back(label + FailureMessage(report.cause, report.failedFile) + " [" +
-                            FailureCode(report.cause) + "]");
+            lines.push_back(label +
+                            FailureMessage(report.cause, report.failedFile,
+                                           report.purpose == PlanPurpose::Check) +
+                            " [" + FailureCode(report.cause) + "]");
         }
     }
     return lines;

@@ -45,6 +45,9 @@ constexpr FailureRow kFailures[] = {
      "一覧ファイル「%s」が大きすぎるため(%L を超えています)、読み込みませんでした。"
      "ファイルの内容を確認してください。"},
     {FailureCause::ListSectionMissing, "list-section-missing", false, "entry", 0,
+     "一覧ファイル「%s」に登録欄の見出しの行([Informations] または [TemplateLists])がないため、"
+     "登録できませんでした。ドライバの一覧ファイルか、内容が壊れていないか確認してください。"},
+    {FailureCause::ListSectionEmpty, "list-section-empty", false, "entry", 0,
      "一覧ファイル「%s」の登録欄に項目が一つもないため、登録できませんでした。"
      "ドライバで一度設定を保存してから、もう一度実行してください。"},
     {FailureCause::NoFreeSlot, "no-free-slot", false, "entry", 0,
@@ -111,6 +114,26 @@ constexpr FailureRow kFailures[] = {
      "メモリが不足しています。ほかのアプリケーションを閉じてから、もう一度実行してください。"},
     {FailureCause::Unexpected, "unexpected", false, nullptr, 0,
      "予期しないエラーが発生しました。もう一度実行してください。"},
+};
+// clang-format on
+
+// What a check says instead, where the run's sentence tells of a write it made.
+struct CheckSentence {
+    FailureCause cause;
+    const char* message;
+};
+
+// clang-format off
+constexpr CheckSentence kCheckSentences[] = {
+    {FailureCause::CopyFailed,
+     "「%s」は配布ファイルをコピーできない状態です(読み取り専用、通常のファイルでない、"
+     "または書き込めません)。ファイルを確認してから、インストールを実行してください。"},
+    {FailureCause::CopyTargetLocked,
+     "「%s」を他のプログラムが使用しているため、配布ファイルと比べられませんでした。"
+     "スキャナを使うアプリケーションを閉じてから、もう一度実行してください。"},
+    {FailureCause::ProfileRenameFailed,
+     "設定ファイル「%s」は置き換えられない状態です(読み取り専用か、通常のファイルではありません)。"
+     "ファイルを確認してから、インストールを実行してください。"},
 };
 // clang-format on
 
@@ -184,9 +207,14 @@ const char* FailurePiece(FailureCause cause) {
     return RowOf(cause).piece;
 }
 
-std::string FailureMessageFormat(FailureCause cause) {
+std::string FailureMessageFormat(FailureCause cause, bool check) {
     const FailureRow& row = RowOf(cause);
     std::string message = row.message;
+    for (const CheckSentence& sentence : kCheckSentences) {
+        if (check && sentence.cause == cause) {
+            message = sentence.message;
+        }
+    }
     const std::size_t mark = message.find(kLimitMark);
     if (mark != std::string::npos) {
         message.replace(mark, sizeof kLimitMark - 1, SizeText(row.limit));
@@ -194,8 +222,8 @@ std::string FailureMessageFormat(FailureCause cause) {
     return message;
 }
 
-std::string FailureMessage(FailureCause cause, const std::string& file) {
-    std::string message = FailureMessageFormat(cause);
+std::string FailureMessage(FailureCause cause, const std::string& file, bool check) {
+    std::string message = FailureMessageFormat(cause, check);
     const std::size_t mark = message.find(kFileMark);
     if (mark == std::string::npos) {
         return message;

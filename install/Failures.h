@@ -18,6 +18,7 @@ enum class FailureCause {
     ListFileUnreadable,
     ListFileTooLarge,
     ListSectionMissing,
+    ListSectionEmpty,
     NoFreeSlot,
     SlotOutOfRange,
     SlotKeyUnsafe,
@@ -55,11 +56,12 @@ const char* FailurePiece(FailureCause cause);
 
 // Where a sentence names the file: its full path goes between the brackets.
 constexpr char kFileMark[] = "「%s」";
-// The sentence, with kFileMark where the file goes.
-std::string FailureMessageFormat(FailureCause cause);
+// The sentence, with kFileMark where the file goes; `check` the one a check says, which tells
+// what it found where the run's sentence tells of a copy or replacement that failed.
+std::string FailureMessageFormat(FailureCause cause, bool check = false);
 // The sentence with the file (a path as the system names it) put in; with no file, without
 // the mention of one. UTF-8.
-std::string FailureMessage(FailureCause cause, const std::string& file);
+std::string FailureMessage(FailureCause cause, const std::string& file, bool check = false);
 
 // What a file is to the run, for telling why an operation on it failed.
 enum class FileRole {

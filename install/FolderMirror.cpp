@@ -97,10 +97,12 @@ Copying PlanFileCopy(const std::string& name, const std::string& sourceFile, Ins
         if (fate == TargetFate::Kept) {
             // An updated kit whose files carry older times than the PC's is never copied.
             plan.Note(StepKind::KeepFile, targetFile);
+            // A check copies nothing: it tells what the installation does with the file.
             plan.Notice("配布ファイル「" + platform::PathToUtf8(sourceFile) + "」は「" +
-                        platform::PathToUtf8(targetFile) +
-                        "」より古いため、コピーしませんでした。配布ファイルを新しくしたときは、"
-                        "更新日時も新しくしてください。");
+                        platform::PathToUtf8(targetFile) + "」より古いため、" +
+                        (plan.IsCheck() ? "インストールしてもコピーされません。"
+                                        : "コピーしませんでした。") +
+                        "配布ファイルを新しくしたときは、更新日時も新しくしてください。");
             return Copying::GoesOn;
         }
         if (fate == TargetFate::Left) {
@@ -179,7 +181,9 @@ int PlanFolderMirror(InstallPlan& plan, const std::string& placedElsewhere,
     if (!platform::ListFolder(sourceFolder, entries)) {
         // Nothing to copy, as ever; but whoever deploys the kit should know.
         plan.Notice("配布フォルダ「" + platform::PathToUtf8(sourceFolder) +
-                    "」がないか読めないため、コピーしたファイルはありません。");
+                    "」がないか読めないため、" +
+                    (plan.IsCheck() ? "設定フォルダのファイルと比べられませんでした。"
+                                    : "コピーしたファイルはありません。"));
         return 0;
     }
     for (const platform::FolderEntry& entry : entries) {

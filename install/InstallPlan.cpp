@@ -115,7 +115,13 @@ void InstallPlan::Require(std::function<bool()> holds, FailureCause cause,
 }
 
 int InstallPlan::Stop(FailureCause cause, const std::string& file) {
-    return m_report.Fail(cause, file);
+    return Fail(cause, file);
+}
+
+int InstallPlan::Fail(FailureCause cause, const std::string& file) {
+    // The first failure is the one to report: a refused copy, not the template it left out.
+    return m_endCause != FailureCause::None ? m_report.Fail(m_endCause, m_endFile)
+                                            : m_report.Fail(cause, file);
 }
 
 void InstallPlan::FailAtEnd(FailureCause cause, const std::string& file) {
@@ -141,9 +147,7 @@ void InstallPlan::MarkListEditsDone() {
 int InstallPlan::Carry(const Action& action, bool& copying) {
     if (action.step == kNoStep) {
         const platform::FileStatus status = action.write();
-        return status == platform::FileStatus::Ok
-                   ? 0
-                   : m_report.Fail(action.failure(status), action.file);
+        return status == platform::FileStatus::Ok ? 0 : Fail(action.failure(status), action.file);
     }
     InstallStep& step = m_report.steps[action.step];
     if (CopiesKit(step.kind) && !copying) {
@@ -168,9 +172,9 @@ int InstallPlan::Carry(const Action& action, bool& copying) {
         return 0;
     }
     // Another program changed what the plan saw: worth trying again, whatever the step.
-    return m_report.Fail(status == platform::FileStatus::Changed ? FailureCause::FileChanged
-                                                                 : action.failure(status),
-                         step.file);
+    return Fail(status == platform::FileStatus::Changed ? FailureCause::FileChanged
+                                                        : action.failure(status),
+                step.file);
 }
 
 bool InstallPlan::IsKitCopy(const Action& action) const {

@@ -93,6 +93,8 @@ private:
         FailureOf failure;           // null for the copies of the profile set
         std::string file;            // a requirement's
     };
+    // Records the failure, or the one that came before it and did not stop the run; -1.
+    int Fail(FailureCause cause, const std::string& file);
     // 0, or -1 with the run stopped.
     int Carry(const Action& action, bool& copying);
     bool IsKitCopy(const Action& action) const;

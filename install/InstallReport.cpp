@@ -47,7 +47,9 @@ bool InstallReport::Installed() const {
         // The entries stay registered until the run that removes them succeeds.
         return action == SlotAction::Removed && (!applied || cause != FailureCause::None);
     }
-    return cause == FailureCause::None && (applied || !Writes());
+    // A plan not carried out: nothing stops it and no piece of an installation is missing,
+    // though it may tidy up (a leftover under the profile's shipped name).
+    return cause == FailureCause::None && (applied || MissingPieces().empty());
 }
 
 namespace {

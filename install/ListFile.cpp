@@ -38,6 +38,12 @@ int PlanListSave(InstallPlan& plan, const std::string& name) {
     return 0;
 }
 
+FailureCause NoEntryCause(const CINIRead& list, const char* section, FailureCause full) {
+    return list.HasKeyLine(section)         ? full
+           : list.HasSectionHeader(section) ? FailureCause::ListSectionEmpty
+                                            : FailureCause::ListSectionMissing;
+}
+
 ListEntries FindEntriesToRemove(InstallPlan& plan, const char* section, const std::string& value) {
     ListEntries entries = plan.list.FindValueEntries(section, value);
     InstallReport& report = plan.Report();

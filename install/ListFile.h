@@ -24,6 +24,10 @@ int PlanListLoad(InstallPlan& plan, const std::string& name,
 // replaced, and stops (-1) when it may not.
 int PlanListSave(InstallPlan& plan, const std::string& name);
 
+// Why no entry could be had in a section: `full` when it has entries but none is free or
+// none can be added, else whether its header is there at all.
+FailureCause NoEntryCause(const CINIRead& list, const char* section, FailureCause full);
+
 using ListEntries = std::vector<CINIRead::ValueEntry>;
 
 // The entries of `section` that carry `value`, with the report's action and key set for a

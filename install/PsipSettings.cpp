@@ -64,9 +64,7 @@ int PlanEntry(InstallPlan& plan, const std::string& name, Slot& slot) {
     slot = TakeSlot(plan.list, name);
     if (slot.action == SlotAction::None) {
         // Entries, but no number above them left for a new one.
-        return plan.Stop(plan.list.HasKeyLine(kSection) ? FailureCause::SlotOutOfRange
-                                                        : FailureCause::ListSectionMissing,
-                         listPath);
+        return plan.Stop(NoEntryCause(plan.list, kSection, FailureCause::SlotOutOfRange), listPath);
     }
     if (slot.action != SlotAction::Reused && !slot.flagged) {
         return plan.Stop(FailureCause::SlotOutOfRange, listPath);
@@ -168,6 +166,11 @@ int PlanShippedNameRemoval(InstallPlan& plan) {
     }
     if (found != platform::FileStatus::Ok || info.kind == platform::FileKind::Folder) {
         return plan.Stop(FailureCause::ProfileRenameFailed, path);
+    }
+    if (plan.IsCheck()) {
+        plan.Notice(
+            "配布時の名前のプロファイル「" + platform::PathToUtf8(path) +
+            "」が残っています。ドライバは使いませんが、インストールを実行すると削除されます。");
     }
     const platform::FileIdentity expected = info.identity;
     const platform::FileStatus removable =
@@ -355,13 +358,21 @@ void PlanRemovals(InstallPlan& plan, const ListEntries& entries) {
         return slot && *slot > kLastFilledSlot;
     });
     std::set<std::string> profiles;
-    std::vector<std::int64_t> slots;
+    std::vector<std::string> keys;
     for (const CINIRead::ValueEntry& entry : entries) {
         if (profiles.insert(cp932::FoldCase(entry.key)).second &&
             PlanProfileRemoval(plan, entry.key, kit) != 0) {
             return;
         }
-        if (const std::optional<std::int64_t> slot = FlaggedSlotOf(entry.key)) {
+        keys.push_back(entry.key);
+    }
+    // A slot another line still holds ("2=Other" beside "000002=") keeps its flag: the
+    // entries are already emptied or taken away in the store.
+    const std::vector<bool> held = plan.list.ValuedKeys(kSection, keys);
+    std::vector<std::int64_t> slots;
+    for (std::size_t index = 0; index < keys.size(); ++index) {
+        const std::optional<std::int64_t> slot = FlaggedSlotOf(keys[index]);
+        if (slot && !held[index]) {
             slots.push_back(*slot);
         }
     }

@@ -43,7 +43,8 @@ constexpr StepRow kSteps[] = {
      "プロファイルを配置"},
     {StepKind::PlaceOverForeign, "place-profile-over-foreign", kWrites, "owner", Names::File,
      "他の利用者のプロファイルを配布ファイルで置き換え"},
-    {StepKind::RemoveShipped, "remove-shipped-profile", kWrites, "profile-file", Names::File,
+    // A leftover beside the slot's profile is no missing piece: the driver does not read it.
+    {StepKind::RemoveShipped, "remove-shipped-profile", kWrites, nullptr, Names::File,
      "配布時の名前のプロファイルを削除"},
     {StepKind::RaiseFlag, "raise-flag", kWrites | kSlot, "flag", Names::Slot, "フラグを立てる"},
     {StepKind::RemoveProfile, "remove-profile", kWrites, nullptr, Names::File,

@@ -76,9 +76,7 @@ int PlanRegistration(InstallPlan& plan, const std::string& name) {
     InstallReport& report = plan.Report();
     report.action = RegisterTemplate(plan.list, name, report.key);
     if (report.action == SlotAction::None) {
-        return plan.Stop(plan.list.HasKeyLine(kSection) ? FailureCause::NoFreeSlot
-                                                        : FailureCause::ListSectionMissing,
-                         listPath);
+        return plan.Stop(NoEntryCause(plan.list, kSection, FailureCause::NoFreeSlot), listPath);
     }
     if (report.action == SlotAction::Reused) {
         plan.Note(StepKind::ReuseEntry, listPath, report.key);

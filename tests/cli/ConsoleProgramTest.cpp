@@ -100,8 +100,13 @@ TEST_F(ConsoleProgramTest, CheckTellsWhichProfileIsInstalledAndWhetherItIsTheKit
     WriteBytes(tpl, "edited here");
     ShiftWriteTime(tpl, 3600);
     EXPECT_EQ(Run({"check", "twain"}), 0);
-    EXPECT_NE(err.find("より古いため、コピーしませんでした"), std::string::npos);
+    EXPECT_NE(err.find("より古いため、インストールしてもコピーされません"), std::string::npos);
     EXPECT_TRUE(Says("(配布ファイルと異なる)"));
+
+    // A leftover under the shipped name is no missing piece: the slot's profile is the kit's.
+    WriteBytes(InPsip("FTS_EX_BKBOOK.xml"), "<profile>shipped</profile>");
+    EXPECT_EQ(Run({"check", "psip"}), 0) << out;
+    EXPECT_NE(err.find("FTS_EX_BKBOOK.xml"), std::string::npos);
 }
 
 TEST_F(ConsoleProgramTest, DryRunSaysWhatWouldBeDoneAndChangesNothing) {

@@ -146,7 +146,7 @@ TEST_F(PsipSettingsTest, AFailedCopyLeavesNoProfileToNameAndNothingRegistered) {
 TEST_F(PsipSettingsTest, ASectionWithoutEntriesFailsAndChangesNothing) {
     const std::string list = "[Other]\r\na=1\r\n[Informations]\r\n\r\n";
     WriteList(list);
-    EXPECT_EQ(CauseOfFailure(), FailureCause::ListSectionMissing);
+    EXPECT_EQ(CauseOfFailure(), FailureCause::ListSectionEmpty);
     EXPECT_EQ(List(), list);
     EXPECT_EQ(FolderNames(PsipFolder()), (std::vector<std::string>{"Id.bin", "SettingInfo.ini"}));
 }

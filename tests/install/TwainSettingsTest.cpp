@@ -106,7 +106,8 @@ TEST_F(TwainSettingsTest, ARegisteredTemplateIsSavedUnchangedAndAnUnregisteredOn
         FailureCause cause;
     } unregistered[] = {
         {full, FailureCause::NoFreeSlot},
-        {"[Other]\r\n01=\r\n[TemplateLists]\r\n\r\n", FailureCause::ListSectionMissing},
+        {"[Other]\r\n01=\r\n[TemplateLists]\r\n\r\n", FailureCause::ListSectionEmpty},
+        {"[TemplateLists]\r\n;01=\r\n", FailureCause::ListSectionEmpty},
         {"[Other]\r\n01=\r\n", FailureCause::ListSectionMissing},
     };
     for (const auto& item : unregistered) {
