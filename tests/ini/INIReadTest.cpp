@@ -101,6 +101,49 @@ TEST(INIReadTest, RepeatedFillsSeeEarlierEdits) {
     EXPECT_EQ(SavedText(store), "[S]\n01=a\n02=b\n");
 }
 
+TEST(INIReadTest, CommentsAndALeadingByteOrderMarkArePartOfNoEntry) {
+    const std::string bom = "\xEF\xBB\xBF";
+    CINIRead store = StoreOf(bom + "[S]\n ;01=p\n;[X]\n01=\n;02=\n");
+    std::string line, key;
+    EXPECT_EQ(store.FindValueLine("[S]", "p", line), 0);
+    EXPECT_EQ(store.FillEmptyKey("[S]", ";02", "x"), 0);
+    EXPECT_EQ(store.FillEmptyKey("[S]", "01", "x"), 1);  // ";[X]" closes no section
+    EXPECT_EQ(store.AppendKey("[S]", "y", key), 1);
+    EXPECT_EQ(key, "000002");
+    EXPECT_EQ(SavedText(store), bom + "[S]\n ;01=p\n;[X]\n01=x\n;02=\n000002=y\n");
+    // Only at the very start is it a mark; an empty list keeps it.
+    EXPECT_EQ(StoreOf(bom).SaveBytes(), bom);
+    CINIRead later = StoreOf("[S]\n" + bom + "01=\n");
+    EXPECT_EQ(later.FillEmptyKey("[S]", "01", "x"), 0);
+    CINIRead sectionless = StoreOf(bom + ";[S]\n");
+    EXPECT_FALSE(sectionless.HasSectionHeader("[S]"));
+    EXPECT_TRUE(StoreOf(bom + "[S]\n").HasSectionHeader("[S]"));
+}
+
+TEST(INIReadTest, AFreeEntryIsOneNoLineOfItsSlotNumberHolds) {
+    const std::vector<std::string> keys = {"000001", "000002", "000003"};
+    const struct {
+        const char* text;
+        const char* filled;  // empty: none
+    } cases[] = {
+        {"[I]\n000001=a\n2=b\n000002=\n000003=\n", "000003"},
+        {"[I]\n000001=a\n000002=\n000002 =b\n000003=\n", "000003"},
+        {"[I]\n000001=a\n000002=\n[I]\n0002=b\n", ""},
+        {"[I]\n000001=a\n000002=\n[J]\n2=b\n", "000002"},  // out of scope
+        {"[I]\n000001=a\n000002=\n;2=b\n", "000002"},      // a comment holds nothing
+        {"[I]\n000001=\n1000001=b\n", "000001"},           // no slot number
+    };
+    for (const auto& item : cases) {
+        CINIRead store = StoreOf(item.text);
+        std::string key;
+        EXPECT_EQ(store.FillFreeKey("[I]", keys, "n", key), *item.filled ? 1 : 0) << item.text;
+        EXPECT_EQ(key, item.filled) << item.text;
+    }
+    CINIRead store = StoreOf("[I]\n000002=\n2=b\nabc=c\n000004=\n");
+    EXPECT_EQ(store.ValuedKeys("[I]", {"000002", "02", "ABC", "000004", "x"}),
+              (std::vector<bool>{true, true, true, false, false}));
+}
+
 TEST(INIReadTest, AppendGoesAfterTheLastInformationsLineBeforeTheNextSection) {
     CINIRead store = StoreOf("[Informations]\n000001=a\n000002=b\n\n[Other]\na=\n");
     std::string key;
@@ -257,13 +300,15 @@ std::string GeneratedList(std::mt19937& random) {
                                          "",
                                          " ",
                                          ";c",
+                                         ";000002=p",
+                                         " ;[Informations]",
                                          "\x81\x5B",
                                          "p",
                                          "000009=P ",
                                          "99999999999999999999=z",
                                          "000010=000011"};
     static const char* const kEnds[] = {"\r\n", "\r\n", "\r\n", "\n", "\r\r\n"};
-    std::string text;
+    std::string text = random() % 8 == 0 ? "\xEF\xBB\xBF" : "";
     const int count = static_cast<int>(random() % 40);
     for (int line = 0; line < count; ++line) {
         text += random() % 15 == 0 ? std::string(random() % 6000, 'v')

@@ -107,3 +107,31 @@ TEST_F(UninstallTest, TwainEmptiesEveryEntryOfTheTemplateAndKeepsTheFile) {
     EXPECT_EQ(RunTwain(false, result).action, SlotAction::Absent);
     EXPECT_EQ(result, 0);
 }
+
+TEST_F(UninstallTest, PsipLowersNoFlagOfASlotAnotherLineHolds) {
+    // Keys are slots by their number: "2", "000002 " and "000002" are one slot.
+    const struct {
+        std::string list;
+        std::string after;
+        bool lowered;
+    } rows[] = {
+        {"[Informations]\r\n" + Entry("2") + "000002=Other\r\n",
+         "[Informations]\r\n2=\r\n000002=Other\r\n", false},
+        {"[Informations]\r\n" + Entry("000002") + "000002 =Other\r\n",
+         "[Informations]\r\n000002=\r\n000002 =Other\r\n", false},
+        {"[Informations]\r\n" + Entry("000002") + Entry("2"), "[Informations]\r\n000002=\r\n2=\r\n",
+         true},
+        {"[Informations]\r\n" + Entry("000002") + ";000002=Other\r\n",
+         "[Informations]\r\n000002=\r\n;000002=Other\r\n", true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.list);
+        WriteList(row.list);
+        WriteBytes(InPsip("Id.bin"), std::string(10, '\0') + "\xFF" + std::string(997, '\0'));
+        int result = -1;
+        EXPECT_EQ(UninstallPsip(result).action, SlotAction::Removed);
+        EXPECT_EQ(result, 0);
+        EXPECT_EQ(List(), row.after);
+        EXPECT_EQ(FlagByte(10), row.lowered ? 0 : 0xFF);
+    }
+}
