@@ -287,7 +287,7 @@ enum class Stream { Output, Error };
 void WriteText(Stream stream, const std::string& utf8);
 
 // For a log, in UTF-8: the computer's name, the user's, and the local time with its UTC
-// offset ("2026-12-07 18:14:27 +09:00").
+// offset, as ISO 8601 has it ("2026-12-07T18:14:27+09:00").
 std::string ComputerName();
 std::string UserName();
 std::string LocalTimeText();

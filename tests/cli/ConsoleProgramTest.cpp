@@ -271,10 +271,12 @@ TEST_F(ConsoleProgramTest, AChainFolderHeldByAnotherProgramIsBusyNotMissing) {
 
 TEST_F(ConsoleProgramTest, EveryRunWithJsonWritesOneObjectEvenWhenNothingIsDone) {
     EXPECT_EQ(Run({"install", "psip", "--bogus", "--json"}), 2);
+    EXPECT_TRUE(Says("{\"schemaVersion\":1,\"computer\":"));
     EXPECT_TRUE(
-        Says("{\"command\":null,\"dryRun\":false,\"exitCode\":2,\"error\":{\"code\":"
-             "\"usage\""));
-    EXPECT_TRUE(Says("\"drivers\":[],\"warnings\":[],\"version\":\"1.0.0.2\"}\n"));
+        Says("\"kit\":null,\"command\":null,\"dryRun\":false,\"exitCode\":2,\"error\":{"
+             "\"code\":\"usage\""));
+    EXPECT_TRUE(
+        Says("\"drivers\":[],\"warnings\":[],\"warningsOmitted\":0,\"version\":\"1.0.0.2\"}\n"));
     EXPECT_EQ(Run({"install", "psip", "--json", "--log", temp.Join({"none", "log.txt"})}), 0);
     EXPECT_TRUE(Says("\"error\":null"));
     EXPECT_TRUE(Says("\"warnings\":[\"\\u30ed\\u30b0"));  // "ログ..."

@@ -21,7 +21,7 @@ std::string AsPredicted(std::string json) {
     for (std::size_t at; (at = json.find("\"done\":true")) != std::string::npos;) {
         json.replace(at, 11, "\"done\":false");
     }
-    for (const char* field : {"\"dryRun\":", "\"installed\":"}) {
+    for (const char* field : {"\"time\":", "\"dryRun\":", "\"installed\":"}) {
         for (std::size_t at; (at = json.find(field)) != std::string::npos;) {
             json.erase(at, json.find(',', at) - at + 1);
         }
