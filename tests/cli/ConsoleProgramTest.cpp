@@ -102,6 +102,15 @@ TEST_F(ConsoleProgramTest, CheckTellsWhichProfileIsInstalledAndWhetherItIsTheKit
     EXPECT_EQ(Run({"check", "twain"}), 0);
     EXPECT_NE(err.find("より古いため、コピーしませんでした"), std::string::npos);
     EXPECT_TRUE(Says("(配布ファイルと異なる)"));
+    // The installation's result names it; a rollback puts the kit's back, which check then
+    // finds, and a check that judges the rollback finds missing until then.
+    EXPECT_EQ(Run({"install", "twain"}), 0);
+    EXPECT_TRUE(Says(tpl + "」は配布ファイルより新しいため、残しました。"));
+    EXPECT_EQ(Run({"check", "twain", "--rollback", "--json"}), 1);
+    EXPECT_TRUE(Says("\"missing\":[\"template-file\"]"));
+    EXPECT_EQ(Run({"install", "twain", "--rollback"}), 0);
+    EXPECT_EQ(Run({"check", "twain"}), 0);
+    EXPECT_TRUE(Says("(配布ファイルと同じ)"));
 }
 
 TEST_F(ConsoleProgramTest, DryRunSaysWhatWouldBeDoneAndChangesNothing) {
