@@ -3,6 +3,7 @@
 #include <memory>
 #include <vector>
 
+#include "install/KitFolder.h"
 #include "text/Cp932.h"
 
 namespace {
@@ -141,7 +142,7 @@ void NoticeWritableKit(InstallPlan& plan) {
     const std::string& sourceFolder = plan.KitSource();
     std::string kitFolder, leaf, programFolder;
     platform::SplitPath(sourceFolder, kitFolder, leaf);
-    platform::SplitPath(platform::ExecutablePath(), programFolder, leaf);
+    platform::SplitPath(PlainModulePath(platform::ExecutablePath()), programFolder, leaf);
     std::vector<std::string> folders = {sourceFolder, kitFolder};
     if (programFolder != kitFolder) {
         folders.push_back(programFolder);

@@ -324,8 +324,10 @@ private:
 // The window that owns every message box; null for none.
 void SetMessageBoxOwner(void* window);
 
-// A modal box with an OK button and the exclamation icon, for UTF-8 text; returns when it is
-// dismissed.
+// A modal box with an OK button and the exclamation icon, for UTF-8 text (a warning); returns
+// when it is dismissed.
 void ShowMessageBox(const std::string& text);
+// The same for a result: the information icon for a success, the error icon for a failure.
+void ShowResultBox(const std::string& text, bool failed);
 
 }  // namespace platform
