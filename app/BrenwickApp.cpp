@@ -47,7 +47,7 @@ BOOL CBrenwickApp::InitInstance() {
     CDialog::SetMainWindow(nullptr);
     m_pMainWnd = nullptr;
     if (result == -1) {
-        platform::ShowMessageBox(kDialogFailed);
+        platform::ShowResultBox(kDialogFailed, true);
         m_nExitCode = 1;
     }
     return FALSE;

@@ -118,12 +118,12 @@ void CBrenwickDlg::OnClickedOk() {
         InstallReport report;
         const int result = InstallSelectedDriver(m_nDriver, m_strPsipSource, m_strTwainSource,
                                                  InstallOptions(platform::ShowMessageBox), report);
-        platform::ShowMessageBox(InstallOutcomeText(result, report));
+        platform::ShowResultBox(InstallOutcomeText(result, report), result != 0);
     } catch (const std::bad_alloc&) {
-        platform::ShowMessageBox(kOutOfMemory);
+        platform::ShowResultBox(kOutOfMemory, true);
         return;
     } catch (...) {
-        platform::ShowMessageBox(kUnexpectedError);
+        platform::ShowResultBox(kUnexpectedError, true);
         return;
     }
     OnOK();

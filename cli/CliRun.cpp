@@ -1,5 +1,6 @@
 #include "cli/CliRun.h"
 
+#include "install/Inventory.h"
 #include "install/KitFolder.h"
 #include "install/SettingsFolder.h"
 
@@ -39,6 +40,10 @@ RunOutcome RunCommand(const CliOptions& options, const Warning& warn) {
     RunOutcome run;
     run.command = options.command;
     run.dryRun = options.dryRun;
+    for (const Driver* driver : AllDrivers()) {
+        run.kit.push_back(
+            {driver, KitFileSha256(KitSourceFolder(options.source, *driver), *driver)});
+    }
     const std::vector<const Driver*> drivers = ChosenDrivers(options.driver, options.command);
     if (drivers.empty()) {
         run.exitCode = kExitNoDriver;
@@ -48,6 +53,7 @@ RunOutcome RunCommand(const CliOptions& options, const Warning& warn) {
     }
     InstallOptions installOptions(warn, warn);
     installOptions.dryRun = options.dryRun;
+    installOptions.rollback = options.rollback;
     for (const Driver* driver : drivers) {
         DriverOutcome outcome{driver, InstallReport{}};
         RunDriver(*driver, PurposeOf(options.command), KitSourceFolder(options.source, *driver),

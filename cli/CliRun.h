@@ -19,6 +19,10 @@ constexpr int kExitNoDriver = 3;   // auto found no driver settings folder
 // themselves with this code (another installation is in progress, to Windows Installer).
 constexpr int kExitBusy = 1618;
 
+// The layout of the JSON object and of the log record: raised when a field changes its
+// meaning or goes, so that a report over many PCs' outputs can tell them apart.
+constexpr int kSchemaVersion = 1;
+
 struct DriverOutcome {
     const Driver* driver = nullptr;
     InstallReport report;
@@ -34,6 +38,16 @@ struct RunOutcome {
     std::string errorMessage;  // UTF-8
     std::vector<DriverOutcome> drivers;
     std::vector<std::string> warnings;  // of the run as a whole (its log), UTF-8
+    // Where and when it ran, as its log record says (UTF-8; the time with its UTC offset).
+    std::string computer;
+    std::string time;
+    // The kit's identity: for every driver, the SHA-256 of its profile or template as the kit
+    // holds it (empty where it cannot be read); none for a command line not understood.
+    struct KitHash {
+        const Driver* driver;
+        std::string sha256;
+    };
+    std::vector<KitHash> kit;
 };
 
 // The exit code of a run over several drivers: a failure beats a driver file held by another

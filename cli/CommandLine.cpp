@@ -38,8 +38,10 @@ std::string DriverWords() {
 // The options after the command and the driver; each may stand once.
 bool ParseOptions(const std::vector<std::string>& arguments, std::size_t first, CliOptions& options,
                   std::string& error) {
-    // Only what changes the PC can be rehearsed; every command can be logged.
+    // Only what changes the PC can be rehearsed; every command can be logged. A rollback is
+    // of what an installation copies, and a check judges the installation it would make.
     const bool changes = options.command != CliCommand::Check;
+    const bool copies = options.command != CliCommand::Uninstall;
     bool sourceSeen = false, logSeen = false;
     for (std::size_t index = first; index < arguments.size(); ++index) {
         const std::string& option = arguments[index];
@@ -62,6 +64,8 @@ bool ParseOptions(const std::vector<std::string>& arguments, std::size_t first, 
             }
         } else if (changes && option == "--dry-run") {
             options.dryRun = true;
+        } else if (copies && option == "--rollback") {
+            options.rollback = true;
         } else if (option == "--json") {
             options.json = true;
         } else {
@@ -115,10 +119,10 @@ std::string UsageText() {
         "使い方:\n"
         "  BrenwickCli install   " +
         choices +
-        " [--source KIT] [--dry-run] [--log FILE] [--json]\n"
+        " [--source KIT] [--dry-run] [--rollback] [--log FILE] [--json]\n"
         "  BrenwickCli check     " +
         choices +
-        " [--source KIT] [--log FILE] [--json]\n"
+        " [--source KIT] [--rollback] [--log FILE] [--json]\n"
         "  BrenwickCli uninstall " +
         choices +
         " [--source KIT] [--dry-run] [--log FILE] [--json]\n"
@@ -136,10 +140,12 @@ std::string UsageText() {
            "の順)\n"
            "  --source   PSIP と Twain を含む配布フォルダ (既定: この実行ファイルのフォルダ)\n"
            "  --dry-run  行う内容を表示するだけで、何も変更しません。\n"
+           "  --rollback PC のファイルのほうが新しくても、配布フォルダのファイルに戻します\n"
+           "             (check: そのインストールを済ませたかどうかを調べます)。\n"
            "  --log      実行ごとに 1 件の記録をファイルに追記します (UTF-8)。\n"
            "  --json     標準出力に JSON オブジェクトを 1 つ出力します (ASCII)。\n"
            "\n"
            "終了コード: 0 インストール済み (uninstall: 削除済み)、1 失敗または未インストール、"
-           "2 コマンドラインの誤りまたはログを使えない、3 auto で設定フォルダが見つからない、"
+           "2 コマンドラインの誤り (何もしていません)、3 auto で設定フォルダが見つからない、"
            "1618 ドライバのファイルを他のプログラムが使用中 (後でもう一度実行してください)\n";
 }

@@ -1,8 +1,9 @@
 #pragma once
 // The console program's command line:
 //
-//   BrenwickCli install (psip | twain | auto) [--source KIT] [--dry-run] [--log FILE] [--json]
-//   BrenwickCli check   (psip | twain | auto) [--source KIT] [--log FILE] [--json]
+//   BrenwickCli install (psip | twain | auto) [--source KIT] [--dry-run] [--rollback]
+//                       [--log FILE] [--json]
+//   BrenwickCli check   (psip | twain | auto) [--source KIT] [--rollback] [--log FILE] [--json]
 //   BrenwickCli uninstall (psip | twain | auto) [--source KIT] [--dry-run] [--log FILE] [--json]
 //   BrenwickCli --help | --version
 
@@ -18,7 +19,8 @@ struct CliOptions {
     const Driver* driver = nullptr;  // null: auto, every driver whose settings folder is there
     std::string source;              // empty: the folder of the executable
     bool dryRun = false;
-    std::string logPath;  // empty: no log
+    bool rollback = false;  // the kit's copies over newer files too (install, check)
+    std::string logPath;    // empty: no log
     bool json = false;
 };
 

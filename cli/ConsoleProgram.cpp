@@ -31,8 +31,11 @@ RunLogHeader LogHeader(const std::vector<std::string>& arguments) {
 }
 
 // A command line not understood: nothing is done, exit code 2.
-int RefuseCommandLine(const ConsoleOutput& console, bool json, const std::string& message) {
+int RefuseCommandLine(const ConsoleOutput& console, bool json, const RunLogHeader& header,
+                      const std::string& message) {
     RunOutcome run;
+    run.computer = header.computer;
+    run.time = header.startTime;
     run.commandKnown = false;
     run.exitCode = kExitUsage;
     run.errorCode = "usage";
@@ -71,9 +74,11 @@ int RunConsoleProgram(const std::vector<std::string>& arguments, const ConsoleOu
     std::string error;
     // A script that asked for JSON gets its one object even from a line not understood.
     const bool json = std::find(arguments.begin(), arguments.end(), "--json") != arguments.end();
+    // One reading of where and when, for the log record and the JSON alike.
+    const RunLogHeader header = LogHeader(arguments);
     if (!ParseCommandLine(arguments, options, error)) {
         console.err(UsageText() + "\n");
-        return RefuseCommandLine(console, json, error);
+        return RefuseCommandLine(console, json, header, error);
     }
     if (options.command == CliCommand::Help || options.command == CliCommand::Version) {
         console.out(options.command == CliCommand::Help ? UsageText()
@@ -83,7 +88,6 @@ int RunConsoleProgram(const std::vector<std::string>& arguments, const ConsoleOu
     }
 
     // The log is best effort: one that cannot be used costs its record, never the run.
-    const RunLogHeader header = LogHeader(arguments);
     const Warning warn = [&](const std::string& warning) {
         console.err(PrintableText("警告: " + warning) + "\n");
     };
@@ -96,10 +100,12 @@ int RunConsoleProgram(const std::vector<std::string>& arguments, const ConsoleOu
         warn(logWarnings.back());
     }
     RunOutcome run = RunCommand(options, warn);
+    run.computer = header.computer;
+    run.time = header.startTime;
     // The record first: what the run did is kept whatever becomes of the output.
     if (opened == platform::FileStatus::Ok) {
         const platform::FileStatus appended =
-            log.Append(RunLogRecord(header, OutcomeLines(run, true), run.exitCode));
+            log.Append(RunLogRecord(header, run.kit, OutcomeLines(run, true), run.exitCode));
         if (appended != platform::FileStatus::Ok) {
             logWarnings.push_back(LogAppendWarning(appended, options.logPath));
             warn(logWarnings.back());

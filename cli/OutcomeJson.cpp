@@ -111,7 +111,12 @@ std::string InventoryJson(const InstallReport::Inventory& inventory) {
            ",\"matchesKit\":" + MatchesKitJson(inventory) + "}";
 }
 
-std::string DriverJson(const DriverOutcome& driver) {
+// The warnings, or none when they are left out to keep the object short.
+std::string WarningsJson(const std::vector<std::string>& warnings, bool shown) {
+    return Array(shown ? warnings : std::vector<std::string>(), JsonString);
+}
+
+std::string DriverJson(const DriverOutcome& driver, bool warnings) {
     const InstallReport& report = driver.report;
     const bool check = report.purpose == PlanPurpose::Check;
     return std::string("{\"driver\":\"") + driver.driver->code +
@@ -124,8 +129,48 @@ std::string DriverJson(const DriverOutcome& driver) {
            ",\"missing\":" +
            Array(check ? report.MissingPieces() : std::vector<std::string>(), JsonString) +
            ",\"inventory\":" + InventoryJson(report.inventory) +
-           ",\"warnings\":" + Array(report.warnings, JsonString) +
+           ",\"warnings\":" + WarningsJson(report.warnings, warnings) +
            ",\"steps\":" + Array(report.steps, StepJson) + "}";
+}
+
+// {"psip": "<SHA-256>" | null, ...}; null for a command line not understood.
+std::string KitJson(const std::vector<RunOutcome::KitHash>& kit) {
+    std::string json;
+    for (const RunOutcome::KitHash& hash : kit) {
+        json += std::string(json.empty() ? "{" : ",") + "\"" + hash.driver->code +
+                "\":" + OrNull(hash.sha256);
+    }
+    return json.empty() ? "null" : json + "}";
+}
+
+std::size_t WarningCount(const RunOutcome& run) {
+    std::size_t count = run.warnings.size();
+    for (const DriverOutcome& driver : run.drivers) {
+        count += driver.report.warnings.size();
+    }
+    return count;
+}
+
+std::string OutcomeJsonWith(const RunOutcome& run, bool warnings) {
+    const std::string command = !run.commandKnown                      ? "null"
+                                : run.command == CliCommand::Check     ? "\"check\""
+                                : run.command == CliCommand::Uninstall ? "\"uninstall\""
+                                                                       : "\"install\"";
+    const std::string error = run.errorCode.empty()
+                                  ? "null"
+                                  : "{\"code\":" + JsonString(run.errorCode) +
+                                        ",\"message\":" + JsonString(run.errorMessage) + "}";
+    return "{\"schemaVersion\":" + std::to_string(kSchemaVersion) +
+           ",\"computer\":" + OrNull(run.computer) + ",\"time\":" + OrNull(run.time) +
+           ",\"kit\":" + KitJson(run.kit) + ",\"command\":" + command +
+           ",\"dryRun\":" + (run.dryRun ? "true" : "false") +
+           ",\"exitCode\":" + std::to_string(run.exitCode) + ",\"error\":" + error +
+           ",\"drivers\":" +
+           Array(run.drivers,
+                 [warnings](const DriverOutcome& driver) { return DriverJson(driver, warnings); }) +
+           ",\"warnings\":" + WarningsJson(run.warnings, warnings) +
+           ",\"warningsOmitted\":" + std::to_string(warnings ? 0 : WarningCount(run)) +
+           ",\"version\":\"" BRENWICK_VERSION_TEXT "\"}\n";
 }
 
 }  // namespace
@@ -150,17 +195,6 @@ std::string JsonString(const std::string& text) {
 }
 
 std::string OutcomeJson(const RunOutcome& run) {
-    const std::string command = !run.commandKnown                      ? "null"
-                                : run.command == CliCommand::Check     ? "\"check\""
-                                : run.command == CliCommand::Uninstall ? "\"uninstall\""
-                                                                       : "\"install\"";
-    const std::string error = run.errorCode.empty()
-                                  ? "null"
-                                  : "{\"code\":" + JsonString(run.errorCode) +
-                                        ",\"message\":" + JsonString(run.errorMessage) + "}";
-    return "{\"command\":" + command + ",\"dryRun\":" + (run.dryRun ? "true" : "false") +
-           ",\"exitCode\":" + std::to_string(run.exitCode) + ",\"error\":" + error +
-           ",\"drivers\":" + Array(run.drivers, DriverJson) +
-           ",\"warnings\":" + Array(run.warnings, JsonString) +
-           ",\"version\":\"" BRENWICK_VERSION_TEXT "\"}\n";
+    std::string json = OutcomeJsonWith(run, true);
+    return json.size() < kJsonLimit ? json : OutcomeJsonWith(run, false);
 }

@@ -2,7 +2,9 @@
 // The console program's answer for scripts: exactly one JSON object, in ASCII (every other
 // character escaped), so that it reads the same in any code page.
 //
-//   {"command": "install" | "check" | "uninstall" | null, "dryRun": bool, "exitCode": n,
+//   {"schemaVersion": 1, "computer": text | null, "time": text | null (with its UTC offset),
+//    "kit": null | {"psip": text | null, "twain": text | null} (SHA-256, upper-case),
+//    "command": "install" | "check" | "uninstall" | null, "dryRun": bool, "exitCode": n,
 //    "error": null | {"code": "usage" | "no-driver", "message": text},
 //    "drivers": [{"driver": "psip" | "twain", "settingsFolder": text | null,
 //                 "installed": bool,
@@ -15,11 +17,18 @@
 //                 "warnings": [text...],
 //                 "steps": [{"step": text, "file": text, "key": text | null,
 //                            "slot": n | null, "done": bool}...]}...],
-//    "warnings": [text...], "version": text}
+//    "warnings": [text...], "warningsOmitted": n, "version": text}
+//
+// An object that would reach kJsonLimit characters leaves every warning out and counts them in
+// "warningsOmitted"; they still go to standard error and the log.
 
+#include <cstddef>
 #include <string>
 
 #include "cli/CliRun.h"
+
+// Intune keeps at most this many characters of a script's output.
+constexpr std::size_t kJsonLimit = 2048;
 
 std::string OutcomeJson(const RunOutcome& run);
 

@@ -72,6 +72,9 @@ void AddRunLines(const RunOutcome& run, const DriverOutcome& driver,
         : report.purpose == PlanPurpose::Uninstall ? UninstallResultText(report)
                                                    : InstallResultText(report.Result());
     lines.push_back(label + result);
+    for (const std::string& kept : KeptFileTexts(report)) {
+        lines.push_back(label + kept);
+    }
 }
 
 std::vector<std::string> Lines(const RunOutcome& run, bool warnings) {

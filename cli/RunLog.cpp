@@ -1,6 +1,7 @@
 #include "cli/RunLog.h"
 
 #include "cli/PrintableText.h"
+#include "res/Version.h"
 
 std::string QuoteArgument(const std::string& argument) {
     if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos) {
@@ -22,13 +23,25 @@ std::string QuoteArgument(const std::string& argument) {
     return quoted + "\"";
 }
 
-std::string RunLogRecord(const RunLogHeader& header, const std::vector<std::string>& lines,
-                         int exitCode) {
+std::string KitIdentityText(const std::vector<RunOutcome::KitHash>& kit) {
+    std::string text;
+    for (const RunOutcome::KitHash& hash : kit) {
+        text += (text.empty() ? "" : ", ") + std::string(hash.driver->code) + " " +
+                (hash.sha256.empty() ? "none" : hash.sha256);
+    }
+    return text.empty() ? "none" : text;
+}
+
+std::string RunLogRecord(const RunLogHeader& header, const std::vector<RunOutcome::KitHash>& kit,
+                         const std::vector<std::string>& lines, int exitCode) {
     std::string commandLine;
     for (const std::string& argument : header.arguments) {
         commandLine += (commandLine.empty() ? "" : " ") + PrintableText(QuoteArgument(argument));
     }
-    std::string record = "=== " + header.startTime + " " + header.computer + " " + header.user +
+    std::string record = "=== " + header.startTime + " " + PrintableText(header.computer) + " " +
+                         PrintableText(header.user) + "\nschemaVersion " +
+                         std::to_string(kSchemaVersion) +
+                         ", BrenwickCli " BRENWICK_VERSION_TEXT "\nkit: " + KitIdentityText(kit) +
                          "\ncommand line: " + commandLine + "\n";
     for (const std::string& line : lines) {
         record += line + "\n";

@@ -1,9 +1,12 @@
 #pragma once
-// One record of the console program's log: when, where, who, with which command line, each
-// step and the result, and last the exit code. UTF-8; each record is appended in one piece.
+// One record of the console program's log: when, where, who, the layout's version and the
+// kit's identity, with which command line, each step and the result, and last the exit code.
+// UTF-8; each record is appended in one piece.
 
 #include <string>
 #include <vector>
+
+#include "cli/CliRun.h"
 
 struct RunLogHeader {
     std::string startTime;  // with its UTC offset
@@ -16,5 +19,8 @@ struct RunLogHeader {
 // a quote (a quote inside, and backslashes before a quote, escaped as Windows reads them).
 std::string QuoteArgument(const std::string& argument);
 
-std::string RunLogRecord(const RunLogHeader& header, const std::vector<std::string>& lines,
-                         int exitCode);
+// "psip <SHA-256>, twain <SHA-256>", "none" for a kit file that could not be read.
+std::string KitIdentityText(const std::vector<RunOutcome::KitHash>& kit);
+
+std::string RunLogRecord(const RunLogHeader& header, const std::vector<RunOutcome::KitHash>& kit,
+                         const std::vector<std::string>& lines, int exitCode);

@@ -3,6 +3,7 @@
 #include <memory>
 #include <vector>
 
+#include "install/KitFolder.h"
 #include "text/Cp932.h"
 
 namespace {
@@ -57,15 +58,18 @@ enum class Copying { GoesOn, Ends, PlanStops };
 // What becomes of a target that is a regular file: left as the kit's already, kept by the
 // newer-file rule, or copied over. Only a file that an administrator, the system or the
 // running account owns is left or kept: another user's is theirs to change, no installation,
-// and is copied over though it holds the kit's bytes.
-enum class TargetFate { Left, Kept, Copied, CopiedOverForeign };
+// and is copied over though it holds the kit's bytes. A newer file is rolled back when asked.
+enum class TargetFate { Left, Kept, RolledBack, Copied, CopiedOverForeign };
 
 // `busy` tells a target another program holds, which is then no different from the kit's.
-TargetFate FateOf(const platform::Folder& folder, const std::string& name,
+TargetFate FateOf(const InstallPlan& plan, const std::string& name,
                   const platform::FileInfo& target, const platform::KitFile& source, bool& busy) {
+    const platform::Folder& folder = plan.settings.folder;
     busy = false;
     if (KeepsNewerTarget(folder, name, target, source)) {
-        return target.HeldByTrusted() ? TargetFate::Kept : TargetFate::CopiedOverForeign;
+        return !target.HeldByTrusted() ? TargetFate::CopiedOverForeign
+               : plan.RollsBack()      ? TargetFate::RolledBack
+                                       : TargetFate::Kept;
     }
     const platform::FileStatus same = SameAsSource(folder, name, target, source);
     if (same == platform::FileStatus::Ok) {
@@ -93,7 +97,7 @@ Copying PlanFileCopy(const std::string& name, const std::string& sourceFile, Ins
     StepKind copy = StepKind::CopyFile;
     if (found == platform::FileStatus::Ok && target.kind == platform::FileKind::Regular) {
         bool busy = false;
-        const TargetFate fate = FateOf(folder, name, target, *source, busy);
+        const TargetFate fate = FateOf(plan, name, target, *source, busy);
         if (fate == TargetFate::Kept) {
             // An updated kit whose files carry older times than the PC's is never copied.
             plan.Note(StepKind::KeepFile, targetFile);
@@ -108,7 +112,9 @@ Copying PlanFileCopy(const std::string& name, const std::string& sourceFile, Ins
         if (fate == TargetFate::Left) {
             return Copying::GoesOn;
         }
-        copy = fate == TargetFate::CopiedOverForeign ? StepKind::CopyOverForeign : copy;
+        copy = fate == TargetFate::CopiedOverForeign ? StepKind::CopyOverForeign
+               : fate == TargetFate::RolledBack      ? StepKind::RollBack
+                                                     : copy;
         // A target another program holds is busy, not different.
         found = busy ? platform::FileStatus::Locked : found;
     }
@@ -138,7 +144,7 @@ void NoticeWritableKit(InstallPlan& plan) {
     const std::string& sourceFolder = plan.KitSource();
     std::string kitFolder, leaf, programFolder;
     platform::SplitPath(sourceFolder, kitFolder, leaf);
-    platform::SplitPath(platform::ExecutablePath(), programFolder, leaf);
+    platform::SplitPath(PlainModulePath(platform::ExecutablePath()), programFolder, leaf);
     std::vector<std::string> folders = {sourceFolder, kitFolder};
     if (programFolder != kitFolder) {
         folders.push_back(programFolder);

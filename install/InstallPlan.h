@@ -36,6 +36,8 @@ public:
     }
     // The kit's profile set of the driver.
     const std::string& KitSource() const { return m_kitSource; }
+    // Whether the kit's copies replace newer files too.
+    bool RollsBack() const { return m_options.rollback; }
     // The plan as decided: no step done yet, and the cause where it stops.
     InstallReport& Report() { return m_report; }
 
@@ -59,8 +61,8 @@ public:
     // A step that writes; its failure stops the run with the cause it is given.
     void Add(StepKind kind, const std::string& file, const std::string& key, std::int64_t slot,
              Write write, FailureOf failure);
-    // A copy of the profile set (CopyFile or CopyOverForeign): its failure ends the copying,
-    // not the run.
+    // A copy of the profile set (CopyFile, CopyOverForeign or RollBack): its failure ends the
+    // copying, not the run.
     void AddCopy(const std::string& file, Write write, StepKind kind = StepKind::CopyFile);
     // Something that must hold when the run gets here, though an earlier step may fail to
     // bring it about; otherwise the run stops here with `cause`.

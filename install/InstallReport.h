@@ -67,6 +67,9 @@ struct InstallOptions {
 
     // Decide and report every step, but change nothing at all.
     bool dryRun = false;
+    // Put the kit's copy back over a newer file of the settings folder, which is otherwise
+    // kept: a return to an earlier kit.
+    bool rollback = false;
     // Shows the warning that the dialog shows in a box, and returns once it has been seen.
     Warning warn;
     // Hands on a warning that the dialog leaves to the report alone; null for none.

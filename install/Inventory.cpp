@@ -18,9 +18,13 @@ void TakeInventory(InstallPlan& plan, const Driver& driver) {
         platform::FileStatus::Ok) {
         report.inventory.sha256 = Sha256Hex(bytes);
     }
+    report.inventory.kitSha256 = KitFileSha256(plan.KitSource(), driver);
+}
+
+std::string KitFileSha256(const std::string& kitSource, const Driver& driver) {
     platform::KitFile kit;
-    if (platform::ReadKitFile(platform::JoinPath(plan.KitSource(), driver.markerFile),
-                              kKitFileLimit, kit) == platform::FileStatus::Ok) {
-        report.inventory.kitSha256 = Sha256Hex(kit.bytes);
-    }
+    return platform::ReadKitFile(platform::JoinPath(kitSource, driver.markerFile), kKitFileLimit,
+                                 kit) == platform::FileStatus::Ok
+               ? Sha256Hex(kit.bytes)
+               : std::string();
 }

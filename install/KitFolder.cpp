@@ -3,7 +3,32 @@
 #include "platform/Platform.h"
 #include "text/Cp932.h"
 
-std::string MakeSourceFolder(const std::string& modulePath, const std::string& leaf) {
+namespace {
+
+bool StartsWithNoCase(const std::string& text, const char* prefix) {
+    const std::size_t length = std::char_traits<char>::length(prefix);
+    return text.size() >= length && cp932::EqualsNoCase(text.substr(0, length), prefix);
+}
+
+}  // namespace
+
+std::string PlainModulePath(const std::string& path) {
+    std::string rest = path;
+    for (const char* prefix : {"\\\\?\\", "\\??\\", "\\\\.\\"}) {
+        if (StartsWithNoCase(path, prefix)) {
+            rest = path.substr(std::char_traits<char>::length(prefix));
+            break;
+        }
+    }
+    if (StartsWithNoCase(rest, "UNC\\")) {
+        return "\\" + rest.substr(3);
+    }
+    const bool drive = rest.size() >= 3 && rest[1] == ':' && rest[2] == '\\';
+    return rest.size() != path.size() && !drive ? path : rest;
+}
+
+std::string MakeSourceFolder(const std::string& rawModulePath, const std::string& leaf) {
+    const std::string modulePath = PlainModulePath(rawModulePath);
     const bool hasDrive =
         modulePath.size() >= 2 && modulePath[1] == ':' && cp932::CharLength(modulePath, 0) == 1;
     const std::size_t driveLength = hasDrive ? 2 : 0;

@@ -1,5 +1,7 @@
 #include "install/ResultText.h"
 
+#include "platform/Platform.h"
+
 namespace {
 
 const char kCompleted[] = "ドライバ設定のインストールが完了しました。";
@@ -19,7 +21,22 @@ std::string InstallOutcomeText(int result, const InstallReport& report) {
     if (result != 0 && report.cause != FailureCause::None) {
         text += "\n\n" + FailureMessage(report.cause, report.failedFile);
     }
+    for (const std::string& kept : KeptFileTexts(report)) {
+        text += "\n\n" + kept;
+    }
     return text;
+}
+
+std::vector<std::string> KeptFileTexts(const InstallReport& report) {
+    std::vector<std::string> texts;
+    for (const InstallStep& step : report.steps) {
+        if (step.kind == StepKind::KeepFile) {
+            texts.push_back("「" + platform::PathToUtf8(step.file) +
+                            "」は配布ファイルより新しいため、残しました。配布ファイルに戻すには、"
+                            "BrenwickCli install に --rollback を付けて実行してください。");
+        }
+    }
+    return texts;
 }
 
 std::string DryRunResultText(const InstallReport& report) {

@@ -34,6 +34,8 @@ constexpr StepRow kSteps[] = {
     {StepKind::CopyOverForeign, "copy-over-foreign", kWrites | kCopies, "owner", Names::File,
      "他の利用者のファイルを配布ファイルで置き換え"},
     {StepKind::KeepFile, "keep", kCopies, nullptr, Names::File, "より新しいファイルを残す"},
+    {StepKind::RollBack, "roll-back", kWrites | kCopies, "profile-set", Names::File,
+     "より新しいファイルを配布ファイルに戻す"},
     {StepKind::ReuseEntry, "reuse-entry", 0, nullptr, Names::Entry, "登録済みのエントリを使う"},
     {StepKind::FillEntry, "fill-entry", kEdits | kSlot, "entry", Names::Entry,
      "空きエントリに登録"},

@@ -9,6 +9,7 @@ enum class StepKind {
     CopyFile,          // a file of the kit copied into the settings folder
     CopyOverForeign,   // the same over a copy another user owns, which counts for nothing
     KeepFile,          // a newer file of the settings folder kept
+    RollBack,          // the same file replaced by the kit's older one, as asked
     ReuseEntry,        // the entry that already carries the profile
     FillEntry,         // a free entry given the profile
     AppendEntry,       // a new entry added

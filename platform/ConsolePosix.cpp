@@ -83,11 +83,11 @@ std::string LocalTimeText() {
     std::tm local{};
     ::localtime_r(&now, &local);
     char stamp[32] = {};
-    std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &local);
+    std::strftime(stamp, sizeof stamp, "%Y-%m-%dT%H:%M:%S", &local);
     const long offset = local.tm_gmtoff / 60;
     const int size = static_cast<int>((offset < 0 ? -offset : offset) % (24 * 60));
     char zone[16] = {};
-    std::snprintf(zone, sizeof zone, " %c%02d:%02d", offset < 0 ? '-' : '+', size / 60, size % 60);
+    std::snprintf(zone, sizeof zone, "%c%02d:%02d", offset < 0 ? '-' : '+', size / 60, size % 60);
     return std::string(stamp) + zone;
 }
 

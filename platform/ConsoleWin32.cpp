@@ -206,7 +206,7 @@ std::string LocalTimeText() {
     const std::int64_t offset = Minutes(local) - Minutes(utc);
     const std::int64_t size = offset < 0 ? -offset : offset;
     char text[48] = {};
-    std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u %c%02d:%02d", local.wYear,
+    std::snprintf(text, sizeof text, "%04u-%02u-%02uT%02u:%02u:%02u%c%02d:%02d", local.wYear,
                   local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond,
                   offset < 0 ? '-' : '+', static_cast<int>(size / 60), static_cast<int>(size % 60));
     return text;

@@ -287,7 +287,13 @@ bool GetCommonAppDataFolder(std::string& folder) {
 
 void ShowMessageBox(const std::string& text) {
     if (!seam::RecordMessageBox(text)) {
-        os::ShowBox(text);
+        os::ShowBox(text, os::BoxIcon::Warning);
+    }
+}
+
+void ShowResultBox(const std::string& text, bool failed) {
+    if (!seam::RecordMessageBox(text)) {
+        os::ShowBox(text, failed ? os::BoxIcon::Error : os::BoxIcon::Information);
     }
 }
 

@@ -287,7 +287,7 @@ enum class Stream { Output, Error };
 void WriteText(Stream stream, const std::string& utf8);
 
 // For a log, in UTF-8: the computer's name, the user's, and the local time with its UTC
-// offset ("2026-12-07 18:14:27 +09:00").
+// offset, as ISO 8601 has it ("2026-12-07T18:14:27+09:00").
 std::string ComputerName();
 std::string UserName();
 std::string LocalTimeText();
@@ -324,8 +324,10 @@ private:
 // The window that owns every message box; null for none.
 void SetMessageBoxOwner(void* window);
 
-// A modal box with an OK button and the exclamation icon, for UTF-8 text; returns when it is
-// dismissed.
+// A modal box with an OK button and the exclamation icon, for UTF-8 text (a warning); returns
+// when it is dismissed.
 void ShowMessageBox(const std::string& text);
+// The same for a result: the information icon for a success, the error icon for a failure.
+void ShowResultBox(const std::string& text, bool failed);
 
 }  // namespace platform

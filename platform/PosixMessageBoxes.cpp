@@ -10,7 +10,7 @@ namespace platform {
 
 void SetMessageBoxOwner(void*) {}
 
-void os::ShowBox(const std::string& text) {
+void os::ShowBox(const std::string& text, BoxIcon) {
     std::fwrite(text.data(), 1, text.size(), stderr);
     std::fputc('\n', stderr);
     std::fflush(stderr);

@@ -110,7 +110,8 @@ FileStatus CheckRemovable(const Folder& folder, const std::string& name,
                           const FileIdentity* expected);
 bool ListEntries(const std::string& folder, std::vector<FolderEntry>& entries);
 bool CommonAppDataFolder(std::string& folder);
-void ShowBox(const std::string& text);
+enum class BoxIcon { Warning, Information, Error };
+void ShowBox(const std::string& text, BoxIcon icon);
 
 // Given by the front: how long any wait for another program lasts at most, in milliseconds:
 // a writer of a log for the others, and (Windows) a call that another program holds up.

@@ -27,9 +27,12 @@ void SetMessageBoxOwner(void* window) {
     messageBoxOwner = static_cast<HWND>(window);
 }
 
-void os::ShowBox(const std::string& text) {
+void os::ShowBox(const std::string& text, BoxIcon icon) {
+    const UINT style = icon == BoxIcon::Information ? MB_ICONINFORMATION
+                       : icon == BoxIcon::Error     ? MB_ICONERROR
+                                                    : MB_ICONEXCLAMATION;
     ::MessageBoxW(messageBoxOwner, WideFrom(CP_UTF8, text).c_str(), ApplicationName().c_str(),
-                  MB_OK | MB_ICONEXCLAMATION);
+                  MB_OK | style);
 }
 
 }  // namespace platform

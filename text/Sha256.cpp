@@ -72,7 +72,7 @@ std::string Sha256Hex(std::string_view bytes) {
     for (std::size_t block = 0; block < blocks; ++block) {
         Compress(state, tail.data() + 64 * block);
     }
-    static const char kHex[] = "0123456789abcdef";
+    static const char kHex[] = "0123456789ABCDEF";
     std::string hex;
     for (const std::uint32_t word : state) {
         for (int shift = 28; shift >= 0; shift -= 4) {

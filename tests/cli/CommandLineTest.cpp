@@ -30,6 +30,9 @@ TEST(CommandLineTest, AcceptsTheDocumentedFormsOnly) {
         {{"--version", "extra"}, false},
         {{"uninstall", "psip", "--dry-run", "--log", "L", "--json"}, true},
         {{"uninstall"}, false},
+        {{"install", "auto", "--rollback", "--dry-run"}, true},
+        {{"check", "auto", "--rollback"}, true},       // judges the installation it would make
+        {{"uninstall", "auto", "--rollback"}, false},  // nothing to put back
     };
     for (const auto& line : lines) {
         CliOptions options;
@@ -58,11 +61,11 @@ TEST(CommandLineTest, LogRecordsQuoteArgumentsAsACommandLineReadsThem) {
     EXPECT_EQ(QuoteArgument("a\"b"), "\"a\\\"b\"");
     EXPECT_EQ(QuoteArgument("C:\\x\\"), "C:\\x\\");
     const std::string record =
-        RunLogRecord(RunLogHeader{"2026-12-07 18:00:00 +09:00", "PC1", "admin", {"install", "a b"}},
-                     {"step"}, 1);
+        RunLogRecord(RunLogHeader{"2026-12-07T18:00:00+09:00", "PC1", "admin", {"install", "a b"}},
+                     {{&kPsipDriver, "3A5F"}, {&kTwainDriver, ""}}, {"step"}, 1);
     EXPECT_EQ(record,
-              "=== 2026-12-07 18:00:00 +09:00 PC1 admin\ncommand line: install \"a b\"\nstep\n"
-              "exit code 1\n");
+              "=== 2026-12-07T18:00:00+09:00 PC1 admin\nschemaVersion 1, BrenwickCli 1.0.0.2\n"
+              "kit: psip 3A5F, twain none\ncommand line: install \"a b\"\nstep\nexit code 1\n");
 }
 
 TEST(CommandLineTest, LinesForPeopleCarryNoControlCharacter) {
@@ -70,6 +73,8 @@ TEST(CommandLineTest, LinesForPeopleCarryNoControlCharacter) {
     EXPECT_EQ(PrintableText("通帳\xC2\x85\xE2\x80\xA8"
                             "C:\\x"),
               "通帳\\u0085\\u2028C:\\x");
-    const std::string record = RunLogRecord(RunLogHeader{"t", "PC", "u", {"x\ny"}}, {}, 0);
-    EXPECT_EQ(record, "=== t PC u\ncommand line: x\\x0ay\nexit code 0\n");
+    const std::string record = RunLogRecord(RunLogHeader{"t", "P\x1B", "u\n", {"x\ny"}}, {}, {}, 0);
+    EXPECT_EQ(record,
+              "=== t P\\x1b u\\x0a\nschemaVersion 1, BrenwickCli 1.0.0.2\nkit: none\n"
+              "command line: x\\x0ay\nexit code 0\n");
 }

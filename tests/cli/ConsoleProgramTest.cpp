@@ -102,6 +102,15 @@ TEST_F(ConsoleProgramTest, CheckTellsWhichProfileIsInstalledAndWhetherItIsTheKit
     EXPECT_EQ(Run({"check", "twain"}), 0);
     EXPECT_NE(err.find("より古いため、インストールしてもコピーされません"), std::string::npos);
     EXPECT_TRUE(Says("(配布ファイルと異なる)"));
+    // The installation's result names it; a rollback puts the kit's back, which check then
+    // finds, and a check that judges the rollback finds missing until then.
+    EXPECT_EQ(Run({"install", "twain"}), 0);
+    EXPECT_TRUE(Says(tpl + "」は配布ファイルより新しいため、残しました。"));
+    EXPECT_EQ(Run({"check", "twain", "--rollback", "--json"}), 1);
+    EXPECT_TRUE(Says("\"missing\":[\"template-file\"]"));
+    EXPECT_EQ(Run({"install", "twain", "--rollback"}), 0);
+    EXPECT_EQ(Run({"check", "twain"}), 0);
+    EXPECT_TRUE(Says("(配布ファイルと同じ)"));
 
     // A leftover under the shipped name is no missing piece: the slot's profile is the kit's.
     WriteBytes(InPsip("FTS_EX_BKBOOK.xml"), "<profile>shipped</profile>");
@@ -276,10 +285,12 @@ TEST_F(ConsoleProgramTest, AChainFolderHeldByAnotherProgramIsBusyNotMissing) {
 
 TEST_F(ConsoleProgramTest, EveryRunWithJsonWritesOneObjectEvenWhenNothingIsDone) {
     EXPECT_EQ(Run({"install", "psip", "--bogus", "--json"}), 2);
+    EXPECT_TRUE(Says("{\"schemaVersion\":1,\"computer\":"));
     EXPECT_TRUE(
-        Says("{\"command\":null,\"dryRun\":false,\"exitCode\":2,\"error\":{\"code\":"
-             "\"usage\""));
-    EXPECT_TRUE(Says("\"drivers\":[],\"warnings\":[],\"version\":\"1.0.0.2\"}\n"));
+        Says("\"kit\":null,\"command\":null,\"dryRun\":false,\"exitCode\":2,\"error\":{"
+             "\"code\":\"usage\""));
+    EXPECT_TRUE(
+        Says("\"drivers\":[],\"warnings\":[],\"warningsOmitted\":0,\"version\":\"1.0.0.2\"}\n"));
     EXPECT_EQ(Run({"install", "psip", "--json", "--log", temp.Join({"none", "log.txt"})}), 0);
     EXPECT_TRUE(Says("\"error\":null"));
     EXPECT_TRUE(Says("\"warnings\":[\"\\u30ed\\u30b0"));  // "ログ..."

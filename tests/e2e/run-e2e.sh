@@ -183,6 +183,10 @@ exit_code() {  # exit_code EXPECTED: the last run's, with its standard error whe
 cli check psip --source 'C:\配布キット' --json
 check "check before: exit code 1" exit_code 1
 check "check before: the entry is missing" contains "$(tr ',' '\n' <<<"$cli_out")" '"missing":["entry"'
+check "check before: the JSON names the kit by Get-FileHash's digits, under 2,048 characters" \
+    eval '[[ "$cli_out" == "{\"schemaVersion\":1,\"computer\":"* ]] && [ ${#cli_out} -lt 2048 ] &&
+        [[ "$cli_out" == *"\"kit\":{\"psip\":\"$(sha256sum "$japanese_kit/PSIP/FTS_EX_BKBOOK.xml" | cut -c1-64 | tr a-f A-F)\""* ]]'
+echo "    (check psip --json: ${#cli_out} characters)"
 cli install psip --source 'C:\配布キット' --json
 check "install: exit code 0" exit_code 0
 check "install: filled slot 000002" contains "$(tr ',' '\n' <<<"$cli_out")" '"key":"000002"'

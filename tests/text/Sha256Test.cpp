@@ -9,15 +9,15 @@ TEST(Sha256Test, KnownDigestsAcrossTheBlockBoundaries) {
         std::string bytes;
         const char* digest;
     } rows[] = {
-        {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
-        {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+        {"", "E3B0C44298FC1C149AFBF4C8996FB92427AE41E4649B934CA495991B7852B855"},
+        {"abc", "BA7816BF8F01CFEA414140DE5DAE2223B00361A396177A9CB410FF61F20015AD"},
         // 56 bytes: the length no longer fits the last block.
         {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
-         "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"},
+         "248D6A61D20638B8E5C026930C3E6039A33CE45964FF2167F6ECEDD419DB06C1"},
         {std::string(1000000, 'a'),
-         "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
+         "CDC76E5C9914FB9281A1C7E284D73E67F1809A48A497200E046D39CCC7112CD0"},
         {std::string("\x92\xCA\x92\xA0\0\xFF", 6),
-         "ab8bd848c5fd9666f997d47972a17df9dd2adfab1e8f6f4212938e4f6a6a7109"},
+         "AB8BD848C5FD9666F997D47972A17DF9DD2ADFAB1E8F6F4212938E4F6A6A7109"},
     };
     for (const auto& row : rows) {
         EXPECT_EQ(Sha256Hex(row.bytes), row.digest) << row.bytes.size();
