@@ -14,11 +14,7 @@
 #ifdef _WIN32
 #include <windows.h>
 
-#include <aclapi.h>
-#include <sddl.h>
-
 #include "platform/Win32AccessRules.h"
-#include "platform/Win32Security.h"
 #else
 #include <sys/wait.h>
 #include <unistd.h>
@@ -281,50 +277,6 @@ TEST_F(ConsoleProgramTest, ASettingsFolderHeldByAnotherProgramIsBusyNotMissing) 
 #endif
 
 #ifdef _WIN32
-namespace {
-
-bool SetRules(const std::string& path, const wchar_t* sddl) {
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor,
-                                                                nullptr)) {
-        return false;
-    }
-    const bool set =
-        ::SetFileSecurityA(path.c_str(),
-                           DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
-                           descriptor) != FALSE;
-    ::LocalFree(descriptor);
-    return set;
-}
-
-// The file's rules as SDDL, and whether they let another account write it.
-std::string RulesOf(const std::string& path, bool& othersMayWrite) {
-    othersMayWrite = true;
-    const HANDLE file =
-        ::CreateFileA(path.c_str(), READ_CONTROL, 7, nullptr, OPEN_EXISTING, 0, nullptr);
-    PACL rules = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    LPSTR text = nullptr;
-    std::string sddl;
-    if (::GetSecurityInfo(file, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &rules,
-                          nullptr, &descriptor) == ERROR_SUCCESS &&
-        ::ConvertSecurityDescriptorToStringSecurityDescriptorA(
-            descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr)) {
-        sddl = text;
-        othersMayWrite = platform::RulesLetOthersWrite(rules, platform::ObjectKind::File);
-    }
-    ::LocalFree(text);
-    ::LocalFree(descriptor);
-    ::CloseHandle(file);
-    return sddl;
-}
-
-bool UnderWine() {
-    return ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
-}
-
-}  // namespace
-
 // Whatever rules a kit copy or slot profile had, the installation gives it the one protected
 // set, and the check then agrees; the list file and Id.bin keep theirs without any right of
 // another account to write. Wine keeps of a rule set what its modes tell (Everyone's rights).
@@ -343,17 +295,17 @@ TEST_F(ConsoleProgramTest, WhatIsInstalledHasOneRuleSetWhateverStoodThereAndChec
         ASSERT_EQ(Run({"install", "auto"}), 0) << out;
         bool writable = false;
         for (const std::string& file : copies) {
-            ASSERT_TRUE(SetRules(file, row));
+            ASSERT_TRUE(SetAccessRules(file, row));
         }
         for (const std::string& file : driverFiles) {
-            ASSERT_TRUE(SetRules(file, row));
+            ASSERT_TRUE(SetAccessRules(file, row));
         }
-        RulesOf(profile, writable);
+        AccessRulesOf(profile, writable);
         EXPECT_EQ(Run({"check", "auto", "--json"}), writable ? 1 : 0) << out;
         EXPECT_EQ(Says("\"missing\":[\"owner\"]"), writable);
         EXPECT_EQ(Run({"install", "auto"}), 0) << out;
         for (const std::string& file : copies) {
-            const std::string rules = RulesOf(file, writable);
+            const std::string rules = AccessRulesOf(file, writable);
             EXPECT_FALSE(writable) << file << ": " << rules;
             if (!UnderWine()) {
                 EXPECT_EQ(rules,
@@ -366,7 +318,7 @@ TEST_F(ConsoleProgramTest, WhatIsInstalledHasOneRuleSetWhateverStoodThereAndChec
         EXPECT_EQ(Run({"uninstall", "auto"}), 0) << out;
         EXPECT_EQ(Run({"install", "auto"}), 0) << out;
         for (const std::string& file : driverFiles) {
-            const std::string rules = RulesOf(file, writable);
+            const std::string rules = AccessRulesOf(file, writable);
             EXPECT_FALSE(writable) << file << ": " << rules;
         }
     }
