@@ -72,16 +72,6 @@ constexpr DWORD kLogAccess =
     FILE_APPEND_DATA | FILE_READ_DATA | FILE_READ_ATTRIBUTES | READ_CONTROL;
 constexpr DWORD kLogShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
 
-// The log opened by its path, created when missing, without following a reparse point at its
-// name; the folders above it are left to the redirection trust policy.
-FileStatus OpenLogByPath(const std::string& path, Handle& file, bool& existed) {
-    file.Reset(CreateFileBounded(Widen(path), kLogAccess, kLogShare, OPEN_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL | kNoFollow));
-    const DWORD error = ::GetLastError();
-    existed = error == ERROR_ALREADY_EXISTS;
-    return file.IsValid() ? FileStatus::Ok : StatusOfError(error);
-}
-
 // A full path split into the root of its volume or share (C:\, \\server\share\) and the
 // names below it; false for any other form (a device's path).
 bool SplitFromRoot(const std::wstring& full, std::string& root, std::vector<std::string>& names) {
@@ -221,8 +211,9 @@ AppendFile::~AppendFile() {
 FileStatus AppendFile::Open(const std::string& path) {
     Handle opened;
     bool existed = false;
-    const FileStatus status = RedirectionGuardActive() ? OpenLogByPath(path, opened, existed)
-                                                       : OpenLogBeneath(path, opened, existed);
+    // Whatever the redirection trust policy says: it may be accepted but not enforced, and a
+    // link that Developer Mode lets a user make is no junction it stops.
+    const FileStatus status = OpenLogBeneath(path, opened, existed);
     if (status != FileStatus::Ok) {
         return status;
     }

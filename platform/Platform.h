@@ -57,8 +57,9 @@ struct FileIdentity {
 // No limit on the size of a file read whole.
 constexpr std::uint64_t kAnySize = ~std::uint64_t{0};
 
-// A folder held open. While it is held, it (and on Windows each folder above it up to its
-// base) cannot be swapped for another, and names in it are resolved inside it.
+// A folder held open. While it is held, it cannot be swapped for another, and names in it are
+// resolved inside it (on Windows only the folder itself is held: those above it are passed
+// through, so that no reader of them can keep a run out).
 class Folder {
 public:
     Folder() = default;
@@ -99,8 +100,9 @@ FileStatus OpenFolderBeneath(const std::string& base, const std::vector<std::str
 
 // Whether users other than administrators may write into the folder: Windows: its owner is
 // no administrator, the system, TrustedInstaller or the running account, or its access rules
-// (after those that deny) let Users, Authenticated Users or Everyone write; POSIX: group or
-// other write, or an owner that is neither root nor the effective user.
+// (after those that deny) let any other account write, add or delete in it, or change it or
+// its rules; a folder that is there but cannot be checked counts so; POSIX: group or other
+// write, or an owner that is neither root nor the effective user.
 bool OthersMayWrite(const std::string& folder);
 
 // Opens a folder by its path as it stands (the kit's folder, or a path given by a caller).
@@ -153,9 +155,9 @@ struct FileInfo {
     // Owned by an administrator, the system, TrustedInstaller or the user running the program
     // (POSIX: root or the effective user): no other user can have put it there as it stands.
     bool ownerTrusted = false;
-    // Whether users other than those may write it (Windows: its access rules let Users,
-    // Authenticated Users, Interactive, Domain Users or Everyone write; POSIX: group or other
-    // write).
+    // Whether users other than those may write it (Windows: its access rules let any other
+    // account write, append, change its attributes, delete it, rewrite its rules or take it
+    // over, or they cannot be read; POSIX: group or other write).
     bool othersMayWrite = true;
     // Only administrators, the system or the running account hold it: it may count as what
     // the run installs.
@@ -177,7 +179,8 @@ FileStatus CheckReplaceable(const Folder& folder, const std::string& name,
 // read-only, hidden, system and archive attributes). The new file is the running account's;
 // it keeps the old file's owner and group (POSIX) or access rules (Windows) only where an
 // administrator, the system or the running account owned the old file: otherwise it has the
-// default mode (POSIX) or the folder's inherited rules (Windows). Refuses what
+// default mode (POSIX) or the folder's inherited rules (Windows); on Windows either way with
+// every rule's right of another account to write taken out. Refuses what
 // CheckReplaceable refuses. Temporary files that a crashed earlier run left in the folder
 // (regular single-link files of such an owner, by name) are removed first, once per held
 // folder.
@@ -206,7 +209,9 @@ struct KitFile {
 };
 
 // Writes a kit file onto a name in the folder in the way WriteFileReplacing does, with the
-// kit file's last-write time and read-only state.
+// kit file's last-write time and read-only state; on Windows with one explicit, protected
+// rule set instead of any old or inherited one: SYSTEM and Administrators full control, Users
+// read and execute.
 FileStatus WriteKitFile(const Folder& folder, const std::string& name, const KitFile& file,
                         HiddenTarget hidden, const FileIdentity* expected);
 

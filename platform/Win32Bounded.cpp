@@ -5,6 +5,7 @@
 #include "platform/Win32Bounded.h"
 
 #include <exception>
+#include <memory>
 
 #include "platform/SystemCalls.h"
 #include "platform/Win32Procedures.h"
@@ -25,9 +26,10 @@ CancelSynchronousIoCall CancelSynchronousIoOf() {
     return cancel;
 }
 
-// What the worker takes and gives back.
+// What the worker takes and gives back. It lives apart from the caller's frame, so that a
+// worker given up still has it.
 struct Work {
-    const std::function<void()>* call;
+    std::function<void()> call;
     DWORD lastError = ERROR_SUCCESS;
     std::exception_ptr failure;
 };
@@ -35,7 +37,7 @@ struct Work {
 DWORD WINAPI RunWork(LPVOID parameter) {
     Work& work = *static_cast<Work*>(parameter);
     try {
-        (*work.call)();
+        work.call();
     } catch (...) {
         work.failure = std::current_exception();
     }
@@ -43,38 +45,47 @@ DWORD WINAPI RunWork(LPVOID parameter) {
     return 0;
 }
 
-// Cancels the worker's I/O until it returns. A system that cannot cancel it says so once;
-// the call is then waited for as it stands.
-void CancelUntilReturned(HANDLE worker, CancelSynchronousIoCall cancel) {
-    while (::WaitForSingleObject(worker, 0) == WAIT_TIMEOUT) {
-        if (!cancel(worker) && ::GetLastError() != ERROR_NOT_FOUND) {
-            ::WaitForSingleObject(worker, INFINITE);
-            return;
+// Cancels the worker's I/O until it returns, or until a second limit is up (a system that
+// cannot cancel it, or an operation that ignores the cancellation): false then.
+bool CancelUntilReturned(HANDLE worker, CancelSynchronousIoCall cancel, DWORD limit) {
+    for (DWORD waited = 0; ::WaitForSingleObject(worker, 0) == WAIT_TIMEOUT;
+         waited += kCancelAgainMilliseconds) {
+        if (waited >= limit) {
+            return false;
         }
+        cancel(worker);
         ::WaitForSingleObject(worker, kCancelAgainMilliseconds);
     }
+    return true;
 }
 
 }  // namespace
 
-void RunBounded(const std::function<void()>& call) {
+bool RunBounded(const std::function<void()>& call) {
     const CancelSynchronousIoCall cancel = CancelSynchronousIoOf();
-    Work work{&call, ERROR_SUCCESS, nullptr};
+    auto work = std::make_unique<Work>();
+    work->call = call;
     const HANDLE worker =
-        cancel == nullptr ? nullptr : ::CreateThread(nullptr, 0, RunWork, &work, 0, nullptr);
+        cancel == nullptr ? nullptr : ::CreateThread(nullptr, 0, RunWork, work.get(), 0, nullptr);
     if (worker == nullptr) {
         call();
-        return;
+        return true;
     }
     const DWORD limit = static_cast<DWORD>(os::WaitLimitMilliseconds());
-    if (::WaitForSingleObject(worker, limit) == WAIT_TIMEOUT) {
-        CancelUntilReturned(worker, cancel);
+    if (::WaitForSingleObject(worker, limit) == WAIT_TIMEOUT &&
+        !CancelUntilReturned(worker, cancel, limit)) {
+        ::SuspendThread(worker);
+        ::CloseHandle(worker);
+        work.release();  // still the worker's
+        ::SetLastError(ERROR_OPERATION_ABORTED);
+        return false;
     }
     ::CloseHandle(worker);
-    if (work.failure) {
-        std::rethrow_exception(work.failure);
+    if (work->failure) {
+        std::rethrow_exception(work->failure);
     }
-    ::SetLastError(work.lastError);
+    ::SetLastError(work->lastError);
+    return true;
 }
 
 HANDLE CreateFileBounded(const std::wstring& path, DWORD access, DWORD share, DWORD disposition,

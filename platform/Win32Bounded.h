@@ -15,14 +15,18 @@ namespace platform {
 
 // Runs `call` as described, with the worker's last error handed back to the calling thread.
 // Where the system cannot cancel another thread's I/O or start a thread, the call is made
-// directly, as a call without a bound.
-void RunBounded(const std::function<void()>& call);
+// directly, as a call without a bound. A call that cancelling does not end either is given up
+// at a second bound: false then, with ERROR_OPERATION_ABORTED, and the worker is suspended and
+// left, its state kept, so that it runs nothing more of the program.
+bool RunBounded(const std::function<void()>& call);
 
-// The same for a call with a result.
+// The same for a call with a result; `givenUp` stands for the result of a call given up.
 template <typename Call>
-auto Bounded(const Call& call) -> decltype(call()) {
+auto Bounded(const Call& call, decltype(call()) givenUp = {}) -> decltype(call()) {
     decltype(call()) result{};
-    RunBounded([&] { result = call(); });
+    if (!RunBounded([&] { result = call(); })) {
+        return givenUp;
+    }
     return result;
 }
 

@@ -24,9 +24,13 @@ namespace platform {
 bool OthersMayWrite(const std::string& folder) {
     Handle handle(CreateFileBounded(Widen(folder), READ_CONTROL, kShareAll, OPEN_EXISTING,
                                     FILE_FLAG_BACKUP_SEMANTICS));
-    // A folder's owner may always rewrite its rules: a user who owns it may write it.
-    return handle.IsValid() &&
-           (!HasTrustedOwner(handle.get()) || RulesLetOthersWrite(handle.get()));
+    // A folder that is there but cannot be checked is warned about as one that others may
+    // write; its owner may always rewrite its rules: a user who owns it may write it.
+    if (!handle.IsValid()) {
+        const DWORD error = ::GetLastError();
+        return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
+    }
+    return !HasTrustedOwner(handle.get()) || RulesLetOthersWrite(handle.get(), ObjectKind::Folder);
 }
 
 FileStatus os::OpenKitFile(const std::string& path, OpenedFile& file, KitFile& kit) {
@@ -49,7 +53,8 @@ FileStatus os::OpenKitFile(const std::string& path, OpenedFile& file, KitFile& k
 bool os::ListEntries(const std::string& folder, std::vector<FolderEntry>& entries) {
     WIN32_FIND_DATAW found{};
     const std::wstring pattern = Widen(JoinPath(folder, "*.*"));
-    const HANDLE search = Bounded([&] { return ::FindFirstFileW(pattern.c_str(), &found); });
+    const HANDLE search =
+        Bounded([&] { return ::FindFirstFileW(pattern.c_str(), &found); }, INVALID_HANDLE_VALUE);
     if (search == INVALID_HANDLE_VALUE) {
         return false;
     }
@@ -129,35 +134,22 @@ std::string ExecutablePath() {
 
 namespace {
 
-// Whether the process follows only the junctions and other redirections that administrators
-// made: set, and confirmed, at start-up.
-bool redirectionGuarded = false;
-
 // The redirection trust policy (RedirectionGuard; Windows 10 2004 and later; the policy's
-// number and flag are fixed by the system): set, then read back, as a system that merely
-// accepts the call (Wine) enforces nothing.
-bool GuardRedirections(HMODULE kernel) {
+// number and flag are fixed by the system): junctions that a non-administrator made are not
+// followed, where the system enforces it. Nothing depends on it: the settings folders and the
+// log are entered one real folder at a time on every version.
+void GuardRedirections(HMODULE kernel) {
     constexpr int kRedirectionTrustPolicy = 16;
     constexpr DWORD kEnforceRedirectionTrust = 1;
     using SetPolicyCall = BOOL(WINAPI*)(int, PVOID, SIZE_T);
-    using GetPolicyCall = BOOL(WINAPI*)(HANDLE, int, PVOID, SIZE_T);
     const auto setPolicy = ProcedureOf<SetPolicyCall>(kernel, "SetProcessMitigationPolicy");
-    const auto getPolicy = ProcedureOf<GetPolicyCall>(kernel, "GetProcessMitigationPolicy");
     DWORD flags = kEnforceRedirectionTrust;
-    if (setPolicy == nullptr || getPolicy == nullptr ||
-        !setPolicy(kRedirectionTrustPolicy, &flags, sizeof flags)) {
-        return false;
+    if (setPolicy != nullptr) {
+        setPolicy(kRedirectionTrustPolicy, &flags, sizeof flags);
     }
-    flags = 0;
-    return getPolicy(::GetCurrentProcess(), kRedirectionTrustPolicy, &flags, sizeof flags) &&
-           (flags & kEnforceRedirectionTrust) != 0;
 }
 
 }  // namespace
-
-bool RedirectionGuardActive() {
-    return redirectionGuarded;
-}
 
 void HardenProcess() {
     const HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
@@ -168,9 +160,8 @@ void HardenProcess() {
             ProcedureOf<SetDefaultDllDirectoriesFunction>(kernel, "SetDefaultDllDirectories")) {
         setDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     }
-    // Junctions and other redirections that a non-administrator made are not followed. Where
-    // that cannot be had, the log's folders are entered one at a time (AppendFile::Open).
-    redirectionGuarded = GuardRedirections(kernel);
+    // Junctions and other redirections that a non-administrator made are not followed.
+    GuardRedirections(kernel);
 }
 
 }  // namespace platform

@@ -7,13 +7,12 @@
 #define _CRT_RAND_S  // rand_s, the system's unpredictable numbers, from the C runtime
 #include <windows.h>
 
-#include <aclapi.h>
-
 #include <cstdlib>
 #include <memory>
 
 #include "platform/SystemCalls.h"
 #include "platform/TemporaryName.h"
+#include "platform/Win32AccessRules.h"
 #include "platform/Win32Files.h"
 #include "platform/Win32HeldFolders.h"
 #include "platform/Win32Io.h"
@@ -83,29 +82,18 @@ DWORD RenameInFolder(HANDLE file, const Folder& folder, const std::string& name)
         [&] { return RenameByPath(file, Widen(folder.PathOf(name))); });
 }
 
-// The replaced file's access rules go to its successor, so that a driver that may write the
-// file still may; but only the rules of a file an administrator, the system or the running
-// account owns: another user's rules are theirs to have set. Otherwise, and where the system
-// cannot tell or set them, the folder's inherited rules apply.
-void CarryAccessRules(HANDLE from, HANDLE to) {
-    if (!HasTrustedOwner(from)) {
-        return;
+// The new file's access rules: a kit copy's are the installed rule set, whatever stood at the
+// name or the folder would give it; a replaced driver file keeps the rules of the file it
+// replaces, so that what the driver may do to it it still may, but only those of a file an
+// administrator, the system or the running account owns (another user's rules are theirs to
+// have set: then the folder's inherited ones), and either way without a right of another
+// account to write.
+bool GiveRules(HANDLE target, HANDLE written, bool kitCopy) {
+    if (kitCopy) {
+        return GiveInstalledRules(written);
     }
-    PACL rules = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (::GetSecurityInfo(from, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &rules,
-                          nullptr, &descriptor) != ERROR_SUCCESS) {
-        return;
-    }
-    SECURITY_DESCRIPTOR_CONTROL control = 0;
-    DWORD revision = 0;
-    ::GetSecurityDescriptorControl(descriptor, &control, &revision);
-    const SECURITY_INFORMATION what =
-        DACL_SECURITY_INFORMATION |
-        ((control & SE_DACL_PROTECTED) != 0 ? PROTECTED_DACL_SECURITY_INFORMATION
-                                            : UNPROTECTED_DACL_SECURITY_INFORMATION);
-    ::SetSecurityInfo(to, SE_FILE_OBJECT, what, nullptr, nullptr, rules, nullptr);
-    ::LocalFree(descriptor);
+    const bool carried = target != INVALID_HANDLE_VALUE && HasTrustedOwner(target);
+    return KeepRulesWithoutOthersWriting(carried ? target : nullptr, written);
 }
 
 // A kit file's last-write time in the system's form.
@@ -131,6 +119,7 @@ struct os::Replacement::State {
     DWORD attributes = FILE_ATTRIBUTE_ARCHIVE;  // a new file's
     bool keepsTime = false;
     FILETIME lastWrite{};
+    bool kitCopy = false;  // a kit copy or slot profile: given the installed rule set
     // The temporary file, removed at the end while `removeTemporary` holds.
     std::string temporary;
     Handle written;
@@ -196,8 +185,8 @@ FileStatus os::Replacement::CheckCreatable() const {
 }
 
 FileStatus os::Replacement::CreateTemporaryFile() {
-    constexpr NameOpen kNewFile{GENERIC_WRITE | DELETE | WRITE_DAC | FILE_WRITE_ATTRIBUTES, 0, true,
-                                false};
+    constexpr NameOpen kNewFile{
+        GENERIC_WRITE | DELETE | READ_CONTROL | WRITE_DAC | FILE_WRITE_ATTRIBUTES, 0, true, false};
     State& state = *m_state;
     DWORD error = ERROR_FILE_EXISTS;
     for (int attempt = 0;
@@ -228,6 +217,7 @@ bool os::Replacement::Finish(const KitFile* kit) {
         state.attributes = kit->permissions & kKeptAttributes;
         state.keepsTime = true;
         state.lastWrite = FileTimeOf(kit->lastWrite);
+        state.kitCopy = true;
     }
     return ::FlushFileBuffers(state.written.get()) != FALSE;
 }
@@ -238,8 +228,10 @@ void os::Replacement::Abandon() {
 
 FileStatus os::Replacement::Commit() {
     State& state = *m_state;
-    if (state.exists) {
-        CarryAccessRules(state.target.get(), state.written.get());
+    // A file whose rules could not be made so is not put in place: others could write it.
+    if (!GiveRules(state.exists ? state.target.get() : INVALID_HANDLE_VALUE, state.written.get(),
+                   state.kitCopy)) {
+        return FileStatus::IoError;
     }
     state.target.Reset(INVALID_HANDLE_VALUE);
     if (!SetBasicInformation(state.written.get(), state.attributes,

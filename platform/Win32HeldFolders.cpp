@@ -1,10 +1,11 @@
-// Windows only: held folders and the names in them. A settings folder and every folder above
-// it are held open without FILE_SHARE_DELETE (those above it without FILE_SHARE_WRITE too), so
-// that none can be renamed, removed or swapped for a junction while the tool works. Every name
-// in a held folder is opened and listed relative to the folder's handle, never through its
-// path again, so that the tool works in the folder it checked whatever the path has come to
-// mean; every file there is opened without following a reparse point, without waiting on
-// another program's oplock, and checked on the handle.
+// Windows only: held folders and the names in them. A settings folder is held open without
+// FILE_SHARE_DELETE, so that it cannot be renamed, removed or swapped for a junction while the
+// tool works. The folders above it are only passed through, each opened for its attributes
+// alone (which no other program's sharing refuses, and which refuse no one) and let go once
+// the next is open through it. Every name in a held folder is opened and listed relative to
+// the folder's handle, never through its path again, so that the tool works in the folder it
+// checked whatever the path has come to mean; every file there is opened without following a
+// reparse point, without waiting on another program's oplock, and checked on the handle.
 
 #include "platform/Win32HeldFolders.h"
 
@@ -22,14 +23,17 @@ namespace platform {
 
 namespace {
 
-// Folders are held for listing and traversal, never shared with a renamer or remover: that is
-// what keeps them in place. They are shared with writers: a rename into the settings folder,
-// as each replacement of this tool's is, opens it for FILE_WRITE_DATA, which the file system
-// checks against the sharing of every handle on it; and a user who may add a file to a folder
-// above it (as Users may to ProgramData) could otherwise keep every run out by holding it so.
+// The settings folder is held for listing and traversal, never shared with a renamer or
+// remover: that is what keeps it in place. It is shared with writers: a rename into it, as each
+// replacement of this tool's is, opens it for FILE_WRITE_DATA, which the file system checks
+// against the sharing of every handle on it.
 constexpr DWORD kFolderAccess =
     FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | READ_CONTROL | SYNCHRONIZE;
 constexpr DWORD kHeldFolderShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
+// A folder passed through: attributes alone, shared with everyone. The file system checks no
+// sharing for such an open, so another reader's handle without sharing keeps no run out, and
+// it breaks no oplock.
+constexpr NameOpen kPassingThrough{FILE_READ_ATTRIBUTES | SYNCHRONIZE, kShareAll, false, true};
 constexpr NameOpen kAttributesOnly{FILE_READ_ATTRIBUTES, kShareAll, false, true};
 
 // A name the system takes as one name in the folder: no path, no "." or "..".
@@ -94,15 +98,21 @@ NameOpen HeldFolder(DWORD share) {
     return NameOpen{kFolderAccess, share, false, true};
 }
 
-// Opens a folder named by its path, following a link there as the system's own folders may
-// be one: first with attribute access alone, which meets no sharing and so waits on no
-// oplock, then again through that handle as a held folder.
+// A folder named by its path, opened for its attributes alone, following a link there as the
+// system's own folders may be one.
+FileStatus PassFolderByPath(const std::string& path, Handle& folder) {
+    folder.Reset(CreateFileBounded(Widen(path), FILE_READ_ATTRIBUTES | SYNCHRONIZE, kShareAll,
+                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS));
+    return folder.IsValid() ? CheckFolderHandle(folder.get()) : StatusOfError(::GetLastError());
+}
+
+// Opens a folder named by its path as a held folder: first passed through, which waits on no
+// oplock, then opened again through that handle.
 FileStatus OpenFolderByPath(const std::string& path, DWORD share, Handle& folder) {
-    const std::wstring wide = Widen(path);
-    const Handle seen(CreateFileBounded(wide, FILE_READ_ATTRIBUTES | SYNCHRONIZE, kShareAll,
-                                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS));
-    if (!seen.IsValid()) {
-        return StatusOfError(::GetLastError());
+    Handle seen;
+    const FileStatus found = PassFolderByPath(path, seen);
+    if (found != FileStatus::Ok) {
+        return found;
     }
     const auto relative = [&] {
         HANDLE opened = INVALID_HANDLE_VALUE;
@@ -111,7 +121,7 @@ FileStatus OpenFolderByPath(const std::string& path, DWORD share, Handle& folder
         return status;
     };
     const auto byPath = [&] {
-        folder.Reset(CreateFileBounded(wide, kFolderAccess, share, OPEN_EXISTING,
+        folder.Reset(CreateFileBounded(Widen(path), kFolderAccess, share, OPEN_EXISTING,
                                        FILE_FLAG_BACKUP_SEMANTICS));
         return folder.IsValid() ? DWORD{ERROR_SUCCESS} : ::GetLastError();
     };
@@ -119,18 +129,25 @@ FileStatus OpenFolderByPath(const std::string& path, DWORD share, Handle& folder
     return error == ERROR_SUCCESS ? CheckFolderHandle(folder.get()) : StatusOfError(error);
 }
 
-// Opens the folder `name` in the held folder `parent`, relative to its handle and without
-// following a reparse point at the name.
+// Opens the folder `name` in the folder `parent` as `how` says, relative to its handle and
+// without following a reparse point at the name.
 FileStatus OpenFolderIn(HANDLE parent, const std::string& parentPath, const std::string& name,
-                        DWORD share, Handle& folder) {
-    const DWORD error = OpenName(parent, parentPath, name, HeldFolder(share), folder);
+                        const NameOpen& how, Handle& folder) {
+    const DWORD error = OpenName(parent, parentPath, name, how, folder);
     return error == ERROR_SUCCESS ? CheckFolderHandle(folder.get()) : StatusOfError(error);
 }
 
-// Whether the file seen at a name belongs to an administrator, the system, TrustedInstaller or
-// the running account. Its owner is read through a handle of its own, with READ_CONTROL,
-// which must reach the same file; an open that would break another program's oplock is no
-// answer, and neither is any other failure: then it is not known to be trusted.
+// Whether an administrator, the system, TrustedInstaller or the running account owns the
+// folder, read through a handle of its own (a handle passing through cannot read it), which
+// asks no sharing either. Untold, it is not.
+bool HasTrustedOwnerOfFolder(HANDLE folder) {
+    constexpr NameOpen kRulesOnly{READ_CONTROL, kShareAll, false, true};
+    HANDLE opened = INVALID_HANDLE_VALUE;
+    OpenBeneath(folder, std::wstring(), kRulesOnly, opened);
+    const Handle rules(opened);
+    return rules.IsValid() && HasTrustedOwner(rules.get());
+}
+
 // Who holds the file that was seen at the name: its owner, and whether its access rules let
 // other users write it. Untold, it counts as another user's.
 void ReadHolders(const Folder& folder, const std::string& name, FileInfo& seen) {
@@ -140,7 +157,7 @@ void ReadHolders(const Folder& folder, const std::string& name, FileInfo& seen) 
     if (OpenName(folder, name, kRulesOnly, file) == ERROR_SUCCESS &&
         ::GetFileInformationByHandle(file.get(), &info) && IdentityOf(info) == seen.identity) {
         seen.ownerTrusted = HasTrustedOwner(file.get());
-        seen.othersMayWrite = RulesLetOthersWrite(file.get());
+        seen.othersMayWrite = RulesLetOthersWrite(file.get(), ObjectKind::File);
     }
 }
 
@@ -149,10 +166,12 @@ void ReadHolders(const Folder& folder, const std::string& name, FileInfo& seen) 
 void ListTemporaryNamesByPath(const Folder& folder, const NameVisitor& visit) {
     WIN32_FIND_DATAW found{};
     const std::wstring pattern = Widen(folder.PathOf("*.~brenwick-*.tmp"));
-    const HANDLE search = Bounded([&] {
-        return ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
-                                  nullptr, 0);
-    });
+    const HANDLE search = Bounded(
+        [&] {
+            return ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
+                                      FindExSearchNameMatch, nullptr, 0);
+        },
+        INVALID_HANDLE_VALUE);
     if (search == INVALID_HANDLE_VALUE) {
         return;
     }
@@ -231,29 +250,27 @@ void Folder::Close() {
 
 FileStatus OpenFolderBeneath(const std::string& base, const std::vector<std::string>& names,
                              Folder& folder, std::string& foreign) {
-    // Each folder stays held while the next is entered through it: once held, it cannot be
-    // renamed, and the next one is looked up in it, not through the path.
-    std::vector<std::intptr_t> handles;
+    // Each folder is entered through the one before: the next is looked up in it, not through
+    // the path. Only the last is held.
     Handle current;
-    FileStatus status = OpenFolderByPath(base, kHeldFolderShare, current);
+    FileStatus status = names.empty() ? OpenFolderByPath(base, kHeldFolderShare, current)
+                                      : PassFolderByPath(base, current);
     std::string path = base;
     foreign.clear();
     for (std::size_t index = 0; index < names.size() && status == FileStatus::Ok; ++index) {
+        const bool last = index + 1 == names.size();
         Handle next;
-        status = OpenFolderIn(current.get(), path, names[index], kHeldFolderShare, next);
-        handles.push_back(reinterpret_cast<std::intptr_t>(current.Release()));
+        status = OpenFolderIn(current.get(), path, names[index],
+                              last ? HeldFolder(kHeldFolderShare) : kPassingThrough, next);
         current.Reset(next.Release());
         path = JoinPath(path, names[index]);
-        if (status == FileStatus::Ok && foreign.empty() && !HasTrustedOwner(current.get())) {
+        if (status == FileStatus::Ok && foreign.empty() &&
+            !HasTrustedOwnerOfFolder(current.get())) {
             foreign = path;
         }
     }
     if (status == FileStatus::Ok) {
-        handles.push_back(reinterpret_cast<std::intptr_t>(current.Release()));
-    }
-    Folder opened = FolderHandles::Hold(std::move(handles), path);  // closed again on failure
-    if (status == FileStatus::Ok) {
-        folder = std::move(opened);
+        folder = FolderHandles::Hold({reinterpret_cast<std::intptr_t>(current.Release())}, path);
     }
     return status;
 }
@@ -261,13 +278,13 @@ FileStatus OpenFolderBeneath(const std::string& base, const std::vector<std::str
 FileStatus OpenFolderPassingThrough(const std::string& base, const std::vector<std::string>& names,
                                     Folder& folder) {
     Handle current;
-    FileStatus status = OpenFolderByPath(base, kShareAll, current);
+    FileStatus status = PassFolderByPath(base, current);
     // A root (C:\, \\server\share\) keeps its separator only to be opened.
     std::string path =
         !base.empty() && base.back() == '\\' ? base.substr(0, base.size() - 1) : base;
     for (std::size_t index = 0; index < names.size() && status == FileStatus::Ok; ++index) {
         Handle next;
-        status = OpenFolderIn(current.get(), path, names[index], kShareAll, next);
+        status = OpenFolderIn(current.get(), path, names[index], kPassingThrough, next);
         current.Reset(next.Release());
         path = JoinPath(path, names[index]);
     }

@@ -29,8 +29,9 @@ FileStatus OpenInFolder(const Folder& folder, const std::string& name, DWORD acc
                         bool forWriting, Handle& file, BY_HANDLE_FILE_INFORMATION& info);
 
 // Opens the folder that `names` lead to beneath `base`, one folder at a time relative to the
-// one before and never through a reparse point, as OpenFolderBeneath does, but holding only
-// the last and sharing everything: for a folder passed through on the way to one file.
+// one before and never through a reparse point, as OpenFolderBeneath does, but holding none,
+// the last too only passed through (its attributes alone, shared with everyone): for a folder
+// on the way to one file.
 FileStatus OpenFolderPassingThrough(const std::string& base, const std::vector<std::string>& names,
                                     Folder& folder);
 

@@ -27,6 +27,7 @@ constexpr NtStatus kStatusInvalidParameter = static_cast<NtStatus>(0xC000000D);
 constexpr NtStatus kStatusNoSuchFile = static_cast<NtStatus>(0xC000000F);
 constexpr NtStatus kStatusObjectNameInvalid = static_cast<NtStatus>(0xC0000033);
 constexpr NtStatus kStatusNotSupported = static_cast<NtStatus>(0xC00000BB);
+constexpr NtStatus kStatusCancelled = static_cast<NtStatus>(0xC0000120);
 
 // The values of NtCreateFile's arguments and the information classes used here.
 constexpr ULONG kFileOpen = 0x1;
@@ -191,11 +192,13 @@ NtStatus OpenBeneath(HANDLE folder, const std::wstring& name, const NameOpen& ho
                           (how.anyKind ? kOpenForBackupIntent : kNonDirectoryFile);
     IO_STATUS_BLOCK io{};
     HANDLE opened = nullptr;
-    const NtStatus status = Bounded([&] {
-        return Ntdll().createFile(&opened, how.access | SYNCHRONIZE | FILE_READ_ATTRIBUTES,
-                                  &attributes, &io, nullptr, FILE_ATTRIBUTE_NORMAL, how.share,
-                                  how.create ? kFileCreate : kFileOpen, options, nullptr, 0);
-    });
+    const NtStatus status = Bounded(
+        [&] {
+            return Ntdll().createFile(&opened, how.access | SYNCHRONIZE | FILE_READ_ATTRIBUTES,
+                                      &attributes, &io, nullptr, FILE_ATTRIBUTE_NORMAL, how.share,
+                                      how.create ? kFileCreate : kFileOpen, options, nullptr, 0);
+        },
+        kStatusCancelled);
     if (status == kStatusOplockBreakInProgress) {
         ::CloseHandle(opened);  // the file is another program's until its oplock is broken
     } else if (status >= 0) {
@@ -211,9 +214,11 @@ NtStatus RenameBeneath(HANDLE file, HANDLE folder, const std::wstring& name) {
     ULONG size = 0;
     std::vector<RenameInformation> request = RenameRequest(folder, name, size);
     IO_STATUS_BLOCK io{};
-    const NtStatus status = Bounded([&] {
-        return Ntdll().setInformation(file, &io, request.data(), size, kFileRenameInformation);
-    });
+    const NtStatus status = Bounded(
+        [&] {
+            return Ntdll().setInformation(file, &io, request.data(), size, kFileRenameInformation);
+        },
+        kStatusCancelled);
     // Some file systems refuse a rename relative to a folder as a bad request: they have none.
     return status == kStatusInvalidParameter ? kStatusNotSupported : status;
 }
@@ -235,18 +240,22 @@ NtStatus DeleteBeneath(HANDLE file, bool ignoreReadOnly) {
     IO_STATUS_BLOCK io{};
     if (ignoreReadOnly) {
         ULONG flags = kDispositionDelete | kDispositionIgnoreReadOnly;
-        const NtStatus status = Bounded([&] {
-            return Ntdll().setInformation(file, &io, &flags, sizeof flags,
-                                          kFileDispositionInformationEx);
-        });
+        const NtStatus status = Bounded(
+            [&] {
+                return Ntdll().setInformation(file, &io, &flags, sizeof flags,
+                                              kFileDispositionInformationEx);
+            },
+            kStatusCancelled);
         // Only Windows 10 1809 and later know the flag; others take it as a bad request.
         return status == kStatusInvalidParameter ? kStatusNotSupported : status;
     }
     BOOLEAN deleteFile = TRUE;
-    return Bounded([&] {
-        return Ntdll().setInformation(file, &io, &deleteFile, sizeof deleteFile,
-                                      kFileDispositionInformation);
-    });
+    return Bounded(
+        [&] {
+            return Ntdll().setInformation(file, &io, &deleteFile, sizeof deleteFile,
+                                          kFileDispositionInformation);
+        },
+        kStatusCancelled);
 }
 
 NtStatus ListNamesBeneath(HANDLE folder, const NameVisitor& visit) {
@@ -257,11 +266,13 @@ NtStatus ListNamesBeneath(HANDLE folder, const NameVisitor& visit) {
     const auto bytes = reinterpret_cast<const unsigned char*>(buffer.data());
     for (BOOLEAN restart = TRUE;; restart = FALSE) {
         IO_STATUS_BLOCK io{};
-        const NtStatus status = Bounded([&] {
-            return Ntdll().queryDirectory(folder, nullptr, nullptr, nullptr, &io, buffer.data(),
-                                          static_cast<ULONG>(buffer.size() * sizeof(ULONGLONG)),
-                                          kFileDirectoryInformation, FALSE, nullptr, restart);
-        });
+        const NtStatus status = Bounded(
+            [&] {
+                return Ntdll().queryDirectory(folder, nullptr, nullptr, nullptr, &io, buffer.data(),
+                                              static_cast<ULONG>(buffer.size() * sizeof(ULONGLONG)),
+                                              kFileDirectoryInformation, FALSE, nullptr, restart);
+            },
+            kStatusCancelled);
         if (status == kStatusNoMoreFiles || status == kStatusNoSuchFile) {
             return kStatusSuccess;
         }

@@ -3,6 +3,8 @@
 #include <aclapi.h>
 #include <sddl.h>
 
+#include <cstddef>
+#include <cstring>
 #include <vector>
 
 namespace platform {
@@ -36,22 +38,13 @@ bool IsProcessUser(PSID sid) {
     return same;
 }
 
-// A domain's "Domain Users" group: S-1-5-21-<domain>-513.
-bool IsDomainUsers(PSID sid) {
-    constexpr DWORD kDomainUsers = 513;
-    const SID_IDENTIFIER_AUTHORITY* authority = ::GetSidIdentifierAuthority(sid);
-    const UCHAR count = *::GetSidSubAuthorityCount(sid);
-    return authority->Value[5] == 5 && count == 5 && *::GetSidSubAuthority(sid, 0) == 21 &&
-           *::GetSidSubAuthority(sid, 4) == kDomainUsers;
-}
-
-bool IsEveryUser(PSID sid) {
-    return ::IsWellKnownSid(sid, WinWorldSid) || ::IsWellKnownSid(sid, WinAuthenticatedUserSid) ||
-           ::IsWellKnownSid(sid, WinBuiltinUsersSid) || ::IsWellKnownSid(sid, WinInteractiveSid) ||
-           IsDomainUsers(sid);
-}
-
 }  // namespace
+
+bool IsTrustedAccount(PSID sid) {
+    return ::IsWellKnownSid(sid, WinBuiltinAdministratorsSid) ||
+           ::IsWellKnownSid(sid, WinLocalSystemSid) || IsTrustedInstaller(sid) ||
+           IsProcessUser(sid);
+}
 
 bool HasTrustedOwner(HANDLE object) {
     PSID owner = nullptr;
@@ -60,9 +53,7 @@ bool HasTrustedOwner(HANDLE object) {
                           nullptr, nullptr, &descriptor) != ERROR_SUCCESS) {
         return false;
     }
-    const bool trusted = ::IsWellKnownSid(owner, WinBuiltinAdministratorsSid) ||
-                         ::IsWellKnownSid(owner, WinLocalSystemSid) || IsTrustedInstaller(owner) ||
-                         IsProcessUser(owner);
+    const bool trusted = owner != nullptr && IsTrustedAccount(owner);
     ::LocalFree(descriptor);
     return trusted;
 }
@@ -73,25 +64,99 @@ bool IsOnShare(HANDLE file) {
                                           sizeof protocol) != FALSE;
 }
 
+ACCESS_MASK WritingRights(ObjectKind kind) {
+    constexpr ACCESS_MASK kWriting = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_EA |
+                                     FILE_WRITE_ATTRIBUTES | DELETE | WRITE_DAC | WRITE_OWNER;
+    return kind == ObjectKind::Folder ? kWriting | FILE_DELETE_CHILD : kWriting;
+}
+
+ACCESS_MASK FileRights(ACCESS_MASK mask) {
+    GENERIC_MAPPING mapping{FILE_GENERIC_READ, FILE_GENERIC_WRITE, FILE_GENERIC_EXECUTE,
+                            FILE_ALL_ACCESS};
+    ::MapGenericMask(&mask, &mapping);
+    return mask;
+}
+
 namespace {
 
-// The rights to write, or to change who may: what a user must not have in the kit's folders.
-constexpr ACCESS_MASK kWriting = FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY | FILE_DELETE_CHILD |
-                                 DELETE | WRITE_DAC | WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
+// Where the account of an object rule lies: after its flags and the kinds of object it names.
+std::size_t ObjectRuleSidOffset(const unsigned char* rule, std::size_t size) {
+    constexpr std::size_t kFlags = sizeof(ACE_HEADER) + sizeof(ACCESS_MASK);
+    if (size < kFlags + sizeof(DWORD)) {
+        return size;
+    }
+    DWORD flags = 0;
+    std::memcpy(&flags, rule + kFlags, sizeof flags);
+    std::size_t offset = kFlags + sizeof(DWORD);
+    offset += (flags & ACE_OBJECT_TYPE_PRESENT) != 0 ? sizeof(GUID) : 0;
+    offset += (flags & ACE_INHERITED_OBJECT_TYPE_PRESENT) != 0 ? sizeof(GUID) : 0;
+    return offset;
+}
 
-// Walks the rules in order, as the system does: a rule that allows every user (one of the
-// groups above) some right to write counts for what no earlier denying rule for the same group,
-// or for Everyone, has taken away.
-class WritingRights {
+}  // namespace
+
+bool ReadRule(const ACL* rules, DWORD index, AccessRule& rule) {
+    void* entry = nullptr;
+    if (rules == nullptr || !::GetAce(const_cast<ACL*>(rules), index, &entry)) {
+        return false;
+    }
+    const auto* bytes = static_cast<const unsigned char*>(entry);
+    const auto* header = static_cast<const ACE_HEADER*>(entry);
+    const std::size_t size = header->AceSize;
+    if (size < sizeof(ACE_HEADER) + sizeof(ACCESS_MASK)) {
+        return false;
+    }
+    rule = AccessRule{};
+    rule.flags = header->AceFlags;
+    std::memcpy(&rule.mask, bytes + sizeof(ACE_HEADER), sizeof rule.mask);
+    std::size_t sidOffset = sizeof(ACE_HEADER) + sizeof(ACCESS_MASK);
+    switch (header->AceType) {
+        case ACCESS_ALLOWED_ACE_TYPE:
+        case ACCESS_ALLOWED_CALLBACK_ACE_TYPE:
+            rule.effect = AccessRule::Effect::Allows;
+            break;
+        case ACCESS_ALLOWED_OBJECT_ACE_TYPE:
+        case ACCESS_ALLOWED_CALLBACK_OBJECT_ACE_TYPE:
+            rule.effect = AccessRule::Effect::Allows;
+            sidOffset = ObjectRuleSidOffset(bytes, size);
+            break;
+        case ACCESS_ALLOWED_COMPOUND_ACE_TYPE:
+            rule.effect = AccessRule::Effect::Allows;
+            return true;  // for a server acting as a client: no one account
+        case ACCESS_DENIED_ACE_TYPE:
+            rule.effect = AccessRule::Effect::Denies;
+            break;
+        default:
+            return true;
+    }
+    const auto sid = reinterpret_cast<PSID>(const_cast<unsigned char*>(bytes) + sidOffset);
+    if (sidOffset + offsetof(SID, SubAuthority) > size || !::IsValidSid(sid) ||
+        ::GetLengthSid(sid) > size - sidOffset) {
+        return false;
+    }
+    rule.sid = sid;
+    return true;
+}
+
+namespace {
+
+// Walks the rules in order, as the system does: a rule that allows another account some right
+// to write counts for what no earlier denying rule for the same account, or for Everyone, has
+// taken away. A rule whose account cannot be told counts as another's.
+class OthersWriting {
 public:
-    void Take(const ACE_HEADER& header, PSID sid, ACCESS_MASK mask) {
-        if ((header.AceFlags & INHERIT_ONLY_ACE) != 0 || !IsEveryUser(sid)) {
+    explicit OthersWriting(ObjectKind kind) : m_writing(WritingRights(kind)) {}
+
+    void Take(const AccessRule& rule) {
+        if ((rule.flags & INHERIT_ONLY_ACE) != 0) {
             return;
         }
-        if (header.AceType == ACCESS_DENIED_ACE_TYPE) {
-            m_denied.push_back(Denial{sid, mask});
-        } else if (header.AceType == ACCESS_ALLOWED_ACE_TYPE) {
-            m_allowed |= mask & kWriting & ~DeniedTo(sid);
+        const ACCESS_MASK mask = FileRights(rule.mask);
+        if (rule.effect == AccessRule::Effect::Denies) {
+            m_denied.push_back(Denial{rule.sid, mask});
+        } else if (rule.effect == AccessRule::Effect::Allows &&
+                   (rule.sid == nullptr || !IsTrustedAccount(rule.sid))) {
+            m_allowed |= mask & m_writing & ~DeniedTo(rule.sid);
         }
     }
     bool LetOthersWrite() const { return m_allowed != 0; }
@@ -104,35 +169,43 @@ private:
     ACCESS_MASK DeniedTo(PSID sid) const {
         ACCESS_MASK denied = 0;
         for (const Denial& denial : m_denied) {
-            if (::EqualSid(denial.sid, sid) || ::IsWellKnownSid(denial.sid, WinWorldSid)) {
+            if (::IsWellKnownSid(denial.sid, WinWorldSid) ||
+                (sid != nullptr && ::EqualSid(denial.sid, sid))) {
                 denied |= denial.mask;
             }
         }
         return denied;
     }
+    const ACCESS_MASK m_writing;
     std::vector<Denial> m_denied;
     ACCESS_MASK m_allowed = 0;
 };
 
 }  // namespace
 
-bool RulesLetOthersWrite(HANDLE object) {
+bool RulesLetOthersWrite(const ACL* rules, ObjectKind kind) {
+    if (rules == nullptr) {
+        return true;  // no rules: anyone may
+    }
+    OthersWriting writing(kind);
+    for (DWORD index = 0; index < rules->AceCount; ++index) {
+        AccessRule rule;
+        if (!ReadRule(rules, index, rule)) {
+            return true;  // a rule that cannot be read may allow anything
+        }
+        writing.Take(rule);
+    }
+    return writing.LetOthersWrite();
+}
+
+bool RulesLetOthersWrite(HANDLE object, ObjectKind kind) {
     PACL rules = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (::GetSecurityInfo(object, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
                           &rules, nullptr, &descriptor) != ERROR_SUCCESS) {
-        return false;
+        return true;
     }
-    WritingRights rights;
-    for (DWORD index = 0; rules != nullptr && index < rules->AceCount; ++index) {
-        void* entry = nullptr;
-        if (::GetAce(rules, index, &entry)) {
-            // An allowing and a denying rule are laid out alike.
-            auto* rule = static_cast<ACCESS_ALLOWED_ACE*>(entry);
-            rights.Take(rule->Header, &rule->SidStart, rule->Mask);
-        }
-    }
-    const bool writable = rules == nullptr || rights.LetOthersWrite();  // no rules: anyone may
+    const bool writable = RulesLetOthersWrite(rules, kind);
     ::LocalFree(descriptor);
     return writable;
 }

@@ -13,6 +13,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "platform/Win32AccessRules.h"
 #else
 #include <sys/wait.h>
 #include <unistd.h>
@@ -20,6 +22,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cwchar>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -258,28 +261,81 @@ TEST_F(ConsoleProgramTest, ADriverFileHeldByAnotherProgramAsksForARetry) {
 }
 
 #ifdef _WIN32
-// A folder of the settings folder's chain that another program holds for its sole use is busy:
-// the driver is not dropped from "auto", and nothing is written for it.
-TEST_F(ConsoleProgramTest, AChainFolderHeldByAnotherProgramIsBusyNotMissing) {
+// A settings folder that another program holds for its sole use is busy: the driver is not
+// dropped from "auto", and nothing is written for it. A folder above it is only passed
+// through: a reader who holds it so, or holds it to add files, keeps no run out.
+TEST_F(ConsoleProgramTest, ASettingsFolderHeldByAnotherProgramIsBusyNotMissing) {
     const std::string iCube =
         platform::JoinPath(platform::JoinPath(commonAppData, "Fujitsu"), "iCube");
-    const HANDLE holder = ::CreateFileA(iCube.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                        FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    const auto hold = [](const std::string& folder, DWORD access, DWORD share) {
+        return ::CreateFileA(folder.c_str(), access, share, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    };
     const auto before = TreeSnapshot(PsipFolder());
+    const HANDLE holder = hold(PsipFolder(), GENERIC_READ, 0);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
     EXPECT_EQ(Run({"install", "auto", "--json"}), 1618);
     ::CloseHandle(holder);
     EXPECT_TRUE(Says("\"driver\":\"psip\""));
     EXPECT_TRUE(Says("\"code\":\"settings-folder-locked\""));
     EXPECT_TRUE(Says("\"action\":\"filled\",\"key\":\"01\""));  // the other driver installed
     EXPECT_EQ(TreeSnapshot(PsipFolder()), before);
-    // A user who may add files to a folder above it, and holds it so, keeps no run out.
-    const HANDLE adder =
-        ::CreateFileA(iCube.c_str(), FILE_ADD_FILE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    ASSERT_NE(adder, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(Run({"install", "auto"}), 0) << out;
-    ::CloseHandle(adder);
+    for (const DWORD access : {DWORD{GENERIC_READ}, DWORD{FILE_ADD_FILE}}) {
+        const HANDLE reader = hold(iCube, access, 0);
+        ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+        EXPECT_EQ(Run({"install", "auto"}), 0) << out;
+        EXPECT_EQ(Run({"check", "auto"}), 0) << out;
+        ::CloseHandle(reader);
+    }
+}
+#endif
+
+#ifdef _WIN32
+// Whatever rules a kit copy or slot profile had, the installation gives it the one protected
+// set, and the check then agrees; the list file and Id.bin keep theirs without any right of
+// another account to write. Wine keeps of a rule set what its modes tell (Everyone's rights).
+TEST_F(ConsoleProgramTest, WhatIsInstalledHasOneRuleSetWhateverStoodThereAndCheckAgrees) {
+    const std::string profile = InPsip("FTS_EX000002.xml");
+    const std::string tpl = platform::JoinPath(TwainFolder(), "bkbook_multi.fts");
+    const std::vector<std::string> copies = {profile, tpl};
+    const std::vector<std::string> driverFiles = {InPsip("SettingInfo.ini"), InPsip("Id.bin")};
+    const wchar_t* rows[] = {
+        L"D:P(A;;FA;;;SY)(A;;FA;;;BA)(A;;0x1301bf;;;WD)",
+        L"D:P(A;;FA;;;WD)",
+        L"D:P(A;;FA;;;SY)(A;;FA;;;BA)(A;;0x1200a9;;;WD)",
+    };
+    for (const wchar_t* row : rows) {
+        SCOPED_TRACE(platform::PathToUtf8(std::string(row, row + std::wcslen(row))));
+        ASSERT_EQ(Run({"install", "auto"}), 0) << out;
+        bool writable = false;
+        for (const std::string& file : copies) {
+            ASSERT_TRUE(SetAccessRules(file, row));
+        }
+        for (const std::string& file : driverFiles) {
+            ASSERT_TRUE(SetAccessRules(file, row));
+        }
+        AccessRulesOf(profile, writable);
+        EXPECT_EQ(Run({"check", "auto", "--json"}), writable ? 1 : 0) << out;
+        EXPECT_EQ(Says("\"missing\":[\"owner\"]"), writable);
+        EXPECT_EQ(Run({"install", "auto"}), 0) << out;
+        for (const std::string& file : copies) {
+            const std::string rules = AccessRulesOf(file, writable);
+            EXPECT_FALSE(writable) << file << ": " << rules;
+            if (!UnderWine()) {
+                EXPECT_EQ(rules,
+                          platform::PathToUtf8(std::string(
+                              platform::kInstalledRules,
+                              platform::kInstalledRules + std::wcslen(platform::kInstalledRules))));
+            }
+        }
+        EXPECT_EQ(Run({"check", "auto"}), 0) << out;
+        EXPECT_EQ(Run({"uninstall", "auto"}), 0) << out;
+        EXPECT_EQ(Run({"install", "auto"}), 0) << out;
+        for (const std::string& file : driverFiles) {
+            const std::string rules = AccessRulesOf(file, writable);
+            EXPECT_FALSE(writable) << file << ": " << rules;
+        }
+    }
 }
 #endif
 

@@ -20,6 +20,7 @@
 #include "platform/TestSeam.h"
 #ifdef _WIN32
 #include "platform/Win32Bounded.h"
+#include "platform/Win32Security.h"
 #endif
 #include "support/FileBytes.h"
 #include "support/PeImage.h"
@@ -230,23 +231,37 @@ TEST_F(PlatformTest, FoldersAreEnteredOneRealFolderAtATimeAndHeld) {
         EXPECT_EQ(platform::OpenFolderBeneath(folder.Path(), {"link", "b"}, other, foreign),
                   platform::FileStatus::Unsafe);
     }
-    std::error_code error;
-    std::filesystem::rename(folder.Join({"a"}), folder.Join({"moved"}), error);
 #ifdef _WIN32
+    std::error_code error;
+    std::filesystem::rename(folder.Join({"a", "b"}), folder.Join({"a", "moved"}), error);
     EXPECT_TRUE(error) << "a held folder cannot be renamed";
-    // But opened for writing: the tool's own writes are renamed into the last, and a user who
-    // may add files to one above must not keep the tool out by holding it so.
-    EXPECT_TRUE(CanOpenForWriting(folder.Path()));
-    EXPECT_TRUE(CanOpenForWriting(folder.Join({"a"})));
+    // But opened for writing: the tool's own writes are renamed into it.
     EXPECT_TRUE(CanOpenForWriting(folder.Join({"a", "b"})));
-    // The same folders held twice at once (as a check beside an installation holds them).
+    // The folders above are only passed through: a reader who holds them without sharing
+    // keeps no one out, and one who holds the folder itself so makes it busy.
+    const auto holdAlone = [](const std::string& path) {
+        return ::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    };
     platform::Folder again;
-    ASSERT_EQ(platform::OpenFolderBeneath(folder.Path(), {"a", "b"}, again, foreign),
+    const HANDLE above = holdAlone(folder.Join({"a"}));
+    ASSERT_NE(above, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(platform::OpenFolderBeneath(folder.Path(), {"a", "b"}, again, foreign),
               platform::FileStatus::Ok);
+    ::CloseHandle(above);
+    MakeFolder(folder.Join({"c", "d"}));
+    const HANDLE itself = holdAlone(folder.Join({"c", "d"}));
+    ASSERT_NE(itself, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(platform::OpenFolderBeneath(folder.Path(), {"c", "d"}, other, foreign),
+              platform::FileStatus::Locked);
+    ::CloseHandle(itself);
+    // The same folder held twice at once (as a check beside an installation holds it).
     EXPECT_EQ(platform::WriteFileReplacing(again, "f", "x", nullptr), platform::FileStatus::Ok);
     EXPECT_EQ(platform::WriteFileReplacing(opened, "f", "y", nullptr), platform::FileStatus::Ok);
     EXPECT_EQ(ReadBytes(folder.Join({"a", "b", "f"})), "y");
 #else
+    std::error_code error;
+    std::filesystem::rename(folder.Join({"a"}), folder.Join({"moved"}), error);
     // Renamed or not, names are resolved in the folder that was entered.
     platform::FileInfo info;
     EXPECT_EQ(platform::InspectFile(opened, "missing", info), platform::FileStatus::Missing);
@@ -298,8 +313,8 @@ bool IsOwnedByAnonymous(const std::string& path) {
 
 }  // namespace
 
-// A folder's owner may rewrite its rules; a rule that allows every user to write counts only
-// for what an earlier rule does not deny them.
+// A folder's owner may rewrite its rules; a rule that allows another account to write counts
+// only for what an earlier rule does not deny it.
 TEST_F(PlatformTest, WhoElseMayWriteAFolderIsToldByItsOwnerAndItsRulesInOrder) {
     const std::string kit = folder.Join({"kit"});
     MakeFolder(kit);
@@ -314,6 +329,47 @@ TEST_F(PlatformTest, WhoElseMayWriteAFolderIsToldByItsOwnerAndItsRulesInOrder) {
         {L"D:P(A;;FA;;;BA)(A;;FA;;;WD)(D;;0xd0046;;;WD)", true},
         {L"O:ANG:BAD:P(A;;FA;;;BA)", true},
     };
+    // Judged on the rules alone, as Wine keeps on a file only what its modes can tell: any
+    // account but the trusted ones, any right that changes the file or who may, for a folder
+    // also deleting what is in it, and every kind of allowing rule.
+    const struct {
+        const wchar_t* rules;
+        bool folderWritable;
+        bool fileWritable;
+    } judged[] = {
+        {L"D:P(A;;FA;;;SY)(A;;FA;;;BA)(A;;0x1200a9;;;BU)", false, false},
+        {L"D:P(A;;FA;;;S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464)", false,
+         false},
+        {L"D:P(A;;0x2;;;S-1-5-21-1-2-3-1001)", true, true},  // a user's own account
+        {L"D:P(A;;0x100;;;LO)", true, true},                 // LOCAL: write attributes
+        {L"D:P(A;;0x10;;;S-1-2-1)", true, true},             // Console Logon: write EA
+        {L"D:P(A;;0x40;;;RD)", true, false},                 // delete what is in a folder
+        {L"D:P(A;;GW;;;S-1-5-21-1-2-3-2001)", true, true},   // a group, generic write
+        {L"D:P(A;;0x80000;;;IU)", true, true},               // take ownership
+        {L"D:P(A;OICIIO;GA;;;CO)", false, false},            // only for what is made in it
+        {L"D:P(D;;FA;;;WD)(A;;FA;;;AU)", false, false},
+        {L"D:P(D;;FA;;;BU)(A;;FA;;;AU)", true, true},  // no knowing who of them is a user
+        {L"D:P(OA;;0x2;00000000-0000-0000-0000-000000000001;;WD)", true, true},
+        {L"D:P(XA;;0x2;;;WD;(Member_of {SID(BA)}))", true, true},  // a callback rule
+    };
+    for (const auto& row : judged) {
+        SCOPED_TRACE(row.rules);
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(row.rules, SDDL_REVISION_1,
+                                                                    &descriptor, nullptr)) {
+            continue;  // Wine reads no conditional rules
+        }
+        BOOL present = FALSE;
+        BOOL defaulted = FALSE;
+        PACL rules = nullptr;
+        ASSERT_TRUE(::GetSecurityDescriptorDacl(descriptor, &present, &rules, &defaulted));
+        EXPECT_EQ(platform::RulesLetOthersWrite(rules, platform::ObjectKind::Folder),
+                  row.folderWritable);
+        EXPECT_EQ(platform::RulesLetOthersWrite(rules, platform::ObjectKind::File),
+                  row.fileWritable);
+        ::LocalFree(descriptor);
+    }
+    // And on the folder, as far as the system keeps the rules.
     for (const auto& row : rows) {
         SCOPED_TRACE(&row - rows);
         PSECURITY_DESCRIPTOR descriptor = nullptr;

@@ -7,6 +7,11 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include <aclapi.h>
+#include <sddl.h>
+
+#include "platform/Win32Security.h"
 #else
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -118,3 +123,45 @@ std::map<std::string, std::string> TreeSnapshot(const std::string& root) {
     }
     return snapshot;
 }
+
+#ifdef _WIN32
+bool SetAccessRules(const std::string& path, const wchar_t* sddl) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor,
+                                                                nullptr)) {
+        return false;
+    }
+    const bool set =
+        ::SetFileSecurityA(path.c_str(),
+                           DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                           descriptor) != FALSE;
+    ::LocalFree(descriptor);
+    return set;
+}
+
+// The file's rules as SDDL, and whether they let another account write it.
+std::string AccessRulesOf(const std::string& path, bool& othersMayWrite) {
+    othersMayWrite = true;
+    const HANDLE file =
+        ::CreateFileA(path.c_str(), READ_CONTROL, 7, nullptr, OPEN_EXISTING, 0, nullptr);
+    PACL rules = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    LPSTR text = nullptr;
+    std::string sddl;
+    if (::GetSecurityInfo(file, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &rules,
+                          nullptr, &descriptor) == ERROR_SUCCESS &&
+        ::ConvertSecurityDescriptorToStringSecurityDescriptorA(
+            descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr)) {
+        sddl = text;
+        othersMayWrite = platform::RulesLetOthersWrite(rules, platform::ObjectKind::File);
+    }
+    ::LocalFree(text);
+    ::LocalFree(descriptor);
+    ::CloseHandle(file);
+    return sddl;
+}
+
+bool UnderWine() {
+    return ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+}
+#endif

@@ -29,3 +29,14 @@ unsigned OwnerOf(const std::string& path);
 // bytes. Equal snapshots mean nothing there was written, created, removed, touched or
 // changed in mode.
 std::map<std::string, std::string> TreeSnapshot(const std::string& root);
+
+#ifdef _WIN32
+// Sets a file's access rules from SDDL, protected from the folder's; false where the system
+// keeps none.
+bool SetAccessRules(const std::string& path, const wchar_t* sddl);
+// A file's access rules as SDDL, and whether they let an account other than the trusted ones
+// write it.
+std::string AccessRulesOf(const std::string& path, bool& othersMayWrite);
+// Whether the tests run under Wine, which keeps of a rule set only what modes can tell.
+bool UnderWine();
+#endif
