@@ -80,19 +80,21 @@ function Read-Bytes([string]$Path, [long]$Limit) {
         return $null
     }
     if ($entry.Length -eq 0) {
-        return ,[byte[]]@()
+        $empty = [byte[]]@()
+        return ,$empty
     }
     try {
         if ($PSVersionTable.PSVersion.Major -lt 6) {
-            $bytes = Get-Content -LiteralPath $Path -Encoding Byte -Raw -ReadCount 0
+            $bytes = Get-Content -LiteralPath $Path -Encoding Byte -Raw
         } else {
-            $bytes = Get-Content -LiteralPath $Path -AsByteStream -Raw -ReadCount 0
+            $bytes = Get-Content -LiteralPath $Path -AsByteStream -Raw
         }
     } catch {
         return $null
     }
     # The comma keeps PowerShell from handing the bytes on one by one.
-    return ,[byte[]]$bytes
+    $read = [byte[]]$bytes
+    return ,$read
 }
 
 # Whether the plain file holds the bytes whose SHA-256 is $Sha256.
