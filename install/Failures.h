@@ -27,6 +27,7 @@ enum class FailureCause {
     KitUnsafe,
     ProfileRenameFailed,
     ProfileFileLocked,
+    ProfileFileUnsafe,
     ProfileRemoveFailed,
     CopyFailed,
     CopyTargetLocked,

@@ -230,7 +230,8 @@ TEST_F(FolderStatesTest, DryRunRunAndCheckAgreeOnEveryFolderState) {
          [&] { MakeHardLink(InPsip("FTS_EX000002.xml"), temp.Join({"profile link"})); },
          1,
          {"check", "auto"},
-         true},
+         true,
+         [&] { EXPECT_NE(out.find("\"code\":\"profile-file-unsafe\""), std::string::npos); }},
         {"an installed PC whose flag file and list files are hard-linked",
          [&] {
              MakeHardLink(InPsip("Id.bin"), temp.Join({"flag link"}));
