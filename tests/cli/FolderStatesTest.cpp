@@ -280,7 +280,9 @@ TEST_F(FolderStatesTest, DryRunRunAndCheckAgreeOnEveryFolderState) {
          0,
          {"check", "auto"}},
     };
+#ifndef _WIN32
     const char* keep = std::getenv("BRENWICK_FOLDER_STATES_KEEP");
+#endif
     int row = 0;
     for (const auto& state : states) {
         SCOPED_TRACE(state.name);
