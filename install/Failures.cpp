@@ -76,6 +76,9 @@ constexpr FailureRow kFailures[] = {
     {FailureCause::ProfileFileLocked, "profile-file-locked", kBusy, nullptr, 0,
      "設定ファイル「%s」を他のプログラムが使用しています。"
      "スキャナを使うアプリケーションを閉じてから、もう一度実行してください。"},
+    {FailureCause::ProfileFileUnsafe, "profile-file-unsafe", false, nullptr, 0,
+     "設定ファイル「%s」が通常のファイルではない(リンク、ハードリンクなど)ため、安全のため"
+     "変更しませんでした。管理者に確認してください。"},
     {FailureCause::ProfileRemoveFailed, "profile-remove-failed", false, nullptr, 0,
      "設定ファイル「%s」を削除できませんでした。"
      "他のプログラムが使用していないか確認してから、もう一度実行してください。"},
@@ -176,7 +179,7 @@ constexpr RoleCauses kRoleCauses[] = {
      FailureCause::FlagFileLocked, FailureCause::FlagFileUnsafe, FailureCause::FlagFileIo,
      FailureCause::FlagFileTooLarge, FailureCause::FlagFileIo},
     {FileRole::SlotProfile, FailureCause::ProfileRenameFailed, FailureCause::ProfileRenameFailed,
-     FailureCause::ProfileFileLocked, FailureCause::ProfileRenameFailed,
+     FailureCause::ProfileFileLocked, FailureCause::ProfileFileUnsafe,
      FailureCause::ProfileRenameFailed, FailureCause::ProfileRenameFailed,
      FailureCause::ProfileRenameFailed},
     {FileRole::ProfileRemoval, FailureCause::ProfileRemoveFailed, FailureCause::ProfileRemoveFailed,

@@ -28,6 +28,7 @@ enum class FailureCause {
     KitUnsafe,
     ProfileRenameFailed,
     ProfileFileLocked,
+    ProfileFileUnsafe,
     ProfileRemoveFailed,
     CopyFailed,
     CopyTargetLocked,

@@ -22,16 +22,6 @@ bool KeepsNewerTarget(const platform::Folder& folder, const std::string& name,
            !platform::HasVersionResource(folder, name);
 }
 
-// Whether the target already is the source, the same bytes written in the same second: Ok
-// when it is, Changed when it is not, else why it could not be read.
-platform::FileStatus SameAsSource(const platform::Folder& folder, const std::string& name,
-                                  const platform::FileInfo& target,
-                                  const platform::KitFile& source) {
-    return target.lastWriteSeconds == source.lastWriteSeconds
-               ? CompareWithKit(folder, name, source.bytes)
-               : platform::FileStatus::Changed;
-}
-
 // Why a copy onto the target that stands at the name could not be made, or Ok.
 platform::FileStatus RefusalOf(InstallPlan& plan, const std::string& name,
                                const platform::FileInfo& target, const platform::KitFile& source) {
@@ -66,14 +56,17 @@ TargetFate FateOf(const InstallPlan& plan, const std::string& name,
                   const platform::FileInfo& target, const platform::KitFile& source, bool& busy) {
     const platform::Folder& folder = plan.settings.folder;
     busy = false;
+    // The kit's bytes are the kit's copy whatever its time: a kit unzipped in another time
+    // zone carries times hours off those it was built with, and the detection script knows
+    // only the latter.
+    const platform::FileStatus same = CompareWithKit(folder, name, source.bytes);
+    if (same == platform::FileStatus::Ok) {
+        return target.HeldByTrusted() ? TargetFate::Left : TargetFate::CopiedOverForeign;
+    }
     if (KeepsNewerTarget(folder, name, target, source)) {
         return !target.HeldByTrusted() ? TargetFate::CopiedOverForeign
                : plan.RollsBack()      ? TargetFate::RolledBack
                                        : TargetFate::Kept;
-    }
-    const platform::FileStatus same = SameAsSource(folder, name, target, source);
-    if (same == platform::FileStatus::Ok) {
-        return target.HeldByTrusted() ? TargetFate::Left : TargetFate::CopiedOverForeign;
     }
     busy = same == platform::FileStatus::Locked;
     return TargetFate::Copied;

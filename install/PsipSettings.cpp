@@ -121,9 +121,14 @@ int PlanProfilePlacement(InstallPlan& plan, const std::string& key, const KitPro
     const std::string targetPath = folder.PathOf(target);
     platform::FileInfo info;
     const platform::FileStatus found = platform::InspectFile(folder, target, info);
-    if (found != platform::FileStatus::Missing &&
-        (found != platform::FileStatus::Ok || info.kind != platform::FileKind::Regular)) {
+    if (found != platform::FileStatus::Missing && found != platform::FileStatus::Ok) {
         return plan.Stop(FailureCause::ProfileRenameFailed, targetPath);
+    }
+    if (found == platform::FileStatus::Ok && info.kind != platform::FileKind::Regular) {
+        // A link or hard link is no file to replace, nor read-only or in use.
+        return plan.Stop(info.kind == platform::FileKind::Folder ? FailureCause::ProfileRenameFailed
+                                                                 : FailureCause::ProfileFileUnsafe,
+                         targetPath);
     }
     if (found == platform::FileStatus::Ok && kit == nullptr) {
         return 0;  // checked without a kit: present

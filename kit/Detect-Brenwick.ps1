@@ -1,24 +1,24 @@
 # Brenwick detection script, for Intune (Win32 app, custom detection script) and Configuration
-# Manager (script detection method). Windows PowerShell 5.1; it needs nothing of the kit.
+# Manager (script detection method). Windows PowerShell 5.1 or PowerShell 7, in full or in
+# Constrained Language Mode (as under WDAC or AppLocker); it needs nothing of the kit.
 #
 # Detected (exit code 0 and one line on standard output) when every scanner driver whose
 # settings folder is on this PC has this kit's passbook settings, as "BrenwickCli check auto"
 # would find; otherwise exit code 0 and no output. It reads the driver's files as the programs
-# read them and changes nothing.
+# read them, changes nothing and writes nothing else: any output would read as detected.
 
 # ---- This kit's values -----------------------------------------------------------------------
-# The kit build fills them in from the kit's own files. After you replace or touch the files
-# in PSIP\ and Twain\, or unzip the kit, take them again in the kit folder you deploy:
-#   (Get-FileHash PSIP\FTS_EX_BKBOOK.xml).Hash
-#   (Get-FileHash Twain\bkbook_multi.fts).Hash
-#   [DateTimeOffset]::new((Get-Item Twain\bkbook_multi.fts).LastWriteTimeUtc).ToUnixTimeSeconds()
+# The kit build fills them in from the kit's own files. After you add, replace or remove files
+# in PSIP\ and Twain\, build the kit again (or write the lines by hand: for each file its
+# (Get-FileHash -LiteralPath PSIP\FTS_EX_BKBOOK.xml).Hash, two blanks, PSIP/FTS_EX_BKBOOK.xml).
 # Values not filled in are never detected.
-# SHA-256 of PSIP\FTS_EX_BKBOOK.xml:
-$KitProfileSha256 = '@KIT_PROFILE_SHA256@'
-# SHA-256 of Twain\bkbook_multi.fts:
-$KitTemplateSha256 = '@KIT_TEMPLATE_SHA256@'
-# Last-write time of Twain\bkbook_multi.fts, in seconds since 1970-01-01 00:00 UTC:
-$KitTemplateTime = '@KIT_TEMPLATE_TIME@'
+# The time the kit build gives every kit file, in seconds since 1970-01-01 00:00 UTC:
+$KitTime = '@KIT_TIME@'
+# Each file of the kit's PSIP and Twain folders: its SHA-256 ('-' for one the build could not
+# read), two blanks, and its path in the kit.
+$KitFiles = @'
+@KIT_FILES@
+'@
 # ------------------------------------------------------------------------------------------------
 
 Set-StrictMode -Version 2.0
@@ -28,63 +28,225 @@ $ErrorActionPreference = 'Stop'
 # kit's.
 $ListLimit = 64MB
 $FlagLimit = 64KB
-$ProfileLimit = 64MB
+$KitFileLimit = 64MB
 
-# List files are handled one character per byte (ISO 8859-1 gives each byte the character of
-# its own number), so that the rules below see the bytes the programs see: a byte order mark
-# is three bytes of the first line, and no byte that a code page 932 decoder would pair up or
-# replace is lost. Only a slot key becomes a file name, through code page 932.
-$Bytewise = [System.Text.Encoding]::GetEncoding(28591)
-$Cp932 = [System.Text.Encoding]::GetEncoding(932)
+# List files are handled one character per byte, so that the rules below see the bytes the
+# programs see and no byte that a code page 932 decoder would pair up or replace is lost. The
+# profile name PaperStream IP lists: code page 932 bytes 92 CA 92 A0 83 7D 83 8B 83 60.
+$PsipName = -join [char[]](0x92, 0xCA, 0x92, 0xA0, 0x83, 0x7D, 0x83, 0x8B, 0x83, 0x60)
+$PsipShipped = 'FTS_EX_BKBOOK.xml'
+$TwainTemplate = 'bkbook_multi.fts'
 # The white space the programs trim, and no other.
 $Blanks = [char[]](0x20, 0x09, 0x0A, 0x0B, 0x0C, 0x0D)
+$OnWindows = $PSVersionTable.PSVersion.Major -lt 6 -or $env:OS -eq 'Windows_NT'
 
-# The profile name PaperStream IP lists: code page 932 bytes 92 CA 92 A0 83 7D 83 8B 83 60.
-$PsipName = $Bytewise.GetString([byte[]](0x92, 0xCA, 0x92, 0xA0, 0x83, 0x7D, 0x83, 0x8B, 0x83, 0x60))
-$TwainName = 'bkbook_multi.fts'
+# ---- Files, as the programs open them ----------------------------------------------------------
 
-# A file's bytes, read while other programs may go on reading, writing or deleting it, as the
-# programs read; null when it is larger than $Limit bytes. Throws when it cannot be opened or
-# read (missing, held by another program, access denied).
+# What stands at the path, not following a link; null when nothing does.
+function Get-Entry([string]$Path) {
+    try {
+        return Get-Item -LiteralPath $Path -Force
+    } catch {
+        return $null
+    }
+}
+
+# A regular file with one link: no folder, link, junction, hard link, pipe or device. The
+# programs read and count only such files.
+function Test-PlainFile($Entry) {
+    if ($null -eq $Entry -or $Entry.PSIsContainer) {
+        return $false
+    }
+    if (([int]$Entry.Attributes -band 0x400) -ne 0) {
+        return $false
+    }
+    if ($Entry.LinkType) {
+        return $false
+    }
+    return $OnWindows -or $Entry.UnixMode.StartsWith('-')
+}
+
+# A real folder, not a link or junction.
+function Test-PlainFolder($Entry) {
+    return $null -ne $Entry -and $Entry.PSIsContainer -and
+        ([int]$Entry.Attributes -band 0x400) -eq 0
+}
+
+# The bytes of a plain file of at most $Limit bytes; null otherwise or when it cannot be read
+# (held by another program, access denied).
 function Read-Bytes([string]$Path, [long]$Limit) {
-    $share = [System.IO.FileShare]::ReadWrite -bor [System.IO.FileShare]::Delete
-    $stream = [System.IO.FileStream]::new($Path, [System.IO.FileMode]::Open, [System.IO.FileAccess]::Read, $share)
+    $entry = Get-Entry $Path
+    if (-not (Test-PlainFile $entry) -or $entry.Length -gt $Limit) {
+        return $null
+    }
+    if ($entry.Length -eq 0) {
+        $empty = [byte[]]@()
+        return ,$empty
+    }
     try {
-        if ($stream.Length -gt $Limit) {
-            return $null
+        if ($PSVersionTable.PSVersion.Major -lt 6) {
+            $bytes = Get-Content -LiteralPath $Path -Encoding Byte -Raw
+        } else {
+            $bytes = Get-Content -LiteralPath $Path -AsByteStream -Raw
         }
-        $bytes = New-Object byte[] ([int]$stream.Length)
-        $done = 0
-        while ($done -lt $bytes.Length) {
-            $count = $stream.Read($bytes, $done, $bytes.Length - $done)
-            if ($count -le 0) {
-                throw "$Path ended early"
+    } catch {
+        return $null
+    }
+    # The comma keeps PowerShell from handing the bytes on one by one.
+    $read = [byte[]]$bytes
+    return ,$read
+}
+
+# Whether the plain file holds the bytes whose SHA-256 is $Sha256.
+function Test-KitBytes([string]$Path, [string]$Sha256) {
+    $entry = Get-Entry $Path
+    if (-not (Test-PlainFile $entry) -or $entry.Length -gt $KitFileLimit -or $Sha256 -eq '-') {
+        return $false
+    }
+    try {
+        return (Get-FileHash -LiteralPath $Path -Algorithm SHA256).Hash -eq $Sha256
+    } catch {
+        return $false
+    }
+}
+
+# The last-write time in whole seconds since 1970, as the programs compare times.
+function Get-WriteSecond($Entry) {
+    $ticks = $Entry.LastWriteTimeUtc.Ticks - 621355968000000000
+    return ($ticks - $ticks % 10000000) / 10000000
+}
+
+# Whether a program file's version resource stands in the file: a newer file is kept only
+# without one. (PowerShell reads it on Windows; elsewhere .NET sees it in assemblies alone.)
+function Test-VersionResource($Entry) {
+    try {
+        $version = $Entry.VersionInfo
+        return $null -ne $version -and ($version.FileVersion -or $version.ProductVersion -or
+            $version.FileMajorPart -or $version.FileMinorPart -or $version.FileBuildPart -or
+            $version.FilePrivatePart)
+    } catch {
+        return $false
+    }
+}
+
+# ---- Owners and write access ---------------------------------------------------------------------
+
+# This account's SID (Windows) or user name (elsewhere), as the owner of a file shows it.
+function Get-RunningAccount {
+    try {
+        if ($OnWindows) {
+            $line = (whoami.exe /user /fo csv /nh 2>$null | Select-Object -Last 1)
+            return ($line -split '","')[-1].Trim('"')
+        }
+        return (id -un 2>$null)
+    } catch {
+        return $null
+    }
+}
+$RunningAccount = Get-RunningAccount
+
+# Windows: the owner and rules of the file's security descriptor, in its SDDL text, which needs
+# no .NET call and names accounts by SID in every language.
+function Get-Sddl($Entry) {
+    try {
+        return (Get-Acl -LiteralPath $Entry.FullName).Sddl
+    } catch {
+        return $null
+    }
+}
+
+# An administrator, the system, TrustedInstaller or this account: no other user can have put
+# a file of theirs there as it stands.
+function Test-TrustedOwner($Entry) {
+    if (-not $OnWindows) {
+        return $Entry.User -ceq 'root' -or $Entry.User -ceq $RunningAccount
+    }
+    $sddl = Get-Sddl $Entry
+    if ($null -eq $sddl -or $sddl -cnotmatch '\AO:([^:]+?)(G:|D:|S:|\z)') {
+        return $false
+    }
+    $owner = $Matches[1]
+    return $owner -ceq 'BA' -or $owner -ceq 'SY' -or $owner -ceq $RunningAccount -or
+        $owner -ceq 'S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464'
+}
+
+# The access mask an SDDL rule gives: hexadecimal, or two-letter rights one after another.
+function Get-RightsMask([string]$Rights) {
+    if ($Rights -cmatch '\A0x[0-9A-Fa-f]+\z') {
+        return [long]$Rights
+    }
+    $letters = @{ GA = 0x10000000; GR = 0x80000000; GW = 0x40000000; GX = 0x20000000
+        FA = 0x1F01FF; FR = 0x120089; FW = 0x120116; FX = 0x1200A0; SD = 0x10000; RC = 0x20000
+        WD = 0x40000; WO = 0x80000; CC = 0x1; DC = 0x2; LC = 0x4; SW = 0x8; RP = 0x10; WP = 0x20
+        DT = 0x40; LO = 0x80; CR = 0x100 }
+    [long]$mask = 0
+    for ($at = 0; $at + 1 -lt $Rights.Length; $at += 2) {
+        $code = $Rights.Substring($at, 2)
+        if ($letters.ContainsKey($code)) {
+            $mask = $mask -bor [long]$letters[$code]
+        }
+    }
+    return $mask
+}
+
+# Users, Authenticated Users, Interactive, Everyone or a domain's users.
+function Test-EveryUser([string]$Sid) {
+    return $Sid -ceq 'BU' -or $Sid -ceq 'AU' -or $Sid -ceq 'IU' -or $Sid -ceq 'WD' -or
+        $Sid -ceq 'DU' -or $Sid -ceq 'S-1-5-32-545' -or $Sid -ceq 'S-1-5-11' -or
+        $Sid -ceq 'S-1-5-4' -or $Sid -ceq 'S-1-1-0' -or $Sid -cmatch '\AS-1-5-21-\d+-\d+-\d+-513\z'
+}
+
+# Whether users other than those above may write the file (POSIX: group or other write). On
+# Windows the rules are walked in order, as the system does: a rule that allows every user
+# some right to write counts for what no earlier denying rule for the same group, or for
+# Everyone, has taken away. No rules at all let anyone write.
+function Test-OthersMayWrite($Entry) {
+    if (-not $OnWindows) {
+        $mode = $Entry.UnixMode
+        return $mode.Length -lt 10 -or $mode[5] -ceq 'w' -or $mode[8] -ceq 'w'
+    }
+    $sddl = Get-Sddl $Entry
+    if ($null -eq $sddl) {
+        return $false
+    }
+    $dacl = $sddl -creplace '\A.*?D:', ''
+    if ($dacl -ceq $sddl) {
+        return $true
+    }
+    $dacl = $dacl -creplace 'S:.*\z', ''
+    if ($dacl.Contains('NO_ACCESS_CONTROL')) {
+        return $true
+    }
+    $writing = 0x2 -bor 0x4 -bor 0x40 -bor 0x10000 -bor 0x40000 -bor 0x80000 -bor 0x40000000 -bor 0x10000000
+    $denials = @()
+    [long]$allowed = 0
+    foreach ($rule in [regex]::Matches($dacl, '\(([^)]*)\)')) {
+        $fields = $rule.Groups[1].Value.Split(';')
+        if ($fields.Length -lt 6 -or $fields[1].Contains('IO') -or -not (Test-EveryUser $fields[5])) {
+            continue
+        }
+        $mask = Get-RightsMask $fields[2]
+        if ($fields[0] -ceq 'D') {
+            $denials += , @($fields[5], $mask)
+        } elseif ($fields[0] -ceq 'A') {
+            [long]$denied = 0
+            foreach ($denial in $denials) {
+                if ($denial[0] -ceq $fields[5] -or $denial[0] -ceq 'WD' -or $denial[0] -ceq 'S-1-1-0') {
+                    $denied = $denied -bor $denial[1]
+                }
             }
-            $done += $count
+            $allowed = $allowed -bor ($mask -band $writing -band -bnot $denied)
         }
-        # The comma keeps PowerShell from handing the bytes on one by one.
-        return ,$bytes
-    } finally {
-        $stream.Dispose()
     }
+    return $allowed -ne 0
 }
 
-function Test-Name([string]$Path) {
-    return [System.IO.File]::Exists($Path) -or [System.IO.Directory]::Exists($Path)
+# A copy counts as installed only when trusted accounts own it and others may not write it.
+function Test-HeldByTrusted($Entry) {
+    return (Test-TrustedOwner $Entry) -and -not (Test-OthersMayWrite $Entry)
 }
 
-function Get-Sha256([byte[]]$Bytes) {
-    $algorithm = [System.Security.Cryptography.SHA256]::Create()
-    try {
-        return [System.BitConverter]::ToString($algorithm.ComputeHash($Bytes)).Replace('-', '')
-    } finally {
-        $algorithm.Dispose()
-    }
-}
-
-function Test-Sha256([byte[]]$Bytes, [string]$Expected) {
-    return [string]::Equals((Get-Sha256 $Bytes), $Expected, [System.StringComparison]::OrdinalIgnoreCase)
-}
+# ---- List files ------------------------------------------------------------------------------------
 
 # The length (1 or 2) of the character at $At: a lead byte followed by a valid trail byte is one
 # double-byte character, whose trail byte may have the value of '[', ']', '|' or '~'.
@@ -129,50 +291,88 @@ function Get-Folded([string]$Text) {
         }
         $at += $length
     }
-    return [string]::new($chars)
+    return -join $chars
 }
 
-# The key of the first entry of $Section whose value is $Name, read as the programs read a list
-# file; null when there is none. Lines end at LF; a CR right before it goes with it, any other
-# CR is text. A line whose trimmed text holds both '[' and ']' is a section header, named by
-# that whole text; any other line holding '=' is an entry: its key is the trimmed text left of
-# the first '=', its value the text right of it, trimmed. Entries above the first header belong
-# to every section; below it, to the section of the last header, compared exactly.
-function Find-EntryKey([byte[]]$Bytes, [string]$Section, [string]$Name) {
-    $lines = $Bytewise.GetString($Bytes).Split([char]0x0A)
+# The lines of a list file: they end at LF, a CR right before it goes with it (any other CR is
+# text), and a UTF-8 byte order mark at the start is no part of the first line.
+function Get-ListLines([byte[]]$Bytes) {
+    $start = 0
+    if ($Bytes.Length -ge 3 -and $Bytes[0] -eq 0xEF -and $Bytes[1] -eq 0xBB -and $Bytes[2] -eq 0xBF) {
+        $start = 3
+    }
+    $text = ''
+    if ($Bytes.Length -gt $start) {
+        $text = -join [char[]]$Bytes[$start..($Bytes.Length - 1)]
+    }
+    $lines = $text.Split([char]0x0A)
+    for ($number = 0; $number -lt $lines.Length - 1; $number++) {
+        $line = $lines[$number]
+        if ($line.Length -gt 0 -and [int]$line[$line.Length - 1] -eq 0x0D) {
+            $lines[$number] = $line.Substring(0, $line.Length - 1)
+        }
+    }
+    return ,$lines
+}
+
+# A line whose trimmed text starts with ';' is a comment: no header, no entry.
+function Test-Comment([string]$Text) {
+    return $Text.StartsWith(';')
+}
+
+# A line whose trimmed text holds both '[' and ']' heads a section, named by that whole text.
+function Test-Header([string]$Text) {
+    return $Text.IndexOf([char]0x5B) -ge 0 -and $Text.IndexOf([char]0x5D) -ge 0 -and
+        (Find-Char $Text 0x5B) -ge 0 -and (Find-Char $Text 0x5D) -ge 0
+}
+
+# An entry's key: the text left of its first '=', blanks around it trimmed.
+function Get-EntryKey([string]$Text, [int]$Equals) {
+    return $Text.Substring(0, $Equals).Trim($Blanks)
+}
+
+# The entry of $Section whose value is $Name, first in the file: its key and line number; null
+# when there is none. Any other line holding '=' is an entry, its value the text right of the
+# first '=', trimmed. Entries above the first header belong to every section; below it, to
+# the section of the last header, compared exactly.
+function Find-Entry([string[]]$Lines, [string]$Section, [string]$Name) {
     $header = ''
     $wanted = Get-Folded $Name
-    for ($number = 0; $number -lt $lines.Length; $number++) {
-        $line = $lines[$number]
-        if ($number -lt $lines.Length - 1 -and $line.Length -gt 0 -and [int]$line[$line.Length - 1] -eq 0x0D) {
-            $line = $line.Substring(0, $line.Length - 1)
+    for ($number = 0; $number -lt $Lines.Length; $number++) {
+        $text = $Lines[$number].Trim($Blanks)
+        if (Test-Comment $text) {
+            continue
         }
-        $text = $line.Trim($Blanks)
-        if ($text.IndexOf([char]0x5B) -ge 0 -and $text.IndexOf([char]0x5D) -ge 0 -and
-            (Find-Char $text 0x5B) -ge 0 -and (Find-Char $text 0x5D) -ge 0) {
+        if (Test-Header $text) {
             $header = $text
             continue
         }
         $equals = $text.IndexOf([char]0x3D)
-        if ($equals -lt 0) {
-            continue
-        }
-        if ($header.Length -gt 0 -and -not [string]::Equals($header, $Section, [System.StringComparison]::Ordinal)) {
+        if ($equals -lt 0 -or ($header.Length -gt 0 -and $header -cne $Section)) {
             continue
         }
         $value = $text.Substring($equals + 1).Trim($Blanks)
-        if ($value.Length -eq $Name.Length -and [string]::Equals((Get-Folded $value), $wanted, [System.StringComparison]::Ordinal)) {
-            return $text.Substring(0, $equals)
+        if ($value.Length -eq $Name.Length -and (Get-Folded $value) -ceq $wanted) {
+            return @{ Key = Get-EntryKey $text $equals; Line = $number }
         }
     }
     return $null
 }
 
-# Whether a key names a profile file the programs would touch: no path, wildcard or control
-# character, no '~' (a short name could stand for another file), not the shipped profile's own
-# name, and not longer than the programs take.
+# The entry of the list file at $Path, or null when the file cannot be read or lists none.
+function Find-ListedEntry([string]$Path, [string]$Section, [string]$Name) {
+    $bytes = Read-Bytes $Path $ListLimit
+    if ($null -eq $bytes) {
+        return $null
+    }
+    return Find-Entry (Get-ListLines $bytes) $Section $Name
+}
+
+# Whether a key names a profile file the programs would touch: not empty, no path, wildcard or
+# control character, no '~' (a short name could stand for another file), not the shipped
+# profile's own name, and not longer than the programs take.
 function Test-SafeKey([string]$Key) {
-    if ($Key.Length -gt 200) {
+    if ($Key.Length -eq 0 -or $Key.Length -gt 200) {
         return $false
     }
     foreach ($char in $Key.ToCharArray()) {
@@ -186,17 +386,16 @@ function Test-SafeKey([string]$Key) {
             return $false
         }
     }
-    return -not [string]::Equals((Get-Folded $Key), '_bkbook', [System.StringComparison]::Ordinal)
+    return (Get-Folded $Key) -cne '_bkbook'
 }
 
-# The slot a key stands for: decimal digits alone (leading zeros as many as there are), and a
-# number of at most 999. -1 for any other key, which has no flag.
+# The slot a key stands for by its number: decimal digits alone, leading zeros ignored, at
+# most 999; "2", "02" and "000002" are one slot. -1 for any other key, which has no flag.
 function Get-Slot([string]$Key) {
-    $digits = $Key.Trim($Blanks)
-    if ($digits -cnotmatch '\A[0-9]+\z') {
+    if ($Key -cnotmatch '\A[0-9]+\z') {
         return -1
     }
-    $digits = $digits.TrimStart([char]0x30)
+    $digits = $Key.TrimStart([char]0x30)
     if ($digits.Length -gt 3) {
         return -1
     }
@@ -206,39 +405,126 @@ function Get-Slot([string]$Key) {
     return [int]$digits
 }
 
-# The folder that $Names make beneath $Base when each of them is a real folder, not a link or
-# junction, as the programs enter them; null otherwise.
+# The name of the slot's profile: "FTS_EX", the key, ".xml". A key of bytes beyond ASCII names
+# the file in the system's code page (ANSI on Windows; the bytes themselves elsewhere, which
+# PowerShell reads as UTF-8): the list is read again so decoded, where LF still ends each line
+# and '=' is never part of a double-byte character. Null when it cannot be read so.
+function Get-ProfileName([string]$ListPath, $Entry) {
+    if ($Entry.Key -cnotmatch '[\x80-\xFF]') {
+        return 'FTS_EX' + $Entry.Key + '.xml'
+    }
+    try {
+        if ($PSVersionTable.PSVersion.Major -lt 6) {
+            $text = Get-Content -LiteralPath $ListPath -Encoding Default -Raw
+        } elseif ($OnWindows) {
+            $text = Get-Content -LiteralPath $ListPath -Encoding ansi -Raw
+        } else {
+            $text = Get-Content -LiteralPath $ListPath -Encoding utf8 -Raw
+        }
+        $line = $text.Split([char]0x0A)[$Entry.Line].Trim($Blanks)
+        return 'FTS_EX' + $line.Substring(0, $line.IndexOf('=')).Trim($Blanks) + '.xml'
+    } catch {
+        return $null
+    }
+}
+
+# ---- The kit's files ------------------------------------------------------------------------------
+
+# The files of one kit folder ("PSIP" or "Twain") as the build listed them: name and SHA-256.
+function Get-KitFiles([string]$KitFolder) {
+    $files = @()
+    foreach ($line in $KitFiles.Split([char]0x0A)) {
+        $line = $line.TrimEnd([char]0x0D)
+        if ($line -cmatch '\A([0-9A-Fa-f]{64}|-)  ([^/]+)/(.+)\z' -and $Matches[2] -ceq $KitFolder) {
+            $files += , @{ Name = $Matches[3]; Sha256 = $Matches[1] }
+        }
+    }
+    return ,$files
+}
+
+# A kit file the programs refuse to copy: a '~' may make its name the short name of another
+# file there; a name of the driver's own files would be copied over them.
+function Test-UnsafeKitName([string]$KitFolder, [string]$Name) {
+    if ((Find-Char $Name 0x7E) -ge 0) {
+        return $true
+    }
+    $folded = Get-Folded $Name
+    if ($KitFolder -ceq 'Twain') {
+        return $folded -ceq 'ftslists.ini'
+    }
+    $slotProfile = $folded.Length -ge 10 -and $folded.StartsWith('fts_ex') -and $folded.EndsWith('.xml')
+    return ($slotProfile -and $folded -cne 'fts_ex_bkbook.xml') -or $folded -ceq 'settinginfo.ini' -or
+        $folded -ceq 'id.bin'
+}
+
+# Whether the file at $Path is the kit's copy: with the kit's bytes, whatever its time, or
+# written here after the kit's time (the installation keeps such a file, unless it is a
+# program file with a version resource); and owned and held as the installation leaves it.
+function Test-KitCopy([string]$Path, [string]$Sha256, [long]$KitSecond) {
+    $entry = Get-Entry $Path
+    if (-not (Test-PlainFile $entry)) {
+        return $false
+    }
+    $kept = (Test-KitBytes $Path $Sha256) -or
+        ((Get-WriteSecond $entry) -gt $KitSecond -and -not (Test-VersionResource $entry))
+    return $kept -and (Test-HeldByTrusted $entry)
+}
+
+# The profile set: every kit file but those placed otherwise is in the settings folder as the
+# kit's copy. A kit that the programs refuse, or whose file the build could not read, is never
+# installed.
+function Test-ProfileSet([string]$Folder, [string]$KitFolder, [string]$PlacedElsewhere, [long]$KitSecond) {
+    $files = Get-KitFiles $KitFolder
+    foreach ($file in $files) {
+        $skipped = (Get-Folded $file.Name) -ceq 'thumbs.db' -or (Get-Folded $file.Name) -ceq (Get-Folded $PlacedElsewhere)
+        if (-not $skipped -and (Test-UnsafeKitName $KitFolder $file.Name)) {
+            return $false
+        }
+    }
+    foreach ($file in $files) {
+        $skipped = (Get-Folded $file.Name) -ceq 'thumbs.db' -or (Get-Folded $file.Name) -ceq (Get-Folded $PlacedElsewhere)
+        if (-not $skipped -and -not (Test-KitCopy (Join-Path $Folder $file.Name) $file.Sha256 $KitSecond)) {
+            return $false
+        }
+    }
+    return $true
+}
+
+# The SHA-256 of a kit file; null when the kit the script was built from had none.
+function Get-KitSha256([string]$KitFolder, [string]$Name) {
+    foreach ($file in (Get-KitFiles $KitFolder)) {
+        if ((Get-Folded $file.Name) -ceq (Get-Folded $Name)) {
+            return $file.Sha256
+        }
+    }
+    return $null
+}
+
+# ---- Settings folders ------------------------------------------------------------------------------
+
+# The folder that $Names make beneath $Base when each of them is a real folder, as the programs
+# enter them; null otherwise.
 function Get-RealFolder([string]$Base, [string[]]$Names) {
-    if ([string]::IsNullOrEmpty($Base) -or -not [System.IO.Directory]::Exists($Base)) {
+    if ([string]::IsNullOrEmpty($Base) -or -not (Test-PlainFolder (Get-Entry $Base))) {
         return $null
     }
     $path = $Base
     foreach ($name in $Names) {
-        $path = [System.IO.Path]::Combine($path, $name)
-        if (-not [System.IO.Directory]::Exists($path)) {
-            return $null
-        }
-        if (([System.IO.File]::GetAttributes($path) -band [System.IO.FileAttributes]::ReparsePoint) -ne 0) {
+        $path = Join-Path $path $name
+        if (-not (Test-PlainFolder (Get-Entry $path))) {
             return $null
         }
     }
     return $path
 }
 
-# Whether every folder $Names make beneath $Base is owned by the administrators, SYSTEM,
-# TrustedInstaller or this script's own account: the programs prefer such a folder to one a
-# user may have made.
+# Whether every folder $Names make beneath $Base has a trusted owner: the programs prefer such
+# a folder to one a user may have made.
 function Test-TrustedChain([string]$Base, [string[]]$Names) {
     $path = $Base
     foreach ($name in $Names) {
-        $path = [System.IO.Path]::Combine($path, $name)
-        try {
-            $security = [System.IO.Directory]::GetAccessControl($path, [System.Security.AccessControl.AccessControlSections]::Owner)
-            $owner = $security.GetOwner([System.Security.Principal.SecurityIdentifier]).Value
-        } catch {
-            return $false
-        }
-        if ($TrustedOwners -notcontains $owner) {
+        $path = Join-Path $path $name
+        if (-not (Test-TrustedOwner (Get-Entry $path))) {
             return $false
         }
     }
@@ -259,72 +545,67 @@ function Find-TwainFolder([string]$AppData) {
     return $first
 }
 
-# PaperStream IP: the profile is listed, the slot's profile is the kit's and none is left under
-# the shipped name, and the slot's flag in Id.bin is raised where there is one to raise.
-function Test-Psip([string]$Folder) {
-    $list = Read-Bytes ([System.IO.Path]::Combine($Folder, 'SettingInfo.ini')) $ListLimit
-    if ($null -eq $list) {
+# ---- The two drivers --------------------------------------------------------------------------------
+
+# PaperStream IP: the profile set, the profile listed under a safe key, the slot's profile the
+# kit's copy (present, when the kit the script was built from had none) and none left under the
+# shipped name, and the slot's flag in Id.bin raised where there is one to raise.
+function Test-Psip([string]$Folder, [long]$KitSecond) {
+    if (-not (Test-ProfileSet $Folder 'PSIP' $PsipShipped $KitSecond)) {
         return $false
     }
-    $key = Find-EntryKey $list '[Informations]' $PsipName
-    if ($null -eq $key -or -not (Test-SafeKey $key)) {
+    $listPath = Join-Path $Folder 'SettingInfo.ini'
+    $entry = Find-ListedEntry $listPath '[Informations]' $PsipName
+    if ($null -eq $entry -or -not (Test-SafeKey $entry.Key)) {
         return $false
     }
-    $profileName = 'FTS_EX' + $Cp932.GetString($Bytewise.GetBytes($key)) + '.xml'
-    $profileFile = [System.IO.Path]::Combine($Folder, $profileName)
-    if (-not [System.IO.File]::Exists($profileFile)) {
+    $profileName = Get-ProfileName $listPath $entry
+    if ($null -eq $profileName) {
         return $false
     }
-    $bytes = Read-Bytes $profileFile $ProfileLimit
-    if ($null -eq $bytes -or -not (Test-Sha256 $bytes $KitProfileSha256)) {
+    $profileFile = Join-Path $Folder $profileName
+    $kitSha256 = Get-KitSha256 'PSIP' $PsipShipped
+    if ($null -eq $kitSha256) {
+        if (-not (Test-PlainFile (Get-Entry $profileFile))) {
+            return $false
+        }
+    } elseif (-not (Test-KitBytes $profileFile $kitSha256) -or -not (Test-HeldByTrusted (Get-Entry $profileFile))) {
         return $false
     }
-    if (Test-Name ([System.IO.Path]::Combine($Folder, 'FTS_EX_BKBOOK.xml'))) {
+    if ($null -ne (Get-Entry (Join-Path $Folder $PsipShipped))) {
         return $false
     }
-    $slot = Get-Slot $key
-    $flagFile = [System.IO.Path]::Combine($Folder, 'Id.bin')
-    if ($slot -lt 0 -or -not (Test-Name $flagFile)) {
+    $slot = Get-Slot $entry.Key
+    $flagFile = Join-Path $Folder 'Id.bin'
+    if ($slot -lt 0 -or $null -eq (Get-Entry $flagFile)) {
         return $true
     }
     $bytes = Read-Bytes $flagFile $FlagLimit
     return $null -ne $bytes -and $bytes.Length -gt 8 + $slot -and $bytes[8 + $slot] -eq 0xFF
 }
 
-# fi-series TWAIN: the template is listed and in the folder, either written in a later second
-# than the kit's (the installation keeps a template edited here) or in the same second with the
-# kit's bytes.
+# fi-series TWAIN: the profile set, the template in the folder, and the template listed.
 function Test-Twain([string]$Folder, [long]$KitSecond) {
-    $list = Read-Bytes ([System.IO.Path]::Combine($Folder, 'FTSLISTS.INI')) $ListLimit
-    if ($null -eq $list -or $null -eq (Find-EntryKey $list '[TemplateLists]' $TwainName)) {
+    if (-not (Test-ProfileSet $Folder 'Twain' '' $KitSecond)) {
         return $false
     }
-    $template = [System.IO.Path]::Combine($Folder, $TwainName)
-    if (-not [System.IO.File]::Exists($template)) {
+    if (-not (Test-PlainFile (Get-Entry (Join-Path $Folder $TwainTemplate)))) {
         return $false
     }
-    $written = [DateTimeOffset]::new([System.IO.File]::GetLastWriteTimeUtc($template)).ToUnixTimeSeconds()
-    if ($written -ne $KitSecond) {
-        return $written -gt $KitSecond
-    }
-    $bytes = Read-Bytes $template $ProfileLimit
-    return $null -ne $bytes -and (Test-Sha256 $bytes $KitTemplateSha256)
+    return $null -ne (Find-ListedEntry (Join-Path $Folder 'FTSLISTS.INI') '[TemplateLists]' $TwainTemplate)
 }
 
 $Detected = $false
 try {
-    $kitSecond = [long]$KitTemplateTime
-    if ($KitProfileSha256 -cnotmatch '\A[0-9A-Fa-f]{64}\z' -or $KitTemplateSha256 -cnotmatch '\A[0-9A-Fa-f]{64}\z') {
+    if ($KitTime -cnotmatch '\A[0-9]+\z') {
         throw 'the kit values are not filled in'
     }
-    $TrustedOwners = @('S-1-5-32-544', 'S-1-5-18',
-        'S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464',
-        [System.Security.Principal.WindowsIdentity]::GetCurrent().User.Value)
-    $appData = [System.Environment]::GetFolderPath('CommonApplicationData')
+    $kitSecond = [long]$KitTime
+    $appData = $env:ProgramData
     $psip = Get-RealFolder $appData @('Fujitsu', 'iCube', 'FTS')
     $twain = Find-TwainFolder $appData
     $Detected = ($null -ne $psip -or $null -ne $twain) -and
-        ($null -eq $psip -or (Test-Psip $psip)) -and
+        ($null -eq $psip -or (Test-Psip $psip $kitSecond)) -and
         ($null -eq $twain -or (Test-Twain $twain $kitSecond))
 } catch {
     $Detected = $false

@@ -1,6 +1,6 @@
 # Included by MakeKit.cmake once the kit's files are copied: the time every kit file is to
-# carry, and this kit's own values written into its detection script. brenwick_stamp_kit()
-# gives the files that time, once the kit is complete.
+# carry, and this kit's own values written into its detection script (FillDetect.cmake).
+# brenwick_stamp_kit() gives the files that time, once the kit is complete.
 #
 # The time is the commit's, as the zip's entries carry it: never before 1980 and in whole
 # two-second steps, so that the folder and the zip unzipped on a clock that runs on UTC agree.
@@ -24,21 +24,17 @@ function(brenwick_stamp_kit)
     endif()
 endfunction()
 
-# The detection script compares a PC's files with the kit's: the SHA-256 of the two profiles
-# (in capitals, as Get-FileHash writes them) and the template's last-write time.
+# The detection script compares a PC's files with the kit's: every file's SHA-256 and the time
+# they all carry.
 set(detect "${kit}/Detect-Brenwick.ps1")
-set(profile "${kit}/PSIP/FTS_EX_BKBOOK.xml")
-set(template "${kit}/Twain/bkbook_multi.fts")
-if(EXISTS "${detect}" AND EXISTS "${profile}" AND EXISTS "${template}")
-    file(SHA256 "${profile}" KIT_PROFILE_SHA256)
-    file(SHA256 "${template}" KIT_TEMPLATE_SHA256)
-    string(TOUPPER "${KIT_PROFILE_SHA256}" KIT_PROFILE_SHA256)
-    string(TOUPPER "${KIT_TEMPLATE_SHA256}" KIT_TEMPLATE_SHA256)
-    if(PYTHON)
-        set(KIT_TEMPLATE_TIME "${kit_time}")
+if(EXISTS "${detect}")
+    if(PYTHON OR NOT EXISTS "${kit}/Twain/bkbook_multi.fts")
+        set(KIT_TIME "${kit_time}")
     else()
-        file(TIMESTAMP "${template}" KIT_TEMPLATE_TIME "%s" UTC)
+        file(TIMESTAMP "${kit}/Twain/bkbook_multi.fts" KIT_TIME "%s" UTC)
     endif()
-    # configure_file writes the line ends it is told, on every system, as the script has them.
-    configure_file("${SOURCE}/Detect-Brenwick.ps1" "${detect}" @ONLY NEWLINE_STYLE CRLF)
+    set(KIT_DIR "${kit}")
+    set(DETECT_IN "${SOURCE}/Detect-Brenwick.ps1")
+    set(DETECT_OUT "${detect}")
+    include("${SOURCE}/FillDetect.cmake")
 endif()

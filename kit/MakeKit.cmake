@@ -17,6 +17,19 @@ if(NOT SIGN_PASSWORD)
     set(SIGN_PASSWORD "$ENV{BRENWICK_SIGN_PASSWORD}")
 endif()
 
+# Signs `in` into `out` with the certificate. The commit's time as the signing time and no
+# time stamp from a server: the signature is then the same bytes on every build of the commit
+# with the same certificate (for an RSA key; an ECDSA signature differs each time).
+function(brenwick_sign in out)
+    get_filename_component(name "${in}" NAME)
+    execute_process(COMMAND "${OSSLSIGNCODE}" sign -pkcs12 "${SIGN_PFX}"
+            -pass "${SIGN_PASSWORD}" -h sha256 -time "${EPOCH}" -in "${in}" -out "${out}"
+        RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+    if(NOT result EQUAL 0)
+        message(FATAL_ERROR "Signing ${name} failed:\n${output}")
+    endif()
+endfunction()
+
 set(programs "${APP}" "${CLI}")
 if(SIGN_PFX)
     if(NOT OSSLSIGNCODE)
@@ -34,15 +47,7 @@ if(SIGN_PFX)
     foreach(program "${APP}" "${CLI}")
         get_filename_component(name "${program}" NAME)
         set(signed "${signing}/${name}")
-        # The commit's time as the signing time and no time stamp from a server: the signature
-        # is then the same bytes on every build of the commit with the same certificate (for an
-        # RSA key; an ECDSA signature differs each time).
-        execute_process(COMMAND "${OSSLSIGNCODE}" sign -pkcs12 "${SIGN_PFX}"
-                -pass "${SIGN_PASSWORD}" -h sha256 -time "${EPOCH}" -in "${program}" -out "${signed}"
-            RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
-        if(NOT result EQUAL 0)
-            message(FATAL_ERROR "Signing ${name} failed:\n${output}")
-        endif()
+        brenwick_sign("${program}" "${signed}")
         # A signed program must be the unsigned one plus its signature, so that anyone can
         # check it against an unsigned build of the same commit. Removal recomputes the PE
         # checksum and keeps the padding signing adds to a length that is no multiple of 8:
@@ -68,8 +73,16 @@ file(COPY ${programs} DESTINATION "${kit}" FILE_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 file(COPY "${SOURCE}/README.txt" "${SOURCE}/PSIP" "${SOURCE}/Twain" DESTINATION "${kit}")
 file(COPY "${SOURCE}/Detect-Brenwick.ps1" "${SOURCE}/Require-Brenwick.ps1" DESTINATION "${kit}")
-file(REMOVE_RECURSE "${KIT_ROOT}/signing")
 include("${SOURCE}/KitTimes.cmake")
+# The scripts signed as filled in, so that WDAC and AppLocker run them in full language, and
+# an AllSigned or RemoteSigned policy at all.
+if(SIGN_PFX)
+    foreach(script Detect-Brenwick.ps1 Require-Brenwick.ps1)
+        brenwick_sign("${kit}/${script}" "${signing}/${script}")
+        file(COPY_FILE "${signing}/${script}" "${kit}/${script}")
+    endforeach()
+endif()
+file(REMOVE_RECURSE "${KIT_ROOT}/signing")
 
 # Made after signing, so that it lists the programs as shipped. The format of sha256sum, so
 # that `sha256sum -c SHA256SUMS` in the kit checks it; paths with forward slashes and in byte

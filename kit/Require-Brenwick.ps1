@@ -1,6 +1,6 @@
 # Brenwick requirement script, for Intune (Win32 app, requirement script) and Configuration
-# Manager (a global condition of type Script). Windows PowerShell 5.1; it needs nothing of the
-# kit.
+# Manager (a global condition of type Script). Windows PowerShell 5.1 or PowerShell 7, in full
+# or in Constrained Language Mode (as under WDAC or AppLocker); it needs nothing of the kit.
 #
 # Writes 1 when a scanner driver settings folder is on this PC, any one of the three the
 # programs look for, else 0; exit code 0 either way. Intune joins its requirement rules with
@@ -11,18 +11,23 @@ Set-StrictMode -Version 2.0
 $ErrorActionPreference = 'Stop'
 
 # Whether the folders $Names make beneath $Base are all real folders: the programs take a link
-# or junction on the way for no folder.
+# or junction on the way for no folder. Cmdlets and core types only, for Constrained Language
+# Mode.
 function Test-RealFolder([string]$Base, [string[]]$Names) {
-    if ([string]::IsNullOrEmpty($Base) -or -not [System.IO.Directory]::Exists($Base)) {
+    if ([string]::IsNullOrEmpty($Base)) {
         return $false
     }
     $path = $Base
-    foreach ($name in $Names) {
-        $path = [System.IO.Path]::Combine($path, $name)
-        if (-not [System.IO.Directory]::Exists($path)) {
+    foreach ($name in @('') + $Names) {
+        if ($name.Length -gt 0) {
+            $path = Join-Path $path $name
+        }
+        try {
+            $entry = Get-Item -LiteralPath $path -Force
+        } catch {
             return $false
         }
-        if (([System.IO.File]::GetAttributes($path) -band [System.IO.FileAttributes]::ReparsePoint) -ne 0) {
+        if (-not $entry.PSIsContainer -or ([int]$entry.Attributes -band 0x400) -ne 0) {
             return $false
         }
     }
@@ -31,7 +36,7 @@ function Test-RealFolder([string]$Base, [string[]]$Names) {
 
 $found = 0
 try {
-    $appData = [System.Environment]::GetFolderPath('CommonApplicationData')
+    $appData = $env:ProgramData
     if ((Test-RealFolder $appData @('Fujitsu', 'iCube', 'FTS')) -or
         (Test-RealFolder $appData @('Fujitsu', 'Fjtwain', 'FTS')) -or
         (Test-RealFolder $env:windir @('twain_32', 'fjscan32'))) {

@@ -32,3 +32,32 @@ if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
   grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' | $sudo_cmd tee -a /etc/locale.gen >/dev/null
   $sudo_cmd locale-gen >/dev/null
 fi
+
+# PowerShell 7 and Pester, for running the kit's scripts in the tests: both from the NuGet
+# registry through the .NET SDK, into a folder of the build's own. PowerShell 7.6.10 exactly,
+# as later tool packages of it do not start here.
+tools="${BRENWICK_TOOLS_DIR:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/tools}"
+pwsh_version=7.6.10
+pester_version=5.7.1
+if ! command -v dotnet >/dev/null; then
+  echo "install-deps: the .NET SDK (dotnet) is needed for PowerShell and Pester" >&2
+  exit 1
+fi
+if [ "$("$tools/pwsh/pwsh" -NoProfile -Command '$PSVersionTable.PSVersion.ToString()' 2>/dev/null)" != "$pwsh_version" ]; then
+  echo "installing: PowerShell $pwsh_version into $tools/pwsh"
+  rm -rf "$tools/pwsh"
+  dotnet tool install --tool-path "$tools/pwsh" PowerShell --version "$pwsh_version" >/dev/null
+fi
+if [ ! -f "$tools/nuget/pester/$pester_version/tools/Pester.psd1" ]; then
+  echo "installing: Pester $pester_version into $tools/nuget"
+  download="$tools/pester-download"
+  mkdir -p "$download"
+  framework="net$(dotnet --version | cut -d. -f1).0"
+  cat >"$download/PesterDownload.csproj" <<CSPROJ
+<Project Sdk="Microsoft.NET.Sdk">
+  <PropertyGroup><TargetFramework>$framework</TargetFramework></PropertyGroup>
+  <ItemGroup><PackageDownload Include="Pester" Version="[$pester_version]" /></ItemGroup>
+</Project>
+CSPROJ
+  dotnet restore "$download/PesterDownload.csproj" --packages "$tools/nuget" >/dev/null
+fi

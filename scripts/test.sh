@@ -2,9 +2,10 @@
 # Builds both builds and runs every test: the native unit suite (gcc), the same under
 # AddressSanitizer and UndefinedBehaviorSanitizer (clang), a bounded fuzz run, the list-file
 # benchmark, the Windows build's unit suite under Wine, the end-to-end test of the real
-# Brenwick.exe under Wine and Xvfb with the kit signed by a throwaway certificate, and a second
-# build of the kit that must give the same bytes, signed and unsigned. Installs what is missing
-# first.
+# Brenwick.exe under Wine and Xvfb with the kit signed by a throwaway certificate, the kit's
+# PowerShell scripts run by Pester on every folder state of the console program's table, and a
+# second build of the kit that must give the same bytes, signed and unsigned. Installs what is
+# missing first.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -25,6 +26,22 @@ cmake -S "$root" -B "$build/native" -DCMAKE_BUILD_TYPE=Release -DBRENWICK_WERROR
     -DBRENWICK_BENCHMARK=ON >/dev/null
 cmake --build "$build/native" -j "$jobs"
 ctest --test-dir "$build/native" --output-on-failure -j "$jobs"
+
+step "The kit's scripts under PowerShell 7 and Pester, on every folder state of the table"
+# The folder-state table leaves each row's folders and check's answer; Pester runs the scripts
+# on them (tests/scripts/KitScripts.Tests.ps1).
+tools="${BRENWICK_TOOLS_DIR:-$root/build/tools}"
+states="$(mktemp -d)"
+BRENWICK_FOLDER_STATES_KEEP="$states" "$build/native/tests/cli_tests" \
+    --gtest_filter='FolderStatesTest.DryRunRunAndCheckAgreeOnEveryFolderState' >/dev/null
+BRENWICK_PWSH="$tools/pwsh/pwsh" BRENWICK_FOLDER_STATES_KEEP="$states" "$tools/pwsh/pwsh" -NoProfile \
+    -NonInteractive -Command "Import-Module '$tools/nuget/pester/5.7.1/tools/Pester.psd1'
+    \$configuration = New-PesterConfiguration
+    \$configuration.Run.Path = '$root/tests/scripts'
+    \$configuration.Run.Exit = \$true
+    \$configuration.Output.Verbosity = 'Normal'
+    Invoke-Pester -Configuration \$configuration"
+rm -rf "$states"
 
 step "Sanitizer build (clang, ASan + UBSan) and unit tests"
 CC=clang CXX=clang++ cmake -S "$root" -B "$build/sanitize" -DCMAKE_BUILD_TYPE=Debug \
@@ -98,10 +115,10 @@ kit="$build/windows/package"
 zip="$(cd "$kit" && echo Brenwick-*.zip)"
 faults=0
 fault() { echo "  FAILED  $*"; faults=$((faults + 1)); }
-# The second kit is unsigned: each signed program of the first, its signature removed, must be
-# that program byte for byte.
+# The second kit is unsigned: each signed program and script of the first, its signature
+# removed, must be that file byte for byte.
 mkdir "$again/removed"
-for exe in Brenwick.exe BrenwickCli.exe; do
+for exe in Brenwick.exe BrenwickCli.exe Detect-Brenwick.ps1 Require-Brenwick.ps1; do
     signed_exe="$kit/Brenwick/$exe"
     if ! osslsigncode verify -CAfile "$signing/ca.pem" -in "$signed_exe" >"$again/verify.txt" 2>&1
     then
@@ -118,7 +135,8 @@ for exe in Brenwick.exe BrenwickCli.exe; do
 done
 # Signed with the same certificate, the second kit must be the first, zip included.
 signed cmake --build "$again/build" --target kit >/dev/null
-for file in Brenwick/Brenwick.exe Brenwick/BrenwickCli.exe "$zip"; do
+for file in Brenwick/Brenwick.exe Brenwick/BrenwickCli.exe Brenwick/Detect-Brenwick.ps1 \
+    Brenwick/Require-Brenwick.ps1 "$zip"; do
     if cmp -s "$kit/$file" "$again/build/package/$file"; then
         echo "  same    $file, signed"
     else
@@ -141,6 +159,6 @@ python3 -m zipfile -e "$kit/$zip" "$again/unzipped"
 diff -r "$kit/Brenwick" "$again/unzipped/Brenwick" || fault "$zip does not hold the kit as laid out"
 [ "$faults" -eq 0 ] || { echo "(second build kept in $again)"; exit 1; }
 rm -rf "$again"
-echo "  signed and verified; the same bytes signed and unsigned; PE time stamps the commit's"
+echo "  programs and scripts signed and verified; the same bytes signed and unsigned; PE time stamps the commit's"
 
 step "All tests passed"
