@@ -44,25 +44,15 @@ $OnWindows = $PSVersionTable.PSVersion.Major -lt 6 -or $env:OS -eq 'Windows_NT'
 
 # What stands at the path, not following a link; null when nothing does.
 function Get-Entry([string]$Path) {
-    try {
-        return Get-Item -LiteralPath $Path -Force
-    } catch {
-        return $null
-    }
+    try { return Get-Item -LiteralPath $Path -Force } catch { return $null }
 }
 
 # A regular file with one link: no folder, link, junction, hard link, pipe or device. The
 # programs read and count only such files.
 function Test-PlainFile($Entry) {
-    if ($null -eq $Entry -or $Entry.PSIsContainer) {
-        return $false
-    }
-    if (([int]$Entry.Attributes -band 0x400) -ne 0) {
-        return $false
-    }
-    if ($Entry.LinkType) {
-        return $false
-    }
+    if ($null -eq $Entry -or $Entry.PSIsContainer) { return $false }
+    if (([int]$Entry.Attributes -band 0x400) -ne 0) { return $false }
+    if ($Entry.LinkType) { return $false }
     return $OnWindows -or $Entry.UnixMode.StartsWith('-')
 }
 
@@ -76,9 +66,7 @@ function Test-PlainFolder($Entry) {
 # (held by another program, access denied).
 function Read-Bytes([string]$Path, [long]$Limit) {
     $entry = Get-Entry $Path
-    if (-not (Test-PlainFile $entry) -or $entry.Length -gt $Limit) {
-        return $null
-    }
+    if (-not (Test-PlainFile $entry) -or $entry.Length -gt $Limit) { return $null }
     if ($entry.Length -eq 0) {
         $empty = [byte[]]@()
         return ,$empty
@@ -148,87 +136,91 @@ $RunningAccount = Get-RunningAccount
 # Windows: the owner and rules of the file's security descriptor, in its SDDL text, which needs
 # no .NET call and names accounts by SID in every language.
 function Get-Sddl($Entry) {
-    try {
-        return (Get-Acl -LiteralPath $Entry.FullName).Sddl
-    } catch {
-        return $null
-    }
+    try { return (Get-Acl -LiteralPath $Entry.FullName).Sddl } catch { return $null }
 }
 
-# An administrator, the system, TrustedInstaller or this account: no other user can have put
-# a file of theirs there as it stands.
+# An administrator, the system, TrustedInstaller or this account, by SDDL's name or SID.
+function Test-TrustedAccount([string]$Sid) {
+    return $Sid -ceq 'BA' -or $Sid -ceq 'SY' -or $Sid -ceq 'S-1-5-32-544' -or $Sid -ceq 'S-1-5-18' -or
+        $Sid -ceq $RunningAccount -or
+        $Sid -ceq 'S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464'
+}
+
+# Whether a trusted account owns the file: no other user can have put a file of theirs there.
 function Test-TrustedOwner($Entry) {
-    if (-not $OnWindows) {
-        return $Entry.User -ceq 'root' -or $Entry.User -ceq $RunningAccount
-    }
+    if (-not $OnWindows) { return $Entry.User -ceq 'root' -or $Entry.User -ceq $RunningAccount }
     $sddl = Get-Sddl $Entry
-    if ($null -eq $sddl -or $sddl -cnotmatch '\AO:([^:]+?)(G:|D:|S:|\z)') {
-        return $false
-    }
-    $owner = $Matches[1]
-    return $owner -ceq 'BA' -or $owner -ceq 'SY' -or $owner -ceq $RunningAccount -or
-        $owner -ceq 'S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464'
+    return $null -ne $sddl -and $sddl -cmatch '\AO:([^:]+?)(G:|D:|S:|\z)' -and (Test-TrustedAccount $Matches[1])
 }
 
-# The access mask an SDDL rule gives: hexadecimal, or two-letter rights one after another.
-function Get-RightsMask([string]$Rights) {
-    if ($Rights -cmatch '\A0x[0-9A-Fa-f]+\z') {
-        return [long]$Rights
-    }
-    $letters = @{ GA = 0x10000000; GR = 0x80000000; GW = 0x40000000; GX = 0x20000000
-        FA = 0x1F01FF; FR = 0x120089; FW = 0x120116; FX = 0x1200A0; SD = 0x10000; RC = 0x20000
-        WD = 0x40000; WO = 0x80000; CC = 0x1; DC = 0x2; LC = 0x4; SW = 0x8; RP = 0x10; WP = 0x20
-        DT = 0x40; LO = 0x80; CR = 0x100 }
+# The file rights an SDDL rule gives (hexadecimal, or two-letter rights one after another),
+# its generic rights mapped as the system maps them for files.
+function Get-FileRights([string]$Rights) {
     [long]$mask = 0
-    for ($at = 0; $at + 1 -lt $Rights.Length; $at += 2) {
-        $code = $Rights.Substring($at, 2)
-        if ($letters.ContainsKey($code)) {
-            $mask = $mask -bor [long]$letters[$code]
+    if ($Rights -cmatch '\A0x[0-9A-Fa-f]+\z') {
+        $mask = [long]$Rights
+    } else {
+        $letters = @{ GA = 0x10000000; GR = 0x80000000; GW = 0x40000000; GX = 0x20000000
+            FA = 0x1F01FF; FR = 0x120089; FW = 0x120116; FX = 0x1200A0; SD = 0x10000; RC = 0x20000
+            WD = 0x40000; WO = 0x80000; CC = 0x1; DC = 0x2; LC = 0x4; SW = 0x8; RP = 0x10; WP = 0x20
+            DT = 0x40; LO = 0x80; CR = 0x100 }
+        for ($at = 0; $at + 1 -lt $Rights.Length; $at += 2) {
+            $code = $Rights.Substring($at, 2)
+            if ($letters.ContainsKey($code)) { $mask = $mask -bor [long]$letters[$code] }
         }
     }
+    if (($mask -band 0x10000000) -ne 0) { $mask = $mask -bor 0x1F01FF }
+    if (($mask -band 0x40000000) -ne 0) { $mask = $mask -bor 0x120116 }
     return $mask
 }
 
-# Users, Authenticated Users, Interactive, Everyone or a domain's users.
-function Test-EveryUser([string]$Sid) {
-    return $Sid -ceq 'BU' -or $Sid -ceq 'AU' -or $Sid -ceq 'IU' -or $Sid -ceq 'WD' -or
-        $Sid -ceq 'DU' -or $Sid -ceq 'S-1-5-32-545' -or $Sid -ceq 'S-1-5-11' -or
-        $Sid -ceq 'S-1-5-4' -or $Sid -ceq 'S-1-1-0' -or $Sid -cmatch '\AS-1-5-21-\d+-\d+-\d+-513\z'
+# The rules of an SDDL rule list, each the text between its outer parentheses (a callback
+# rule's condition has parentheses of its own).
+function Get-Rules([string]$Rules) {
+    $found = @()
+    $depth = 0
+    $start = 0
+    for ($at = 0; $at -lt $Rules.Length; $at++) {
+        if ($Rules[$at] -ceq '(') {
+            if ($depth -eq 0) { $start = $at + 1 }
+            $depth++
+        } elseif ($Rules[$at] -ceq ')' -and $depth -gt 0) {
+            $depth--
+            if ($depth -eq 0) { $found += , $Rules.Substring($start, $at - $start) }
+        }
+    }
+    return ,$found
 }
 
-# Whether users other than those above may write the file (POSIX: group or other write). On
-# Windows the rules are walked in order, as the system does: a rule that allows every user
-# some right to write counts for what no earlier denying rule for the same group, or for
-# Everyone, has taken away. No rules at all let anyone write.
+# Whether accounts other than the trusted ones may write the file (POSIX: group or other
+# write). On Windows the rules are walked in order, as the system does: a rule that allows
+# another account (callback rules included) a right to write, append, write attributes or
+# extended attributes, delete, change the rules or take ownership (and a folder's delete-child)
+# counts for what no earlier denying rule for the same account, or for Everyone, has taken
+# away. No rules, or rules that cannot be read, let anyone write.
 function Test-OthersMayWrite($Entry) {
     if (-not $OnWindows) {
         $mode = $Entry.UnixMode
         return $mode.Length -lt 10 -or $mode[5] -ceq 'w' -or $mode[8] -ceq 'w'
     }
     $sddl = Get-Sddl $Entry
-    if ($null -eq $sddl) {
-        return $false
-    }
-    $dacl = $sddl -creplace '\A.*?D:', ''
-    if ($dacl -ceq $sddl) {
+    if ($null -eq $sddl -or -not $sddl.Contains('D:') -or $sddl.Contains('NO_ACCESS_CONTROL')) {
         return $true
     }
-    $dacl = $dacl -creplace 'S:.*\z', ''
-    if ($dacl.Contains('NO_ACCESS_CONTROL')) {
-        return $true
-    }
-    $writing = 0x2 -bor 0x4 -bor 0x40 -bor 0x10000 -bor 0x40000 -bor 0x80000 -bor 0x40000000 -bor 0x10000000
+    $dacl = ($sddl -creplace '\A.*?D:', '') -creplace 'S:.*\z', ''
+    $writing = 0x2 -bor 0x4 -bor 0x10 -bor 0x100 -bor 0x10000 -bor 0x40000 -bor 0x80000
+    if ($Entry.PSIsContainer) { $writing = $writing -bor 0x40 }
     $denials = @()
     [long]$allowed = 0
-    foreach ($rule in [regex]::Matches($dacl, '\(([^)]*)\)')) {
-        $fields = $rule.Groups[1].Value.Split(';')
-        if ($fields.Length -lt 6 -or $fields[1].Contains('IO') -or -not (Test-EveryUser $fields[5])) {
+    foreach ($rule in (Get-Rules $dacl)) {
+        $fields = $rule.Split(';')
+        if ($fields.Length -lt 6) { return $true }
+        $mask = Get-FileRights $fields[2]
+        if ($fields[1].Contains('IO')) {
             continue
-        }
-        $mask = Get-RightsMask $fields[2]
-        if ($fields[0] -ceq 'D') {
+        } elseif ($fields[0] -ceq 'D') {
             $denials += , @($fields[5], $mask)
-        } elseif ($fields[0] -ceq 'A') {
+        } elseif (@('A', 'XA', 'OA', 'ZA') -ccontains $fields[0] -and -not (Test-TrustedAccount $fields[5])) {
             [long]$denied = 0
             foreach ($denial in $denials) {
                 if ($denial[0] -ceq $fields[5] -or $denial[0] -ceq 'WD' -or $denial[0] -ceq 'S-1-1-0') {
@@ -270,9 +262,7 @@ function Find-Char([string]$Text, [int]$Code) {
     }
     $at = 0
     while ($at -lt $Text.Length) {
-        if ([int]$Text[$at] -eq $Code) {
-            return $at
-        }
+        if ([int]$Text[$at] -eq $Code) { return $at }
         $at += (Get-CharLength $Text $at)
     }
     return -1
@@ -302,9 +292,7 @@ function Get-ListLines([byte[]]$Bytes) {
         $start = 3
     }
     $text = ''
-    if ($Bytes.Length -gt $start) {
-        $text = -join [char[]]$Bytes[$start..($Bytes.Length - 1)]
-    }
+    if ($Bytes.Length -gt $start) { $text = -join [char[]]$Bytes[$start..($Bytes.Length - 1)] }
     $lines = $text.Split([char]0x0A)
     for ($number = 0; $number -lt $lines.Length - 1; $number++) {
         $line = $lines[$number]
@@ -340,17 +328,13 @@ function Find-Entry([string[]]$Lines, [string]$Section, [string]$Name) {
     $wanted = Get-Folded $Name
     for ($number = 0; $number -lt $Lines.Length; $number++) {
         $text = $Lines[$number].Trim($Blanks)
-        if (Test-Comment $text) {
-            continue
-        }
+        if (Test-Comment $text) { continue }
         if (Test-Header $text) {
             $header = $text
             continue
         }
         $equals = $text.IndexOf([char]0x3D)
-        if ($equals -lt 0 -or ($header.Length -gt 0 -and $header -cne $Section)) {
-            continue
-        }
+        if ($equals -lt 0 -or ($header.Length -gt 0 -and $header -cne $Section)) { continue }
         $value = $text.Substring($equals + 1).Trim($Blanks)
         if ($value.Length -eq $Name.Length -and (Get-Folded $value) -ceq $wanted) {
             return @{ Key = Get-EntryKey $text $equals; Line = $number }
@@ -362,9 +346,7 @@ function Find-Entry([string[]]$Lines, [string]$Section, [string]$Name) {
 # The entry of the list file at $Path, or null when the file cannot be read or lists none.
 function Find-ListedEntry([string]$Path, [string]$Section, [string]$Name) {
     $bytes = Read-Bytes $Path $ListLimit
-    if ($null -eq $bytes) {
-        return $null
-    }
+    if ($null -eq $bytes) { return $null }
     return Find-Entry (Get-ListLines $bytes) $Section $Name
 }
 
@@ -372,9 +354,7 @@ function Find-ListedEntry([string]$Path, [string]$Section, [string]$Name) {
 # control character, no '~' (a short name could stand for another file), not the shipped
 # profile's own name, and not longer than the programs take.
 function Test-SafeKey([string]$Key) {
-    if ($Key.Length -eq 0 -or $Key.Length -gt 200) {
-        return $false
-    }
+    if ($Key.Length -eq 0 -or $Key.Length -gt 200) { return $false }
     foreach ($char in $Key.ToCharArray()) {
         $code = [int]$char
         if ($code -eq 0x5C -or $code -eq 0x2F -or $code -lt 0x20 -or $code -eq 0x7F) {
@@ -382,9 +362,7 @@ function Test-SafeKey([string]$Key) {
         }
     }
     foreach ($code in 0x3A, 0x2A, 0x3F, 0x22, 0x3C, 0x3E, 0x7C, 0x7E) {
-        if ((Find-Char $Key $code) -ge 0) {
-            return $false
-        }
+        if ((Find-Char $Key $code) -ge 0) { return $false }
     }
     return (Get-Folded $Key) -cne '_bkbook'
 }
@@ -392,16 +370,10 @@ function Test-SafeKey([string]$Key) {
 # The slot a key stands for by its number: decimal digits alone, leading zeros ignored, at
 # most 999; "2", "02" and "000002" are one slot. -1 for any other key, which has no flag.
 function Get-Slot([string]$Key) {
-    if ($Key -cnotmatch '\A[0-9]+\z') {
-        return -1
-    }
+    if ($Key -cnotmatch '\A[0-9]+\z') { return -1 }
     $digits = $Key.TrimStart([char]0x30)
-    if ($digits.Length -gt 3) {
-        return -1
-    }
-    if ($digits.Length -eq 0) {
-        return 0
-    }
+    if ($digits.Length -gt 3) { return -1 }
+    if ($digits.Length -eq 0) { return 0 }
     return [int]$digits
 }
 
@@ -410,9 +382,7 @@ function Get-Slot([string]$Key) {
 # PowerShell reads as UTF-8): the list is read again so decoded, where LF still ends each line
 # and '=' is never part of a double-byte character. Null when it cannot be read so.
 function Get-ProfileName([string]$ListPath, $Entry) {
-    if ($Entry.Key -cnotmatch '[\x80-\xFF]') {
-        return 'FTS_EX' + $Entry.Key + '.xml'
-    }
+    if ($Entry.Key -cnotmatch '[\x80-\xFF]') { return 'FTS_EX' + $Entry.Key + '.xml' }
     try {
         if ($PSVersionTable.PSVersion.Major -lt 6) {
             $text = Get-Content -LiteralPath $ListPath -Encoding Default -Raw
@@ -445,13 +415,9 @@ function Get-KitFiles([string]$KitFolder) {
 # A kit file the programs refuse to copy: a '~' may make its name the short name of another
 # file there; a name of the driver's own files would be copied over them.
 function Test-UnsafeKitName([string]$KitFolder, [string]$Name) {
-    if ((Find-Char $Name 0x7E) -ge 0) {
-        return $true
-    }
+    if ((Find-Char $Name 0x7E) -ge 0) { return $true }
     $folded = Get-Folded $Name
-    if ($KitFolder -ceq 'Twain') {
-        return $folded -ceq 'ftslists.ini'
-    }
+    if ($KitFolder -ceq 'Twain') { return $folded -ceq 'ftslists.ini' }
     $slotProfile = $folded.Length -ge 10 -and $folded.StartsWith('fts_ex') -and $folded.EndsWith('.xml')
     return ($slotProfile -and $folded -cne 'fts_ex_bkbook.xml') -or $folded -ceq 'settinginfo.ini' -or
         $folded -ceq 'id.bin'
@@ -462,9 +428,7 @@ function Test-UnsafeKitName([string]$KitFolder, [string]$Name) {
 # program file with a version resource); and owned and held as the installation leaves it.
 function Test-KitCopy([string]$Path, [string]$Sha256, [long]$KitSecond) {
     $entry = Get-Entry $Path
-    if (-not (Test-PlainFile $entry)) {
-        return $false
-    }
+    if (-not (Test-PlainFile $entry)) { return $false }
     $kept = (Test-KitBytes $Path $Sha256) -or
         ((Get-WriteSecond $entry) -gt $KitSecond -and -not (Test-VersionResource $entry))
     return $kept -and (Test-HeldByTrusted $entry)
@@ -477,9 +441,7 @@ function Test-ProfileSet([string]$Folder, [string]$KitFolder, [string]$PlacedEls
     $files = Get-KitFiles $KitFolder
     foreach ($file in $files) {
         $skipped = (Get-Folded $file.Name) -ceq 'thumbs.db' -or (Get-Folded $file.Name) -ceq (Get-Folded $PlacedElsewhere)
-        if (-not $skipped -and (Test-UnsafeKitName $KitFolder $file.Name)) {
-            return $false
-        }
+        if (-not $skipped -and (Test-UnsafeKitName $KitFolder $file.Name)) { return $false }
     }
     foreach ($file in $files) {
         $skipped = (Get-Folded $file.Name) -ceq 'thumbs.db' -or (Get-Folded $file.Name) -ceq (Get-Folded $PlacedElsewhere)
@@ -493,9 +455,7 @@ function Test-ProfileSet([string]$Folder, [string]$KitFolder, [string]$PlacedEls
 # The SHA-256 of a kit file; null when the kit the script was built from had none.
 function Get-KitSha256([string]$KitFolder, [string]$Name) {
     foreach ($file in (Get-KitFiles $KitFolder)) {
-        if ((Get-Folded $file.Name) -ceq (Get-Folded $Name)) {
-            return $file.Sha256
-        }
+        if ((Get-Folded $file.Name) -ceq (Get-Folded $Name)) { return $file.Sha256 }
     }
     return $null
 }
@@ -511,9 +471,7 @@ function Get-RealFolder([string]$Base, [string[]]$Names) {
     $path = $Base
     foreach ($name in $Names) {
         $path = Join-Path $path $name
-        if (-not (Test-PlainFolder (Get-Entry $path))) {
-            return $null
-        }
+        if (-not (Test-PlainFolder (Get-Entry $path))) { return $null }
     }
     return $path
 }
@@ -524,22 +482,31 @@ function Test-TrustedChain([string]$Base, [string[]]$Names) {
     $path = $Base
     foreach ($name in $Names) {
         $path = Join-Path $path $name
-        if (-not (Test-TrustedOwner (Get-Entry $path))) {
-            return $false
-        }
+        if (-not (Test-TrustedOwner (Get-Entry $path))) { return $false }
     }
     return $true
 }
 
-# The fi-series driver's folder the programs would take: the one under ProgramData when
-# trusted, else the one in the Windows folder when trusted or alone, else the first.
+# How the programs rank a fi-series folder: no folder of its chain made by another user
+# first, then a list that carries the template, then a list file standing there at all.
+function Get-TwainRank([string]$Base, [string[]]$Names, [string]$Folder) {
+    $list = Join-Path $Folder 'FTSLISTS.INI'
+    $rank = 0
+    if (Test-TrustedChain $Base $Names) { $rank += 4 }
+    if ($null -ne (Find-ListedEntry $list '[TemplateLists]' $TwainTemplate)) { $rank += 2 }
+    if ($null -ne (Get-Entry $list)) { $rank += 1 }
+    return $rank
+}
+
+# The fi-series driver's folder the programs would take: the one of ProgramData or the Windows
+# folder that stands alone, else the better ranked, ProgramData's on a tie.
 function Find-TwainFolder([string]$AppData) {
-    $first = Get-RealFolder $AppData @('Fujitsu', 'Fjtwain', 'FTS')
-    if ($null -ne $first -and (Test-TrustedChain $AppData @('Fujitsu', 'Fjtwain', 'FTS'))) {
-        return $first
-    }
-    $fallback = Get-RealFolder $env:windir @('twain_32', 'fjscan32')
-    if ($null -ne $fallback -and ($null -eq $first -or (Test-TrustedChain $env:windir @('twain_32', 'fjscan32')))) {
+    $firstNames = @('Fujitsu', 'Fjtwain', 'FTS')
+    $fallbackNames = @('twain_32', 'fjscan32')
+    $first = Get-RealFolder $AppData $firstNames
+    $fallback = Get-RealFolder $env:windir $fallbackNames
+    if ($null -eq $first -or ($null -ne $fallback -and
+            (Get-TwainRank $env:windir $fallbackNames $fallback) -gt (Get-TwainRank $AppData $firstNames $first))) {
         return $fallback
     }
     return $first
@@ -551,47 +518,31 @@ function Find-TwainFolder([string]$AppData) {
 # kit's copy (present, when the kit the script was built from had none) and none left under the
 # shipped name, and the slot's flag in Id.bin raised where there is one to raise.
 function Test-Psip([string]$Folder, [long]$KitSecond) {
-    if (-not (Test-ProfileSet $Folder 'PSIP' $PsipShipped $KitSecond)) {
-        return $false
-    }
+    if (-not (Test-ProfileSet $Folder 'PSIP' $PsipShipped $KitSecond)) { return $false }
     $listPath = Join-Path $Folder 'SettingInfo.ini'
     $entry = Find-ListedEntry $listPath '[Informations]' $PsipName
-    if ($null -eq $entry -or -not (Test-SafeKey $entry.Key)) {
-        return $false
-    }
+    if ($null -eq $entry -or -not (Test-SafeKey $entry.Key)) { return $false }
     $profileName = Get-ProfileName $listPath $entry
-    if ($null -eq $profileName) {
-        return $false
-    }
+    if ($null -eq $profileName) { return $false }
     $profileFile = Join-Path $Folder $profileName
     $kitSha256 = Get-KitSha256 'PSIP' $PsipShipped
     if ($null -eq $kitSha256) {
-        if (-not (Test-PlainFile (Get-Entry $profileFile))) {
-            return $false
-        }
+        if (-not (Test-PlainFile (Get-Entry $profileFile))) { return $false }
     } elseif (-not (Test-KitBytes $profileFile $kitSha256) -or -not (Test-HeldByTrusted (Get-Entry $profileFile))) {
         return $false
     }
-    if ($null -ne (Get-Entry (Join-Path $Folder $PsipShipped))) {
-        return $false
-    }
+    if ($null -ne (Get-Entry (Join-Path $Folder $PsipShipped))) { return $false }
     $slot = Get-Slot $entry.Key
     $flagFile = Join-Path $Folder 'Id.bin'
-    if ($slot -lt 0 -or $null -eq (Get-Entry $flagFile)) {
-        return $true
-    }
+    if ($slot -lt 0 -or $null -eq (Get-Entry $flagFile)) { return $true }
     $bytes = Read-Bytes $flagFile $FlagLimit
     return $null -ne $bytes -and $bytes.Length -gt 8 + $slot -and $bytes[8 + $slot] -eq 0xFF
 }
 
 # fi-series TWAIN: the profile set, the template in the folder, and the template listed.
 function Test-Twain([string]$Folder, [long]$KitSecond) {
-    if (-not (Test-ProfileSet $Folder 'Twain' '' $KitSecond)) {
-        return $false
-    }
-    if (-not (Test-PlainFile (Get-Entry (Join-Path $Folder $TwainTemplate)))) {
-        return $false
-    }
+    if (-not (Test-ProfileSet $Folder 'Twain' '' $KitSecond)) { return $false }
+    if (-not (Test-PlainFile (Get-Entry (Join-Path $Folder $TwainTemplate)))) { return $false }
     return $null -ne (Find-ListedEntry (Join-Path $Folder 'FTSLISTS.INI') '[TemplateLists]' $TwainTemplate)
 }
 

@@ -459,12 +459,12 @@ TEST_F(FolderStatesTest, DryRunRunAndCheckAgreeOnEveryFolderState) {
         scanner.reset();
 #ifndef _WIN32
         if (keep != nullptr) {
-            std::vector<std::string> words = {"check", "auto"};
-            words.insert(words.end(), state.command.begin() + 2, state.command.end());
-            const int checked = Run(words);
-            const auto source = std::find(words.begin(), words.end(), "--source");
-            KeepRow(keep, row, temp.Path(), state.name, checked, kitTime,
-                    source == words.end() ? temp.Join({"kit"}) : *(source + 1));
+            // The scripts answer plain check's question: only the kit's folder is passed on.
+            const auto source = std::find(state.command.begin(), state.command.end(), "--source");
+            const std::string kit =
+                source == state.command.end() ? temp.Join({"kit"}) : *(source + 1);
+            const int checked = Run({"check", "auto", "--source", kit});
+            KeepRow(keep, row, temp.Path(), state.name, checked, kitTime, kit);
         }
 #endif
         ++row;

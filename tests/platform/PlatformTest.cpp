@@ -319,14 +319,14 @@ TEST_F(PlatformTest, WhoElseMayWriteAFolderIsToldByItsOwnerAndItsRulesInOrder) {
     const std::string kit = folder.Join({"kit"});
     MakeFolder(kit);
     const struct {
-        const wchar_t* rules;  // SDDL; 0xd0046: every right to write into a folder or its rules
+        const wchar_t* rules;  // SDDL; 0xd0156: every right to write into a folder or its rules
         bool othersMayWrite;
     } rows[] = {
         {L"D:P(A;;FA;;;BA)(A;;0x1200a9;;;WD)", false},
         {L"D:P(A;;FA;;;BA)(A;;FA;;;WD)", true},
-        {L"D:P(D;;0xd0046;;;WD)(A;;FA;;;BA)(A;;FA;;;BU)", false},
-        {L"D:P(D;;0xd0046;;;BU)(A;;FA;;;BA)(A;;FA;;;WD)", true},
-        {L"D:P(A;;FA;;;BA)(A;;FA;;;WD)(D;;0xd0046;;;WD)", true},
+        {L"D:P(D;;0xd0156;;;WD)(A;;FA;;;BA)(A;;FA;;;BU)", false},
+        {L"D:P(D;;0xd0156;;;BU)(A;;FA;;;BA)(A;;FA;;;WD)", true},
+        {L"D:P(A;;FA;;;BA)(A;;FA;;;WD)(D;;0xd0156;;;WD)", true},
         {L"O:ANG:BAD:P(A;;FA;;;BA)", true},
     };
     // Judged on the rules alone, as Wine keeps on a file only what its modes can tell: any
@@ -348,6 +348,7 @@ TEST_F(PlatformTest, WhoElseMayWriteAFolderIsToldByItsOwnerAndItsRulesInOrder) {
         {L"D:P(A;;0x80000;;;IU)", true, true},               // take ownership
         {L"D:P(A;OICIIO;GA;;;CO)", false, false},            // only for what is made in it
         {L"D:P(D;;FA;;;WD)(A;;FA;;;AU)", false, false},
+        {L"D:P(D;;0xd0046;;;WD)(A;;FA;;;AU)", true, true},  // attributes left to write
         {L"D:P(D;;FA;;;BU)(A;;FA;;;AU)", true, true},  // no knowing who of them is a user
         {L"D:P(OA;;0x2;00000000-0000-0000-0000-000000000001;;WD)", true, true},
         {L"D:P(XA;;0x2;;;WD;(Member_of {SID(BA)}))", true, true},  // a callback rule

@@ -106,3 +106,55 @@ Describe 'The kit scripts agree with check on the folder state' {
         }
     }
 }
+
+# The rule sets of Windows, which this machine cannot put on a file: the detection script's own
+# functions, given each rule set as Get-Acl would show it, judge owner and writers as the
+# programs do (the programs' table: tests/platform/PlatformTest.cpp, judged on the rules alone).
+Describe 'The detection script reads Windows rule sets as the programs do' {
+    BeforeAll {
+        $path = Join-Path $PSScriptRoot '..' '..' 'kit' 'Detect-Brenwick.ps1'
+        $ast = [System.Management.Automation.Language.Parser]::ParseFile($path, [ref]$null, [ref]$null)
+        $definitions = $ast.FindAll({ $args[0] -is [System.Management.Automation.Language.FunctionDefinitionAst] }, $false)
+        foreach ($definition in $definitions) {
+            . ([scriptblock]::Create($definition.Extent.Text))
+        }
+        function Get-Sddl($Entry) { return $Entry.Sddl }
+        $OnWindows = $true
+        $RunningAccount = 'S-1-5-21-7-8-9-500'
+    }
+    It '<Sddl>' -ForEach @(
+        @{ Sddl = 'O:BAG:SYD:PAI(A;;FA;;;SY)(A;;FA;;;BA)(A;;0x1200a9;;;BU)'; Folder = $false; File = $false; Owned = $true }
+        @{ Sddl = 'O:SYD:P(A;;FA;;;BA)(A;;0x1200a9;;;WD)'; Folder = $false; File = $false; Owned = $true }
+        @{ Sddl = 'O:S-1-5-21-7-8-9-500D:P(A;;FA;;;S-1-5-21-7-8-9-500)'; Folder = $false; File = $false; Owned = $true }
+        @{ Sddl = 'O:S-1-5-21-1-2-3-1001D:P(A;;FA;;;BA)'; Folder = $false; File = $false; Owned = $false }
+        @{ Sddl = 'O:BAD:P(A;;FA;;;BA)(A;;FA;;;WD)'; Folder = $true; File = $true; Owned = $true }
+        @{ Sddl = 'D:P(D;;0xd0156;;;WD)(A;;FA;;;BA)(A;;FA;;;BU)'; Folder = $false; File = $false; Owned = $false }
+        @{ Sddl = 'D:P(D;;0xd0156;;;BU)(A;;FA;;;BA)(A;;FA;;;WD)'; Folder = $true; File = $true; Owned = $false }
+        @{ Sddl = 'D:P(A;;FA;;;BA)(A;;FA;;;WD)(D;;0xd0156;;;WD)'; Folder = $true; File = $true; Owned = $false }
+        @{ Sddl = 'O:BAG:BA'; Folder = $true; File = $true; Owned = $true }
+        @{ Sddl = 'O:BAD:NO_ACCESS_CONTROL'; Folder = $true; File = $true; Owned = $true }
+        @{ Sddl = 'D:P(A;;FA;;;S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464)'; Folder = $false; File = $false; Owned = $false }
+        @{ Sddl = 'D:P(A;;0x2;;;S-1-5-21-1-2-3-1001)'; Folder = $true; File = $true; Owned = $false }
+        @{ Sddl = 'D:P(A;;0x100;;;LO)'; Folder = $true; File = $true; Owned = $false }
+        @{ Sddl = 'D:P(A;;0x10;;;S-1-2-1)'; Folder = $true; File = $true; Owned = $false }
+        @{ Sddl = 'D:P(A;;0x40;;;RD)'; Folder = $true; File = $false; Owned = $false }
+        @{ Sddl = 'D:P(A;;GW;;;S-1-5-21-1-2-3-2001)'; Folder = $true; File = $true; Owned = $false }
+        @{ Sddl = 'D:P(A;;CCLCSWRPWPDTLOCRRC;;;BU)'; Folder = $true; File = $true; Owned = $false }
+        @{ Sddl = 'D:P(A;;0x80000;;;IU)'; Folder = $true; File = $true; Owned = $false }
+        @{ Sddl = 'D:P(A;OICIIO;GA;;;CO)'; Folder = $false; File = $false; Owned = $false }
+        @{ Sddl = 'D:P(D;;FA;;;WD)(A;;FA;;;AU)'; Folder = $false; File = $false; Owned = $false }
+        @{ Sddl = 'D:P(D;;FA;;;BU)(A;;FA;;;AU)'; Folder = $true; File = $true; Owned = $false }
+        @{ Sddl = 'D:P(D;;0xd0046;;;WD)(A;;FA;;;AU)'; Folder = $true; File = $true; Owned = $false }
+        @{ Sddl = 'D:P(OA;;0x2;00000000-0000-0000-0000-000000000001;;WD)'; Folder = $true; File = $true; Owned = $false }
+        @{ Sddl = 'D:P(XA;;0x2;;;WD;(Member_of {SID(BA)}))(A;;FA;;;BA)'; Folder = $true; File = $true; Owned = $false }
+        @{ Sddl = 'D:P(XA;;FR;;;WD;(Member_of {SID(BA)}))(A;;FA;;;BA)'; Folder = $false; File = $false; Owned = $false }
+    ) {
+        Test-OthersMayWrite ([pscustomobject]@{ Sddl = $Sddl; PSIsContainer = $true }) | Should -Be $Folder
+        Test-OthersMayWrite ([pscustomobject]@{ Sddl = $Sddl; PSIsContainer = $false }) | Should -Be $File
+        Test-TrustedOwner ([pscustomobject]@{ Sddl = $Sddl }) | Should -Be $Owned
+    }
+    It 'a rule set that cannot be read' {
+        Test-OthersMayWrite ([pscustomobject]@{ Sddl = $null; PSIsContainer = $false }) | Should -BeTrue
+        Test-TrustedOwner ([pscustomobject]@{ Sddl = $null }) | Should -BeFalse
+    }
+}
