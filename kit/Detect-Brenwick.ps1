@@ -52,6 +52,8 @@ function Get-Entry([string]$Path) {
 function Test-PlainFile($Entry) {
     if ($null -eq $Entry -or $Entry.PSIsContainer) { return $false }
     if (([int]$Entry.Attributes -band 0x400) -ne 0) { return $false }
+    # Windows PowerShell 5.1 throws here for a file another program holds for writing: the
+    # script then says not detected, and the deployment system asks again later.
     if ($Entry.LinkType) { return $false }
     return $OnWindows -or $Entry.UnixMode.StartsWith('-')
 }
@@ -143,6 +145,7 @@ function Get-Sddl($Entry) {
 function Test-TrustedAccount([string]$Sid) {
     return $Sid -ceq 'BA' -or $Sid -ceq 'SY' -or $Sid -ceq 'S-1-5-32-544' -or $Sid -ceq 'S-1-5-18' -or
         $Sid -ceq $RunningAccount -or
+        ($Sid -ceq 'LA' -and $RunningAccount -cmatch '\AS-1-5-21-[0-9-]+-500\z') -or
         $Sid -ceq 'S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464'
 }
 
@@ -162,7 +165,8 @@ function Get-FileRights([string]$Rights) {
     } else {
         $letters = @{ GA = 0x10000000; GR = 0x80000000; GW = 0x40000000; GX = 0x20000000
             FA = 0x1F01FF; FR = 0x120089; FW = 0x120116; FX = 0x1200A0; SD = 0x10000; RC = 0x20000
-            WD = 0x40000; WO = 0x80000; CC = 0x1; DC = 0x2; LC = 0x4; SW = 0x8; RP = 0x10; WP = 0x20
+            WD = 0x40000; WO = 0x80000; KA = 0xF003F; KR = 0x20019; KW = 0x20006; KX = 0x20019
+            CC = 0x1; DC = 0x2; LC = 0x4; SW = 0x8; RP = 0x10; WP = 0x20
             DT = 0x40; LO = 0x80; CR = 0x100 }
         for ($at = 0; $at + 1 -lt $Rights.Length; $at += 2) {
             $code = $Rights.Substring($at, 2)
@@ -292,7 +296,7 @@ function Get-ListLines([byte[]]$Bytes) {
         $start = 3
     }
     $text = ''
-    if ($Bytes.Length -gt $start) { $text = -join [char[]]$Bytes[$start..($Bytes.Length - 1)] }
+    if ($Bytes.Length -gt $start) { $text = (-join [char[]]$Bytes).Substring($start) }
     $lines = $text.Split([char]0x0A)
     for ($number = 0; $number -lt $lines.Length - 1; $number++) {
         $line = $lines[$number]
@@ -314,9 +318,10 @@ function Test-Header([string]$Text) {
         (Find-Char $Text 0x5B) -ge 0 -and (Find-Char $Text 0x5D) -ge 0
 }
 
-# An entry's key: the text left of its first '=', blanks around it trimmed.
+# An entry's key: the text of the trimmed line left of its first '='. Blanks before the '='
+# stay part of it, as the programs keep them (and name the slot's profile with them).
 function Get-EntryKey([string]$Text, [int]$Equals) {
-    return $Text.Substring(0, $Equals).Trim($Blanks)
+    return $Text.Substring(0, $Equals)
 }
 
 # The entry of $Section whose value is $Name, first in the file: its key and line number; null
@@ -370,6 +375,7 @@ function Test-SafeKey([string]$Key) {
 # The slot a key stands for by its number: decimal digits alone, leading zeros ignored, at
 # most 999; "2", "02" and "000002" are one slot. -1 for any other key, which has no flag.
 function Get-Slot([string]$Key) {
+    $Key = $Key.Trim($Blanks)
     if ($Key -cnotmatch '\A[0-9]+\z') { return -1 }
     $digits = $Key.TrimStart([char]0x30)
     if ($digits.Length -gt 3) { return -1 }
@@ -378,21 +384,30 @@ function Get-Slot([string]$Key) {
 }
 
 # The name of the slot's profile: "FTS_EX", the key, ".xml". A key of bytes beyond ASCII names
-# the file in the system's code page (ANSI on Windows; the bytes themselves elsewhere, which
-# PowerShell reads as UTF-8): the list is read again so decoded, where LF still ends each line
-# and '=' is never part of a double-byte character. Null when it cannot be read so.
+# the file in code page 932 on Windows (the bytes themselves elsewhere, which PowerShell reads
+# as UTF-8): the list is read again so decoded, where LF still ends each line and '=' is never
+# part of a double-byte character. Windows PowerShell 5.1 decodes only in the system's code
+# page, and Get-Content decodes a file with a UTF-8 byte order mark as UTF-8 whatever it is
+# told: null (not detected) when the name cannot be read so.
 function Get-ProfileName([string]$ListPath, $Entry) {
     if ($Entry.Key -cnotmatch '[\x80-\xFF]') { return 'FTS_EX' + $Entry.Key + '.xml' }
     try {
+        $bytes = Read-Bytes $ListPath $ListLimit
+        if ($null -eq $bytes -or
+            ($bytes.Length -ge 3 -and $bytes[0] -eq 0xEF -and $bytes[1] -eq 0xBB -and $bytes[2] -eq 0xBF)) {
+            return $null
+        }
         if ($PSVersionTable.PSVersion.Major -lt 6) {
+            $codePage = 'HKLM:\SYSTEM\CurrentControlSet\Control\Nls\CodePage'
+            if ((Get-ItemProperty -LiteralPath $codePage -Name ACP).ACP -cne '932') { return $null }
             $text = Get-Content -LiteralPath $ListPath -Encoding Default -Raw
         } elseif ($OnWindows) {
-            $text = Get-Content -LiteralPath $ListPath -Encoding ansi -Raw
+            $text = Get-Content -LiteralPath $ListPath -Encoding 932 -Raw
         } else {
             $text = Get-Content -LiteralPath $ListPath -Encoding utf8 -Raw
         }
         $line = $text.Split([char]0x0A)[$Entry.Line].Trim($Blanks)
-        return 'FTS_EX' + $line.Substring(0, $line.IndexOf('=')).Trim($Blanks) + '.xml'
+        return 'FTS_EX' + $line.Substring(0, $line.IndexOf('=')) + '.xml'
     } catch {
         return $null
     }
@@ -465,7 +480,8 @@ function Get-KitSha256([string]$KitFolder, [string]$Name) {
 # The folder that $Names make beneath $Base when each of them is a real folder, as the programs
 # enter them; null otherwise.
 function Get-RealFolder([string]$Base, [string[]]$Names) {
-    if ([string]::IsNullOrEmpty($Base) -or -not (Test-PlainFolder (Get-Entry $Base))) {
+    # The programs follow a link at the base folder (a ProgramData moved elsewhere), not below.
+    if ([string]::IsNullOrEmpty($Base) -or -not (Test-Path -LiteralPath $Base -PathType Container)) {
         return $null
     }
     $path = $Base
@@ -531,7 +547,8 @@ function Test-Psip([string]$Folder, [long]$KitSecond) {
     } elseif (-not (Test-KitBytes $profileFile $kitSha256) -or -not (Test-HeldByTrusted (Get-Entry $profileFile))) {
         return $false
     }
-    if ($null -ne (Get-Entry (Join-Path $Folder $PsipShipped))) { return $false }
+    # A profile left under the shipped name is only warned about; a folder there stops the run.
+    if (Test-PlainFolder (Get-Entry (Join-Path $Folder $PsipShipped))) { return $false }
     $slot = Get-Slot $entry.Key
     $flagFile = Join-Path $Folder 'Id.bin'
     if ($slot -lt 0 -or $null -eq (Get-Entry $flagFile)) { return $true }

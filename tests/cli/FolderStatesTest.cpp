@@ -334,6 +334,21 @@ TEST_F(FolderStatesTest, DryRunRunAndCheckAgreeOnEveryFolderState) {
          {"install", "psip"},
          true},
         // Checks alone, of what an administrator may find on a PC.
+        {"an installed PC with the profile left under its shipped name, checked",
+         [&] { WriteBytes(InPsip("FTS_EX_BKBOOK.xml"), "<profile>shipped</profile>"); },
+         0,
+         {"check", "auto"},
+         true},
+        // The blank before the '=' is part of the key, and so of the profile's name.
+        {"an entry whose key has a blank before its '='",
+         [&] {
+             WriteBytes(InPsip("SettingInfo.ini"),
+                        "[Informations]\r\n000001=Color\r\n000002 =" + kProfileName + "\r\n");
+         },
+         0,
+         {"install", "psip"},
+         false,
+         [&] { EXPECT_TRUE(Exists(InPsip("FTS_EX000002 .xml"))); }},
         {"an installed PC, then a file added to the kit",
          [&] {
              WriteBytes(temp.Join({"kit", "Twain", "bkbook_single.fts"}), "single");

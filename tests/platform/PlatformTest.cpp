@@ -349,7 +349,7 @@ TEST_F(PlatformTest, WhoElseMayWriteAFolderIsToldByItsOwnerAndItsRulesInOrder) {
         {L"D:P(A;OICIIO;GA;;;CO)", false, false},            // only for what is made in it
         {L"D:P(D;;FA;;;WD)(A;;FA;;;AU)", false, false},
         {L"D:P(D;;0xd0046;;;WD)(A;;FA;;;AU)", true, true},  // attributes left to write
-        {L"D:P(D;;FA;;;BU)(A;;FA;;;AU)", true, true},  // no knowing who of them is a user
+        {L"D:P(D;;FA;;;BU)(A;;FA;;;AU)", true, true},       // no knowing who of them is a user
         {L"D:P(OA;;0x2;00000000-0000-0000-0000-000000000001;;WD)", true, true},
         {L"D:P(XA;;0x2;;;WD;(Member_of {SID(BA)}))", true, true},  // a callback rule
     };

@@ -120,7 +120,7 @@ Describe 'The detection script reads Windows rule sets as the programs do' {
         }
         function Get-Sddl($Entry) { return $Entry.Sddl }
         $OnWindows = $true
-        $RunningAccount = 'S-1-5-21-7-8-9-500'
+        $RunningAccount = 'S-1-5-21-7-8-9-500'  # the built-in Administrator, LA in SDDL
     }
     It '<Sddl>' -ForEach @(
         @{ Sddl = 'O:BAG:SYD:PAI(A;;FA;;;SY)(A;;FA;;;BA)(A;;0x1200a9;;;BU)'; Folder = $false; File = $false; Owned = $true }
@@ -141,6 +141,8 @@ Describe 'The detection script reads Windows rule sets as the programs do' {
         @{ Sddl = 'D:P(A;;GW;;;S-1-5-21-1-2-3-2001)'; Folder = $true; File = $true; Owned = $false }
         @{ Sddl = 'D:P(A;;CCLCSWRPWPDTLOCRRC;;;BU)'; Folder = $true; File = $true; Owned = $false }
         @{ Sddl = 'D:P(A;;0x80000;;;IU)'; Folder = $true; File = $true; Owned = $false }
+        @{ Sddl = 'D:P(A;;KW;;;BU)'; Folder = $true; File = $true; Owned = $false }
+        @{ Sddl = 'O:LAD:P(A;;FA;;;LA)'; Folder = $false; File = $false; Owned = $true }
         @{ Sddl = 'D:P(A;OICIIO;GA;;;CO)'; Folder = $false; File = $false; Owned = $false }
         @{ Sddl = 'D:P(D;;FA;;;WD)(A;;FA;;;AU)'; Folder = $false; File = $false; Owned = $false }
         @{ Sddl = 'D:P(D;;FA;;;BU)(A;;FA;;;AU)'; Folder = $true; File = $true; Owned = $false }
