@@ -218,15 +218,16 @@ check "a bad command line: exit code 2" exit_code 2
 
 echo "The kit's scripts, README and file times"
 built="$build/package/Brenwick"
-# The three values of the kit that the detection script compares, as the build filled them in.
-detect_value() { tr -d '\r' <"$built/Detect-Brenwick.ps1" | sed -n "s/^\\\$$1 = //p" | tr -d "'"; }
+# The kit's values that the detection script compares, as the build filled them in: its files'
+# time, and each kit file with its SHA-256 in Get-FileHash's digits.
+detect_script() { tr -d '\r' <"$built/Detect-Brenwick.ps1"; }
 upper_sha256() { sha256sum "$1" | cut -d' ' -f1 | tr a-f A-F; }
 check "the detection script holds the SHA-256 of the kit's profile" \
-    same "$(detect_value KitProfileSha256)" "$(upper_sha256 "$built/PSIP/FTS_EX_BKBOOK.xml")"
+    eval "detect_script | grep -qx '$(upper_sha256 "$built/PSIP/FTS_EX_BKBOOK.xml")  PSIP/FTS_EX_BKBOOK.xml'"
 check "and of the kit's template" \
-    same "$(detect_value KitTemplateSha256)" "$(upper_sha256 "$built/Twain/bkbook_multi.fts")"
-check "and the template's last-write time" \
-    same "$(detect_value KitTemplateTime)" "$(stat -c %Y "$built/Twain/bkbook_multi.fts")"
+    eval "detect_script | grep -qx '$(upper_sha256 "$built/Twain/bkbook_multi.fts")  Twain/bkbook_multi.fts'"
+check "and the kit files' last-write time" \
+    same "$(detect_script | sed -n "s/^\\\$KitTime = //p" | tr -d "'")" "$(stat -c %Y "$built/Twain/bkbook_multi.fts")"
 # Text for Windows: CR LF line ends and no bare CR or LF.
 crlf_only() { [ "$(tr -cd '\r' <"$1" | wc -c)" = "$(tr -cd '\n' <"$1" | wc -c)" ] && ! grep -q $'[^\r]$' "$1"; }
 for script in Detect-Brenwick.ps1 Require-Brenwick.ps1; do
