@@ -103,6 +103,17 @@ bool GiveInstalledRules(HANDLE file) {
     return set;
 }
 
+PSECURITY_DESCRIPTOR InstalledRulesDescriptor() {
+    static const PSECURITY_DESCRIPTOR descriptor = [] {
+        PSECURITY_DESCRIPTOR made = nullptr;
+        return ::ConvertStringSecurityDescriptorToSecurityDescriptorW(
+                   kInstalledRules, SDDL_REVISION_1, &made, nullptr)
+                   ? made
+                   : nullptr;
+    }();
+    return descriptor;
+}
+
 bool KeepRulesWithoutOthersWriting(HANDLE from, HANDLE to) {
     const ReadRules source(from != nullptr ? from : to);
     if (source.rules == nullptr) {

@@ -89,10 +89,12 @@ bool RunBounded(const std::function<void()>& call) {
 }
 
 HANDLE CreateFileBounded(const std::wstring& path, DWORD access, DWORD share, DWORD disposition,
-                         DWORD flags) {
+                         DWORD flags, PSECURITY_DESCRIPTOR rules) {
     HANDLE file = INVALID_HANDLE_VALUE;
+    SECURITY_ATTRIBUTES security{sizeof security, rules, FALSE};
     RunBounded([&] {
-        file = ::CreateFileW(path.c_str(), access, share, nullptr, disposition, flags, nullptr);
+        file = ::CreateFileW(path.c_str(), access, share, rules != nullptr ? &security : nullptr,
+                             disposition, flags, nullptr);
     });
     return file;
 }

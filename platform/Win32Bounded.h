@@ -30,8 +30,8 @@ auto Bounded(const Call& call, decltype(call()) givenUp = {}) -> decltype(call()
     return result;
 }
 
-// CreateFileW by path, bounded.
+// CreateFileW by path, bounded; a new file gets `rules` (null: the folder's inherited ones).
 HANDLE CreateFileBounded(const std::wstring& path, DWORD access, DWORD share, DWORD disposition,
-                         DWORD flags);
+                         DWORD flags, PSECURITY_DESCRIPTOR rules = nullptr);
 
 }  // namespace platform

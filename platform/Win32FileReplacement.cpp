@@ -184,9 +184,15 @@ FileStatus os::Replacement::CheckCreatable() const {
     return error == ERROR_SUCCESS ? FileStatus::Ok : StatusOfError(error);
 }
 
+// Created with the installed rule set, not the folder's: no other account can open the file
+// for anything (an attribute or its rules) while it is written and keep that handle after.
 FileStatus os::Replacement::CreateTemporaryFile() {
-    constexpr NameOpen kNewFile{
-        GENERIC_WRITE | DELETE | READ_CONTROL | WRITE_DAC | FILE_WRITE_ATTRIBUTES, 0, true, false};
+    const NameOpen kNewFile{
+        GENERIC_WRITE | DELETE | READ_CONTROL | WRITE_DAC | FILE_WRITE_ATTRIBUTES, 0, true, false,
+        InstalledRulesDescriptor()};
+    if (kNewFile.rules == nullptr) {
+        return FileStatus::IoError;
+    }
     State& state = *m_state;
     DWORD error = ERROR_FILE_EXISTS;
     for (int attempt = 0;

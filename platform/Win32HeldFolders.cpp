@@ -61,7 +61,7 @@ DWORD OpenName(HANDLE folder, const std::string& folderPath, const std::string& 
         const DWORD flags =
             FILE_ATTRIBUTE_NORMAL | kNoFollow | (how.anyKind ? FILE_FLAG_BACKUP_SEMANTICS : 0);
         file.Reset(CreateFileBounded(Widen(JoinPath(folderPath, name)), how.access, how.share,
-                                     how.create ? CREATE_NEW : OPEN_EXISTING, flags));
+                                     how.create ? CREATE_NEW : OPEN_EXISTING, flags, how.rules));
         return file.IsValid() ? DWORD{ERROR_SUCCESS} : ::GetLastError();
     };
     return RelativeElseByPath(relative, byPath);

@@ -188,6 +188,7 @@ NtStatus OpenBeneath(HANDLE folder, const std::wstring& name, const NameOpen& ho
     attributes.ObjectName = &objectName;
     attributes.Attributes = kCaseInsensitive;
     attributes.SecurityQualityOfService = &quality;
+    attributes.SecurityDescriptor = how.rules;
     const ULONG options = kSynchronousIoNonAlert | kOpenReparsePoint | kCompleteIfOplocked |
                           (how.anyKind ? kOpenForBackupIntent : kNonDirectoryFile);
     IO_STATUS_BLOCK io{};

@@ -23,6 +23,7 @@ struct NameOpen {
     ULONG share = 0;
     bool create = false;   // a new file (CREATE_NEW), else an existing one (OPEN_EXISTING)
     bool anyKind = false;  // a folder too (FILE_FLAG_BACKUP_SEMANTICS), else a file only
+    PSECURITY_DESCRIPTOR rules = nullptr;  // a new file's rules; null: the folder's inherited
 };
 
 // Opens `name` in `folder` (an empty name: the folder itself again) as CreateFileW would
