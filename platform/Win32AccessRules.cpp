@@ -92,17 +92,6 @@ bool WithoutOthersWriting(const ACL& rules, std::vector<unsigned char>& copy, bo
 
 }  // namespace
 
-bool GiveInstalledRules(HANDLE file) {
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(kInstalledRules, SDDL_REVISION_1,
-                                                                &descriptor, nullptr)) {
-        return false;
-    }
-    const bool set = SetRules(file, descriptor, true);
-    ::LocalFree(descriptor);
-    return set;
-}
-
 PSECURITY_DESCRIPTOR InstalledRulesDescriptor() {
     static const PSECURITY_DESCRIPTOR descriptor = [] {
         PSECURITY_DESCRIPTOR made = nullptr;
@@ -112,6 +101,11 @@ PSECURITY_DESCRIPTOR InstalledRulesDescriptor() {
                    : nullptr;
     }();
     return descriptor;
+}
+
+bool GiveInstalledRules(HANDLE file) {
+    const PSECURITY_DESCRIPTOR descriptor = InstalledRulesDescriptor();
+    return descriptor != nullptr && SetRules(file, descriptor, true);
 }
 
 bool KeepRulesWithoutOthersWriting(HANDLE from, HANDLE to) {

@@ -187,10 +187,10 @@ FileStatus os::Replacement::CheckCreatable() const {
 // Created with the installed rule set, not the folder's: no other account can open the file
 // for anything (an attribute or its rules) while it is written and keep that handle after.
 FileStatus os::Replacement::CreateTemporaryFile() {
-    const NameOpen kNewFile{
+    const NameOpen newFile{
         GENERIC_WRITE | DELETE | READ_CONTROL | WRITE_DAC | FILE_WRITE_ATTRIBUTES, 0, true, false,
         InstalledRulesDescriptor()};
-    if (kNewFile.rules == nullptr) {
+    if (newFile.rules == nullptr) {
         return FileStatus::IoError;
     }
     State& state = *m_state;
@@ -198,7 +198,7 @@ FileStatus os::Replacement::CreateTemporaryFile() {
     for (int attempt = 0;
          attempt < 16 && (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS); ++attempt) {
         state.temporary = TemporaryNameFor(state.name, RandomNumber());
-        error = OpenName(state.folder, state.temporary, kNewFile, state.written);
+        error = OpenName(state.folder, state.temporary, newFile, state.written);
     }
     if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) {
         return FileStatus::IoError;
